@@ -1,0 +1,17 @@
+# Fails the build when GUI-free code includes a QtWidgets header.
+# Called with -DSRC_DIR=<src folder>.
+file(GLOB_RECURSE files ${SRC_DIR}/*.cpp ${SRC_DIR}/*.h)
+set(bad "")
+foreach(f IN LISTS files)
+    if(f MATCHES "/ui/" OR f MATCHES "/src/main\\.cpp$")
+        continue()
+    endif()
+    file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](QtWidgets|QtGui|QApplication|QWidget|QMessageBox|QMainWindow|QDialog|QColor|QIcon|QPixmap|QImage|QBrush|QFont)")
+    if(lines)
+        list(APPEND bad "${f}: ${lines}")
+    endif()
+endforeach()
+if(bad)
+    list(JOIN bad "\n" msg)
+    message(FATAL_ERROR "GUI-free code must not include widget or GUI headers:\n${msg}")
+endif()

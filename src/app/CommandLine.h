@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class Interaction;
+
+// What the program was asked to do: stocksync [--data-dir DIR] [COMMAND [ARGS...]].
+struct CommandLineRequest
+{
+    QString dataDir;      // empty: the program folder
+    QString command;      // empty: start the window
+    QStringList arguments; // the command's own arguments
+    bool help = false;
+    QString error;        // a malformed command line
+};
+
+CommandLineRequest ParseCommandLine(const QStringList &arguments);
+
+// Headless commands, run without any window on QCoreApplication.
+struct CommandContext
+{
+    QString dataDir; // resolved: never empty
+    QStringList arguments;
+    Interaction &ui;
+};
+
+class CommandTable
+{
+public:
+    using Handler = std::function<int(CommandContext &)>;
+    struct Command
+    {
+        QString name;
+        QString usage;   // "download-source", "add-items --source ID..."
+        QString summary; // one line
+        Handler run;
+    };
+
+    // Every command the program knows.
+    static const QList<Command> &commands();
+    static const Command *find(const QString &name);
+    static QString helpText();
+};

@@ -1,0 +1,8 @@
+#include "app/ui/StartUp.h"
+
+#include <QApplication>
+
+int RunProgramWindow(QApplication &app, const QString &)
+{
+    return app.exec();
+}

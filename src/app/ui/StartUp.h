@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+class QApplication;
+
+// Start-up of the window program: splash, data module, main window.
+// dataDir empty: the program folder. Returns the exit code.
+int RunProgramWindow(QApplication &app, const QString &dataDir);

@@ -1,0 +1,42 @@
+// The program's entry: the window, or a headless command.
+#include "app/CommandLine.h"
+#include "app/Interaction.h"
+#include "app/ui/StartUp.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLineRequest request = ParseCommandLine(raw);
+
+    if (request.help || !request.error.isEmpty()) {
+        const QString text = (request.error.isEmpty() ? QString() : request.error + QLatin1Char('\n')) +
+                             CommandTable::helpText();
+        std::fputs(text.toUtf8().constData(), request.error.isEmpty() ? stdout : stderr);
+        return request.error.isEmpty() ? 0 : 2;
+    }
+
+    if (!request.command.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        const CommandTable::Command *command = CommandTable::find(request.command);
+        if (!command) {
+            std::fprintf(stderr, "%s\n%s", qPrintable(QStringLiteral("未知的命令: ") + request.command),
+                         CommandTable::helpText().toUtf8().constData());
+            return 2;
+        }
+        ConsoleInteraction console;
+        CommandContext ctx{request.dataDir.isEmpty() ? QCoreApplication::applicationDirPath() : request.dataDir,
+                           request.arguments, console};
+        return command->run(ctx);
+    }
+
+    QApplication app(argc, argv);
+    return RunProgramWindow(app, request.dataDir);
+}

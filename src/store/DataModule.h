@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+
+class Interaction;
+
+// The data module: owns the program's one database connection, opens the
+// file TBData/TBData.db under the data folder and brings its schema up to date.
+class TADOMain : public QObject
+{
+    Q_OBJECT
+public:
+    // dataDir is the folder that holds TBData/ (the program folder by default).
+    TADOMain(Interaction &ui, const QString &dataDir, QObject *parent = nullptr);
+    ~TADOMain() override;
+
+    static QString databasePathFor(const QString &dataDir);
+
+    // Opens (creating a new file when there is none) and migrates. On a
+    // failure to open it shows the message and returns false: the program
+    // must end without a main window. A failing migration step is reported
+    // and start-up goes on with the schema as far as it got.
+    bool DataModuleCreate();
+
+    QSqlDatabase ADOConn() const;
+    const QString &databasePath() const { return m_path; }
+    // _Parameter NM 200 as the migration found or inserted it.
+    int hideNonUniqueFlag() const { return m_hideNonUnique; }
+    bool isOpen() const { return m_open; }
+    // True when DataModuleCreate made a new database file.
+    bool createdNew() const { return m_createdNew; }
+
+private:
+    Interaction &m_ui;
+    QString m_path;
+    QString m_connection;
+    int m_hideNonUnique = 0;
+    bool m_open = false;
+    bool m_createdNew = false;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The settings table _Parameter: one text value per integer key NM.
+
+// ParaValue of the row with key NM, or an empty text when there is none.
+QString GetParam(const QSqlDatabase &db, int key);
+bool ParamExists(const QSqlDatabase &db, int key);
+// Updates the row's value; a key without a row stores nothing. Returns true
+// unless the statement itself fails.
+bool SetParam(const QSqlDatabase &db, int key, const QString &value);
+// Inserts the row when it is missing (value and description as given).
+// Returns true when it inserted.
+bool InsertParamIfMissing(const QSqlDatabase &db, int key, const QString &value, const QString &description);
