@@ -1,9 +1,15 @@
 #include "app/CommandLine.h"
 
 #include "app/Interaction.h"
+#include "lists/ItemLists.h"
 #include "store/DataModule.h"
+#include "store/Parameters.h"
+#include "top/Endpoints.h"
+
+#include <QUrl>
 
 #include <QSqlDatabase>
+#include <QSqlError>
 
 CommandLineRequest ParseCommandLine(const QStringList &arguments)
 {
@@ -45,11 +51,88 @@ int initDatabase(CommandContext &ctx)
     return 0;
 }
 
+int addItems(CommandContext &ctx)
+{
+    QStringList args = ctx.arguments;
+    ItemLists::Tag tag = ItemLists::SourceList;
+    if (!args.isEmpty() && args.first() == QStringLiteral("--source")) {
+        args.removeFirst();
+    } else if (!args.isEmpty() && args.first() == QStringLiteral("--target")) {
+        tag = ItemLists::TargetList;
+        args.removeFirst();
+    }
+    if (args.isEmpty()) {
+        ctx.ui.error(QStringLiteral("用法: add-items --source ID... (或 --target ID...)"));
+        return 2;
+    }
+    TADOMain data(ctx.ui, ctx.dataDir);
+    if (!data.DataModuleCreate())
+        return 1;
+    QString error;
+    const int added = ItemLists(data.ADOConn()).addItems(tag, args, &error);
+    if (added < 0) {
+        ctx.ui.error(error);
+        return 1;
+    }
+    ctx.ui.info(QStringLiteral("已添加 ") + QString::number(added) + QStringLiteral(" 个宝贝到") +
+                (tag == ItemLists::SourceList ? QStringLiteral("源") : QStringLiteral("目标")) +
+                QStringLiteral("下载源 (默认组)"));
+    return 0;
+}
+
+int useSandbox(CommandContext &ctx)
+{
+    if (ctx.arguments.size() != 1) {
+        ctx.ui.error(QStringLiteral("用法: use-sandbox BASE_URL (例如 http://127.0.0.1:8765) 或 use-sandbox off"));
+        return 2;
+    }
+    QString base = ctx.arguments.first();
+    const bool off = base == QStringLiteral("off");
+    if (!off) {
+        while (base.endsWith(QLatin1Char('/')))
+            base.chop(1);
+        const QUrl url(base);
+        if (!url.isValid() || (url.scheme() != QStringLiteral("http") && url.scheme() != QStringLiteral("https")) ||
+            url.host().isEmpty()) {
+            ctx.ui.error(QStringLiteral("无效的地址: ") + ctx.arguments.first());
+            return 2;
+        }
+    }
+    TADOMain data(ctx.ui, ctx.dataDir);
+    if (!data.DataModuleCreate())
+        return 1;
+    const QSqlDatabase db = data.ADOConn();
+    const struct
+    {
+        int key;
+        const char *path;
+        const char *desc;
+    } rows[] = {{TopEndpoints::GatewayKey, "/router/rest", "接口地址"},
+                {TopEndpoints::ContainerKey, "/container", "授权地址"},
+                {TopEndpoints::LoginPageKey, "/member/login.jhtml", "登录页地址"},
+                {TopEndpoints::ItemPageKey, "/item.htm", "宝贝页地址"}};
+    for (const auto &r : rows) {
+        const QString value = off ? QString(QLatin1String("")) : base + QLatin1String(r.path);
+        InsertParamIfMissing(db, r.key, value, QString::fromUtf8(r.desc));
+        if (!SetParam(db, r.key, value)) {
+            ctx.ui.error(db.lastError().text());
+            return 1;
+        }
+    }
+    const TopEndpoints e = TopEndpoints::load(db);
+    ctx.ui.info(QStringLiteral("接口地址: ") + e.gateway);
+    return 0;
+}
+
 QList<CommandTable::Command> buildCommands()
 {
     return {
         {QStringLiteral("init-db"), QStringLiteral("init-db"),
          QStringLiteral("创建或升级数据库 TBData/TBData.db, 然后退出"), initDatabase},
+        {QStringLiteral("add-items"), QStringLiteral("add-items --source|--target ID..."),
+         QStringLiteral("把宝贝数字ID加入源 (或目标) 下载源的默认组, 已勾选"), addItems},
+        {QStringLiteral("use-sandbox"), QStringLiteral("use-sandbox BASE_URL|off"),
+         QStringLiteral("让程序的所有地址都指向 BASE_URL (本机测试服务); off 恢复正式地址"), useSandbox},
     };
 }
 

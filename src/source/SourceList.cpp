@@ -1,0 +1,329 @@
+#include "source/SourceList.h"
+
+#include "app/Clock.h"
+#include "app/Desktop.h"
+#include "app/Interaction.h"
+#include "app/ListModel.h"
+#include "app/RequestJob.h"
+#include "store/Parameters.h"
+#include "store/SqlValues.h"
+#include "store/TextRoutines.h"
+#include "sync/MatchingKeys.h"
+#include "top/Endpoints.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringEncoder>
+#include <algorithm>
+
+namespace {
+
+const char *const kExactColumns[] = {"title", "outer_id", "color", "sku", "sku_id", "num_iid", "oldcode"};
+
+std::vector<int> inListOrder(std::vector<int> rows, int count)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
+    return rows;
+}
+
+QString shownCount(int n)
+{
+    return QStringLiteral(" 当前显示共 ") + QString::number(n) + QStringLiteral(" 项");
+}
+
+} // namespace
+
+SourceListStatement BuildSourceListStatement(const SourceListFilter &filter, const QString &keyword)
+{
+    QStringList lines{QStringLiteral("select * from TB_Source where 1=1")};
+    QVariantList values;
+    if (filter.codeFilter == SourceListFilter::WithCode)
+        lines << QStringLiteral("and outer_id<>''");
+    else if (filter.codeFilter == SourceListFilter::WithoutCode)
+        lines << QStringLiteral("and outer_id=''");
+    if (filter.codeFilter == SourceListFilter::NotInTarget) {
+        const QString e = MatchingKeys::expression(filter.matchingKey);
+        if (!e.isEmpty())
+            lines << QStringLiteral("and ") + e + QStringLiteral(" not in (select ") + e +
+                         QStringLiteral(" from TB_Object where ") + e + QStringLiteral(" is not null)");
+    }
+    const QString k = keyword;
+    if (filter.exactSearch) {
+        const int f = std::clamp(filter.field, 0, 6);
+        lines << QStringLiteral(" and (") + QLatin1String(kExactColumns[f]) + QStringLiteral(" like ?)");
+        values << SqlText(k);
+    } else if (!k.isEmpty()) {
+        const QString pattern = QStringLiteral("%") + k + QStringLiteral("%");
+        lines << QStringLiteral(" and ((title like ?) or (outer_id like ?) or (color like ?) or (sku like ?)"
+                                " or (num_iid like ?) or (oldcode like ?) or (sku_id like ?))");
+        for (int i = 0; i < 7; ++i)
+            values << pattern;
+    }
+    lines << QStringLiteral("order by outer_id,color,sku");
+    return {lines.join(QLatin1Char('\n')), values};
+}
+
+SourceList::SourceList(const QSqlDatabase &db, ListModel &model, JobHost &jobs, Interaction &ui, Desktop &desktop,
+                       QObject *parent)
+    : QObject(parent), m_db(db), m_model(model), m_jobs(jobs), m_ui(ui), m_desktop(desktop)
+{
+    m_itemPage = [](const QString &id) { return TopEndpoints::defaults().itemPageOf(id); };
+}
+
+QStringList SourceList::headers()
+{
+    return {QStringLiteral("宝贝名称"),   QStringLiteral("主商家编码"), QStringLiteral("颜色"),
+            QStringLiteral("SKU(尺码)"),  QStringLiteral("数量"),       QStringLiteral("价格"),
+            QStringLiteral("SKU商家编码"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
+            QStringLiteral("状态"),       QStringLiteral("卖家昵称"),   QStringLiteral("SKU属性值"),
+            QStringLiteral("货号"),       QString()};
+}
+
+QStringList SourceList::searchFields()
+{
+    return {QStringLiteral("宝贝名称"),    QStringLiteral("主商家编码"), QStringLiteral("颜色"),
+            QStringLiteral("SKU(尺码)"),   QStringLiteral("SKU商家编码"), QStringLiteral("商品数字ID"),
+            QStringLiteral("货号")};
+}
+
+QString SourceList::itemPage(const QString &numIid) const
+{
+    return m_itemPage(numIid);
+}
+
+void SourceList::setTotals(const QString &text)
+{
+    m_totals = text;
+    Q_EMIT totalsChanged(text);
+}
+
+void SourceList::setUpdateLabel(const QString &text)
+{
+    m_updateLabel = text;
+    Q_EMIT updateLabelChanged(text);
+}
+
+bool SourceList::GetData_TB_Source(const QString &keyword, bool listShown)
+{
+    if (m_jobs.busy())
+        return false;
+    Q_EMIT controlsEnabled(false);
+    ProgressPanelState &panel = m_jobs.panel1();
+    panel.show(QStringLiteral("读取数据中..."), false);
+    QCoreApplication::processEvents();
+
+    const SourceListStatement st = BuildSourceListStatement(m_filter, keyword);
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    int total = 0;
+    {
+        QSqlQuery count(m_db);
+        count.prepare(QStringLiteral("select count(*) from (") + st.sql.section(QStringLiteral("\norder by"), 0, 0) +
+                      QStringLiteral(")"));
+        for (const QVariant &v : st.values)
+            count.addBindValue(v);
+        if (count.exec() && count.next())
+            total = count.value(0).toInt();
+    }
+    q.prepare(st.sql);
+    for (const QVariant &v : st.values)
+        q.addBindValue(v);
+
+    std::vector<ListRow> rows;
+    rows.reserve(static_cast<size_t>(total));
+    m_model.clear();
+    const bool ok = q.exec();
+    if (ok) {
+        const QSqlRecord rec = q.record();
+        const int iTitle = rec.indexOf(QStringLiteral("title"));
+        const int iFenxiao = rec.indexOf(QStringLiteral("is_fenxiao"));
+        const int iStatus = rec.indexOf(QStringLiteral("approve_status"));
+        const int iUniqid = rec.indexOf(QStringLiteral("Uniqid"));
+        const char *const cellColumns[] = {"outer_id", "color",  "sku",         "num",          "price",
+                                           "outer_id_sku", "num_iid", "sku_id", nullptr /*status*/, "nick",
+                                           "sku_properties", "oldcode"};
+        int cellIndex[12];
+        for (int c = 0; c < 12; ++c)
+            cellIndex[c] = cellColumns[c] ? rec.indexOf(QLatin1String(cellColumns[c])) : -1;
+
+        QElapsedTimer repaint;
+        repaint.start();
+        int n = 0;
+        while (q.next()) {
+            ++n;
+            ListRow r;
+            r.caption = q.value(iTitle).toString();
+            r.cells.reserve(14);
+            for (int c = 0; c < 12; ++c) {
+                if (c == 8)
+                    r.cells << (TrimText(q.value(iStatus).toString()) == QStringLiteral("onsale")
+                                    ? QStringLiteral("销售中")
+                                    : QStringLiteral("已下架"));
+                else
+                    r.cells << q.value(cellIndex[c]).toString();
+            }
+            r.cells << QString() << q.value(iUniqid).toString();
+            r.imageIndex = q.value(iFenxiao).toInt() == 1 ? 1 : 0;
+            rows.push_back(std::move(r));
+            // the window repaints a few times a second while the list fills
+            if (repaint.elapsed() >= 100) {
+                panel.setCaption(QStringLiteral("读取数据中...(") + QString::number(n) + QLatin1Char('/') +
+                                 QString::number(std::max(n, total)) + QLatin1Char(')'));
+                QCoreApplication::processEvents();
+                repaint.restart();
+            }
+        }
+    }
+    m_model.setRows(std::move(rows));
+    setUpdateLabel(QStringLiteral("源宝贝库存更新时间:") + GetParam(m_db, 1));
+    panel.hide();
+    setTotals(shownCount(m_model.count()));
+    if (!ok)
+        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
+    else if (listShown && m_filter.codeFilter == SourceListFilter::All)
+        GetTotal_Source();
+    Q_EMIT controlsEnabled(true);
+    return ok;
+}
+
+void SourceList::GetTotal_Source()
+{
+    auto count = [this](const QString &sql) {
+        QSqlQuery q(m_db);
+        return q.exec(sql) && q.next() ? q.value(0).toInt() : 0;
+    };
+    const int t = count(QStringLiteral("select count(*) from Tb_source"));
+    const int w = count(QStringLiteral("select count(*) from Tb_source where outer_id<>''"));
+    setTotals(QStringLiteral(" 共 ") + QString::number(t) + QStringLiteral(" 项,其中有商家编码 ") + QString::number(w) +
+              QStringLiteral(" 项,") + QStringLiteral("无商家编码 ") + QString::number(t - w) + QStringLiteral(" 项"));
+    showUpdateTime();
+}
+
+void SourceList::showUpdateTime()
+{
+    setUpdateLabel(QStringLiteral("更新时间:") + GetParam(m_db, 1));
+}
+
+void SourceList::N3Click(std::vector<int> selected)
+{
+    selected = inListOrder(std::move(selected), m_model.count());
+    if (selected.empty()) {
+        m_ui.warn(QStringLiteral("请选择要删除的项"));
+        return;
+    }
+    QString question;
+    if (selected.size() == 1) {
+        const ListRow &r = m_model.row(selected.front());
+        question = QStringLiteral("是否要删除:") + r.cells.value(0) + QLatin1Char('.') + r.caption;
+    } else {
+        question = QStringLiteral("是否要删除选中的 ") + QString::number(selected.size()) + QStringLiteral(" 条记录");
+    }
+    if (!m_ui.ask(question))
+        return;
+    QStringList marks;
+    QVariantList ids;
+    for (int r : selected) {
+        marks << QStringLiteral("?");
+        ids << m_model.row(r).uniqid().toLongLong();
+    }
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("Delete From TB_Source where Uniqid in (") + marks.join(QLatin1Char(',')) +
+              QLatin1Char(')'));
+    for (const QVariant &v : ids)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
+        return;
+    }
+    m_model.removeRowsAt(selected);
+    setTotals(shownCount(m_model.count()));
+}
+
+void SourceList::N70Click()
+{
+    if (!m_ui.ask(QStringLiteral("是否要清空源店铺所有已下载数据?")))
+        return;
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("delete from tb_source"))) {
+        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
+        return;
+    }
+    m_ui.info(QStringLiteral("完成清空源店铺所有已下载数据，请确认."));
+    m_model.clear();
+    setTotals(shownCount(0));
+}
+
+QStringList SourceList::exportLines(std::vector<int> selected) const
+{
+    selected = inListOrder(std::move(selected), m_model.count());
+    QStringList lines{headers().join(QLatin1Char(','))};
+    for (int r : selected) {
+        const ListRow &row = m_model.row(r);
+        QStringList fields{row.caption};
+        for (int c = 0; c <= 12; ++c)
+            fields << row.cells.value(c);
+        lines << fields.join(QLatin1Char(','));
+    }
+    return lines;
+}
+
+void SourceList::N13Click(std::vector<int> selected)
+{
+    const QString suggested =
+        QStringLiteral("sExport") + Clock::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".csv");
+    QString path = m_ui.saveFileName(QStringLiteral("选中项另存为..."), QStringLiteral("csv 文件(*.csv)"), suggested);
+    if (path.isEmpty())
+        return;
+    if (!path.contains(QLatin1Char('.')))
+        path += QStringLiteral(".csv");
+    // GB18030 is GBK for every character GBK has, and keeps the others
+    QStringEncoder gbk("GB18030");
+    QByteArray bytes;
+    for (const QString &line : exportLines(std::move(selected)))
+        bytes += QByteArray(gbk.encode(line)) + "\r\n";
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush()) {
+        m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") +
+                                                       file.errorString(),
+                     Interaction::Icon::Error);
+        return;
+    }
+    file.close();
+    m_ui.info(QStringLiteral("完成选中项另存为,请确认"));
+}
+
+void SourceList::CopyText_Source(std::vector<int> selected, int column)
+{
+    QStringList values;
+    for (int r : inListOrder(std::move(selected), m_model.count())) {
+        const ListRow &row = m_model.row(r);
+        values << (column < 0 ? row.caption : row.cells.value(column));
+    }
+    const QString text = values.join(QStringLiteral("\r\n"));
+    if (!text.isEmpty())
+        m_desktop.setClipboardText(text);
+}
+
+void SourceList::N57Click(std::vector<int> selected)
+{
+    QStringList values;
+    for (int r : inListOrder(std::move(selected), m_model.count()))
+        values << itemPage(m_model.row(r).cells.value(6));
+    const QString text = values.join(QStringLiteral("\r\n"));
+    if (!text.isEmpty())
+        m_desktop.setClipboardText(text);
+}
+
+void SourceList::N31Click(std::vector<int> selected)
+{
+    const std::vector<int> rows = inListOrder(std::move(selected), m_model.count());
+    if (rows.empty())
+        return;
+    m_desktop.openUrl(itemPage(m_model.row(rows.front()).cells.value(6)));
+}

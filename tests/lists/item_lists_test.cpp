@@ -1,0 +1,70 @@
+#include "TestDataDir.h"
+#include "app/CommandLine.h"
+#include "lists/ItemLists.h"
+#include "store/Parameters.h"
+#include "top/Endpoints.h"
+
+#include <QSqlQuery>
+#include <QtTest>
+
+class ItemListsTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void addsTickedEntriesToTheDefaultGroup();
+    void useSandboxPointsEveryHostAndBack();
+};
+
+void ItemListsTest::addsTickedEntriesToTheDefaultGroup()
+{
+    TestDataDir d;
+    QVERIFY(d.open());
+    ItemLists lists(d.db());
+    QString error;
+    QCOMPARE(lists.addItems(ItemLists::SourceList, {QStringLiteral(" 601 "), QStringLiteral("602"), QStringLiteral("601")},
+                            &error),
+             2);
+    QCOMPARE(lists.addItems(ItemLists::SourceList, {QStringLiteral("602"), QStringLiteral("603")}, &error), 1);
+    // a bad id refuses the whole call
+    QCOMPARE(lists.addItems(ItemLists::SourceList, {QStringLiteral("604"), QStringLiteral("60'5")}, &error), -1);
+    QVERIFY(error.contains(QStringLiteral("60'5")));
+    QCOMPARE(lists.addItems(ItemLists::TargetList, {QStringLiteral("601")}, &error), 1);
+
+    QSqlQuery q(d.db());
+    QVERIFY(q.exec(QStringLiteral("select u.Tag, u.bCheck, u.num_iid, g.GroupName, g.Tag from TB_URL u "
+                                  "join TB_Groups g on g.Uniqid=u.uGroup order by u.Uniqid")));
+    QStringList rows;
+    while (q.next())
+        rows << QStringLiteral("%1|%2|%3|%4|%5")
+                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                         q.value(4).toString());
+    QCOMPARE(rows, (QStringList{QStringLiteral("0|1|601|默认组|0"), QStringLiteral("0|1|602|默认组|0"),
+                                QStringLiteral("0|1|603|默认组|0"), QStringLiteral("1|1|601|默认组|1")}));
+}
+
+void ItemListsTest::useSandboxPointsEveryHostAndBack()
+{
+    TestDataDir d;
+    const CommandTable::Command *use = CommandTable::find(QStringLiteral("use-sandbox"));
+    QVERIFY(use);
+    CommandContext ctx{d.path(), {QStringLiteral("http://127.0.0.1:8765/")}, d.ui};
+    QCOMPARE(use->run(ctx), 0);
+    QVERIFY(d.open());
+    TopEndpoints e = TopEndpoints::load(d.db());
+    QCOMPARE(e.gateway, QStringLiteral("http://127.0.0.1:8765/router/rest"));
+    QCOMPARE(e.gatewayRoot(), QStringLiteral("http://127.0.0.1:8765"));
+    QCOMPARE(e.authorizationAddress(QStringLiteral("123")), QStringLiteral("http://127.0.0.1:8765/container?appkey=123"));
+    QCOMPARE(e.loginPage, QStringLiteral("http://127.0.0.1:8765/member/login.jhtml"));
+    QCOMPARE(e.itemPageOf(QStringLiteral("9")), QStringLiteral("http://127.0.0.1:8765/item.htm?id=9"));
+
+    ctx.arguments = {QStringLiteral("ftp://x")};
+    QCOMPARE(use->run(ctx), 2);
+    ctx.arguments = {QStringLiteral("off")};
+    QCOMPARE(use->run(ctx), 0);
+    e = TopEndpoints::load(d.db());
+    QCOMPARE(e.gateway, TopEndpoints::defaults().gateway);
+    QVERIFY(e.gateway.startsWith(QStringLiteral("https://")));
+}
+
+QTEST_GUILESS_MAIN(ItemListsTest)
+#include "item_lists_test.moc"
