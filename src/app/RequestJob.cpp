@@ -178,7 +178,7 @@ void RequestJob::tick()
 {
     m_timer.stop();
     if (m_host.cancelled()) {
-        m_running = false;
+        stop();
         return;
     }
     const QString caption = progressCaption(Percent(m_done, m_done + static_cast<int>(m_items.size())));
@@ -203,7 +203,10 @@ void RequestJob::end()
 
 void RequestJob::stop()
 {
+    const bool wasRunning = m_running;
     end();
+    if (wasRunning)
+        onCancelled();
 }
 
 void RequestJob::resumeAfterCountdown()

@@ -149,6 +149,8 @@ protected:
     virtual void onTransportError() {}
     // The immediate rule during a sync-plan run: the plan waits for its next interval.
     virtual void handBackToPlan() {}
+    // The job was stopped by a cancel (at its next tick, or during a countdown).
+    virtual void onCancelled() {}
     // The no-retry rule hides both panels unless a job says otherwise.
     virtual bool hideBothPanelsOnGiveUp() const { return true; }
     // The job's tray hint while it ticks; empty leaves the hint alone.
