@@ -115,12 +115,13 @@ TfrmMain::TfrmMain(const QSqlDatabase &db, int hideNonUniqueFlag, Interaction &u
       m_sourceModel(new ListModel(this)), m_priceModel(new ListModel(this)), m_stockModel(new ListModel(this)),
       m_targetModel(new ListModel(this)), m_inventoryModel(new ListModel(this))
 {
+    m_timerShow = new QTimer(this);
     LoadProgramResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(ProgramIcon());
-    m_timerShow.setObjectName(QStringLiteral("_TimerShow"));
-    m_timerShow.setSingleShot(false);
-    connect(&m_timerShow, &QTimer::timeout, this, &TfrmMain::TimerShowTimer);
+    m_timerShow->setObjectName(QStringLiteral("_TimerShow"));
+    m_timerShow->setSingleShot(false);
+    connect(m_timerShow, &QTimer::timeout, this, &TfrmMain::TimerShowTimer);
 
     buildMenus();
     buildSourceToolbar();
@@ -831,12 +832,12 @@ void TfrmMain::FormShow()
     colourSelector(m_upgradeStock, m_show.uploadColor);
 
     ShowHideObjectOption();
-    Intervals::arm(m_timerShow, 200, true);
+    Intervals::arm(*m_timerShow, 200, true);
 }
 
 void TfrmMain::TimerShowTimer()
 {
-    m_timerShow.stop();
+    m_timerShow->stop();
     if (!m_sourceList->isHidden())
         GetData_TB_Source(QString());
     else

@@ -151,7 +151,7 @@ private:
     bool m_shown = false;
     bool m_firstLoadDone = false;
 
-    QTimer m_timerShow;
+    QTimer *m_timerShow = nullptr;
 
     // source pane
     QWidget *m_panelSource = nullptr;
