@@ -60,7 +60,8 @@ void HelpCommands::feedback()
 
 bool HelpCommands::updateOnline()
 {
-    if (!m_ui.question(QStringLiteral("在线升级"), QStringLiteral("是否要执行在线升级?"), Interaction::Icon::Question))
+    if (!m_ui.question(QStringLiteral("在线升级"), QStringLiteral("是否要执行在线升级?"),
+                       Interaction::Icon::Question))
         return false;
     m_desktop.startProgram(updaterProgram());
     return true;

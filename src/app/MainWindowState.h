@@ -56,8 +56,8 @@ struct ShowSettings
     uint keyColor = 0;
     uint uploadColor = 0;
     QString statusTips;
-    QDateTime plannedStart;       // _NowDatetime: today 08:00:00
-    QTime windowEnd;              // _EndTime: 22:00
+    QDateTime plannedStart; // _NowDatetime: today 08:00:00
+    QTime windowEnd;        // _EndTime: 22:00
 };
 
 // Reads (and where missing completes) the settings of _Parameter that the

@@ -17,8 +17,9 @@ private Q_SLOTS:
         std::vector<ListRow> rows;
         const char *prices[] = {"9.4", "100", "10", "abc", "12.5"};
         for (int i = 0; i < 5; ++i)
-            rows.push_back({QString::number(i + 1), {QStringLiteral("A%1").arg(i), QString::fromLatin1(prices[i]),
-                                                     QString::number(100 + i)}});
+            rows.push_back(
+                {QString::number(i + 1),
+                 {QStringLiteral("A%1").arg(i), QString::fromLatin1(prices[i]), QString::number(100 + i)}});
         model.setRows(rows);
         model.setBanding(true);
         model.setChecked(1, true);
@@ -27,10 +28,12 @@ private Q_SLOTS:
         model.setCaption(2, QStringLiteral("x"));
         model.sortByColumn(2);
         model.sortByColumn(1);
-        model.appendRows({{QStringLiteral("6"), {QStringLiteral("B"), QStringLiteral("1"), QStringLiteral("200")}}});
+        model.appendRows(
+            {{QStringLiteral("6"), {QStringLiteral("B"), QStringLiteral("1"), QStringLiteral("200")}}});
         // a wider row brings a column more
-        model.appendRows({{QStringLiteral("7"), {QStringLiteral("C"), QStringLiteral("2"), QStringLiteral("x"),
-                                                 QStringLiteral("201")}}});
+        model.appendRows(
+            {{QStringLiteral("7"),
+              {QStringLiteral("C"), QStringLiteral("2"), QStringLiteral("x"), QStringLiteral("201")}}});
         model.removeRowsAt({0, 3});
         model.sortByColumn(0);
         model.clear();

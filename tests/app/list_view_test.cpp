@@ -50,7 +50,8 @@ private Q_SLOTS:
             const QVariant bg = p->data(p->index(r, 1), Qt::BackgroundRole);
             QVERIFY(bg.canConvert<QBrush>());
             const uint want = ListModel::bandColor(r);
-            QCOMPARE(bg.value<QBrush>().color(), QColor((want >> 16) & 0xFF, (want >> 8) & 0xFF, want & 0xFF));
+            QCOMPARE(bg.value<QBrush>().color(),
+                     QColor((want >> 16) & 0xFF, (want >> 8) & 0xFF, want & 0xFF));
         }
         QCOMPARE(p->data(p->index(0, 0), Qt::BackgroundRole).value<QBrush>().color(), QColor(240, 255, 240));
         QCOMPARE(p->data(p->index(6, 0), Qt::BackgroundRole).value<QBrush>().color(), QColor(240, 255, 240));
@@ -85,7 +86,8 @@ private Q_SLOTS:
 
         std::vector<ListRow> rows;
         for (const char *price : {"10", "9.4", "100", "abc"})
-            rows.push_back({QStringLiteral("x"), {QStringLiteral("A"), QString::fromLatin1(price), QStringLiteral("7")}});
+            rows.push_back({QStringLiteral("x"),
+                            {QStringLiteral("A"), QString::fromLatin1(price), QStringLiteral("7")}});
         model.setRows(rows);
         QCOMPARE(model.columnCount(), 4);
         QVERIFY(view.isColumnHidden(3));

@@ -55,7 +55,8 @@ private Q_SLOTS:
         QVERIFY(!c.stored);
 
         // a stored pair that is not switched on is ignored
-        exec(QStringLiteral("update _AppKey set appkey=?, AppSecret=?"), {QStringLiteral("12345678"), QStringLiteral("abc")});
+        exec(QStringLiteral("update _AppKey set appkey=?, AppSecret=?"),
+             {QStringLiteral("12345678"), QStringLiteral("abc")});
         QCOMPARE(ChooseAppKey(db(), BuiltinAppKey(), BuiltinAppSecret()).key, BuiltinAppKey());
 
         // switched on: trimmed of blanks and control characters at both ends
@@ -78,9 +79,12 @@ private Q_SLOTS:
     {
         QCOMPARE(MainWindowCaption(ProductName(), VersionTextFrom(QStringLiteral("1.0.0.1"))),
                  QStringLiteral("奥万淘宝店铺库存同步助手 V1.0"));
-        QCOMPARE(MainWindowCaption(ProductName(), QStringLiteral("3.6.4.3")), QStringLiteral("奥万淘宝店铺库存同步助手 V3.6"));
-        QCOMPARE(MainWindowCaption(ProductName(), VersionTextFrom(QString())), QStringLiteral("奥万淘宝店铺库存同步助手 V0"));
-        QCOMPARE(MainWindowCaption(ProductName(), QStringLiteral("0")), QStringLiteral("奥万淘宝店铺库存同步助手 V0"));
+        QCOMPARE(MainWindowCaption(ProductName(), QStringLiteral("3.6.4.3")),
+                 QStringLiteral("奥万淘宝店铺库存同步助手 V3.6"));
+        QCOMPARE(MainWindowCaption(ProductName(), VersionTextFrom(QString())),
+                 QStringLiteral("奥万淘宝店铺库存同步助手 V0"));
+        QCOMPARE(MainWindowCaption(ProductName(), QStringLiteral("0")),
+                 QStringLiteral("奥万淘宝店铺库存同步助手 V0"));
         QCOMPARE(VersionStatusCaption(QStringLiteral("3.6.4.3")), QStringLiteral("版本:3.6.4.3"));
         QCOMPARE(ApplicationTitle(), QStringLiteral("奥万淘宝库存同步助手"));
     }
@@ -95,8 +99,10 @@ private Q_SLOTS:
         QCOMPARE(s.keyColor, 0xFCF7BAu); // RGB(252,247,186)
         QCOMPARE(s.uploadMode, 1);
         QCOMPARE(s.uploadColor, 0xFCF7BAu);
-        QCOMPARE(s.statusTips,
-                 QStringLiteral("注意事项:\"主商家编码+SKU商家编码\" 作为同步的关联值,如源与目标不一致,将不能同步到数据."));
+        QCOMPARE(
+            s.statusTips,
+            QStringLiteral(
+                "注意事项:\"主商家编码+SKU商家编码\" 作为同步的关联值,如源与目标不一致,将不能同步到数据."));
 
         QVERIFY(SetParam(db(), 9999, QStringLiteral("0")));
         QVERIFY(SetParam(db(), 9998, QStringLiteral("0")));
@@ -105,8 +111,8 @@ private Q_SLOTS:
         QCOMPARE(s.keyColor, 0xED8080u); // RGB(237,128,128)
         QCOMPARE(s.uploadMode, 0);
         QCOMPARE(s.uploadColor, 0xED8080u);
-        QCOMPARE(s.statusTips,
-                 QStringLiteral("注意事项:\"主商家编码+颜色+SKU(尺码)\" 作为同步的关联值,如源与目标不一致,将不能同步到数据."));
+        QCOMPARE(s.statusTips, QStringLiteral("注意事项:\"主商家编码+颜色+SKU(尺码)\" "
+                                              "作为同步的关联值,如源与目标不一致,将不能同步到数据."));
 
         QCOMPARE(SetParam(db(), 9999, QStringLiteral("8")), true);
         QCOMPARE(LoadShowSettings(db(), 0, QDateTime::currentDateTime()).keyMode, 8);
@@ -137,7 +143,8 @@ private Q_SLOTS:
         QVERIFY(s.easySku);
         QCOMPARE(GetParam(db(), 6), QStringLiteral("1"));
         QSqlQuery q(db());
-        QVERIFY(q.exec(QStringLiteral("select count(*), max(ParaDesc) from _Parameter where NM=6")) && q.next());
+        QVERIFY(q.exec(QStringLiteral("select count(*), max(ParaDesc) from _Parameter where NM=6")) &&
+                q.next());
         QCOMPARE(q.value(0).toInt(), 1);
         QCOMPARE(q.value(1).toString(), QStringLiteral("使用简易sku(尺码)"));
 

@@ -81,16 +81,54 @@ private Q_SLOTS:
     void layoutCarriesTheComponentNames()
     {
         auto w = makeWindow(false);
-        const char *names[] = {
-            "_PanelSource", "_SourcePage", "_RzListView", "_SourcePanelTop", "_PanelSource_Total",
-            "_lblSourceUpdate", "_AppKey", "_AppSecret", "_PanelObject", "_ObjectToolbar", "_SourceToolbar",
-            "_users", "_Uniqid", "_UpgradeStock", "_ObjectPage", "_RzListViewTo", "_RzListViewPrice",
-            "_RzListViewStock", "_RzListView_Inventory", "_ProcessPanel1", "_ProcessPanel2", "_lblCaption1",
-            "_lblCaption2", "lblTry", "lblTry2", "_Cancel1", "_Cancel2", "_PanelWebBrowser1", "_PanelWebBrowser2",
-            "_Debug", "_VersionStatus", "_StatusTips", "_RzTrayIcon", "_NoShowOnly", "_chkEasy", "_SourceKeyword",
-            "_InventoryKeyword", "_RefreshData_Source", "_NowDatetime", "_EndTime", "_TimerShow",
-            "_PopupMenuSource", "_PopupMenuObject", "_PopupMenuSourcePrice", "PopupMenuInventory",
-            "_PopupMenuSync", "_PopupMenuOther", "PopupMenuTool"};
+        const char *names[] = {"_PanelSource",
+                               "_SourcePage",
+                               "_RzListView",
+                               "_SourcePanelTop",
+                               "_PanelSource_Total",
+                               "_lblSourceUpdate",
+                               "_AppKey",
+                               "_AppSecret",
+                               "_PanelObject",
+                               "_ObjectToolbar",
+                               "_SourceToolbar",
+                               "_users",
+                               "_Uniqid",
+                               "_UpgradeStock",
+                               "_ObjectPage",
+                               "_RzListViewTo",
+                               "_RzListViewPrice",
+                               "_RzListViewStock",
+                               "_RzListView_Inventory",
+                               "_ProcessPanel1",
+                               "_ProcessPanel2",
+                               "_lblCaption1",
+                               "_lblCaption2",
+                               "lblTry",
+                               "lblTry2",
+                               "_Cancel1",
+                               "_Cancel2",
+                               "_PanelWebBrowser1",
+                               "_PanelWebBrowser2",
+                               "_Debug",
+                               "_VersionStatus",
+                               "_StatusTips",
+                               "_RzTrayIcon",
+                               "_NoShowOnly",
+                               "_chkEasy",
+                               "_SourceKeyword",
+                               "_InventoryKeyword",
+                               "_RefreshData_Source",
+                               "_NowDatetime",
+                               "_EndTime",
+                               "_TimerShow",
+                               "_PopupMenuSource",
+                               "_PopupMenuObject",
+                               "_PopupMenuSourcePrice",
+                               "PopupMenuInventory",
+                               "_PopupMenuSync",
+                               "_PopupMenuOther",
+                               "PopupMenuTool"};
         for (const char *n : names)
             QVERIFY2(w->findChild<QObject *>(QString::fromLatin1(n)), n);
 
@@ -140,7 +178,8 @@ private Q_SLOTS:
         Clock::reset();
 
         QCOMPARE(w->windowTitle(), QStringLiteral("奥万淘宝店铺库存同步助手 V") + GetVersionText().left(3));
-        QCOMPARE(child<QLabel>(w.get(), "_VersionStatus")->text(), QStringLiteral("版本:") + GetVersionText());
+        QCOMPARE(child<QLabel>(w.get(), "_VersionStatus")->text(),
+                 QStringLiteral("版本:") + GetVersionText());
         QCOMPARE(w->appKey(), BuiltinAppKey());
         QVERIFY(w->authorizationAddress().endsWith(QStringLiteral("?appkey=") + BuiltinAppKey()));
 
@@ -157,14 +196,18 @@ private Q_SLOTS:
         auto *mode = child<QComboBox>(w.get(), "_UpgradeStock");
         QCOMPARE(mode->currentIndex(), 0);
         QCOMPARE(mode->palette().color(QPalette::Button), QColor(237, 128, 128));
-        QCOMPARE(child<QLabel>(w.get(), "_StatusTips")->text(),
-                 QStringLiteral("注意事项:\"主商家编码+SKU商家编码\" 作为同步的关联值,如源与目标不一致,将不能同步到数据."));
-        QCOMPARE(child<QDateTimeEdit>(w.get(), "_NowDatetime")->dateTime(), QDateTime(QDate(2026, 5, 6), QTime(8, 0)));
+        QCOMPARE(
+            child<QLabel>(w.get(), "_StatusTips")->text(),
+            QStringLiteral(
+                "注意事项:\"主商家编码+SKU商家编码\" 作为同步的关联值,如源与目标不一致,将不能同步到数据."));
+        QCOMPARE(child<QDateTimeEdit>(w.get(), "_NowDatetime")->dateTime(),
+                 QDateTime(QDate(2026, 5, 6), QTime(8, 0)));
         QCOMPARE(child<QTimeEdit>(w.get(), "_EndTime")->time(), QTime(22, 0));
 
         // the first load runs once, from the show timer
         QVERIFY(loaded.wait(2000));
-        QCOMPARE(child<QLabel>(w.get(), "_lblSourceUpdate")->text(), QStringLiteral("更新时间:2026/01/02 03:04:05"));
+        QCOMPARE(child<QLabel>(w.get(), "_lblSourceUpdate")->text(),
+                 QStringLiteral("更新时间:2026/01/02 03:04:05"));
         QTest::qWait(30);
         QCOMPARE(loaded.count(), 1);
         QVERIFY(m_ui.records().isEmpty());
@@ -192,7 +235,8 @@ private Q_SLOTS:
         QTest::keyClick(w.get(), Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
         QVERIFY(!debug->isHidden());
         // key preview: the window sees it even when a control has the key
-        QTest::keyClick(child<QWidget>(w.get(), "_ObjectKeyword"), Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(child<QWidget>(w.get(), "_ObjectKeyword"), Qt::Key_I,
+                        Qt::ControlModifier | Qt::AltModifier);
         QVERIFY(debug->isHidden());
 
         QTest::keyClick(w.get(), Qt::Key_I, Qt::AltModifier);

@@ -55,7 +55,8 @@ private Q_SLOTS:
         QString title;
         whenReady([&] {
             if (auto *s = topLevel<TfrmLoginShow>()) {
-                sawSplash = s->size() == QSize(467, 307) && s->windowFlags().testFlag(Qt::FramelessWindowHint);
+                sawSplash =
+                    s->size() == QSize(467, 307) && s->windowFlags().testFlag(Qt::FramelessWindowHint);
             }
             auto *m = topLevel<TfrmMain>();
             if (!m || !m->firstLoadDone())

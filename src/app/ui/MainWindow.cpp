@@ -102,18 +102,20 @@ QWidget *totalsBar(QWidget *parent, const QString &name, QLabel **text, const QS
 const QStringList &searchFields()
 {
     static const QStringList fields = {
-        QStringLiteral("宝贝名称"),    QStringLiteral("主商家编码"), QStringLiteral("颜色"),
-        QStringLiteral("SKU(尺码)"),   QStringLiteral("SKU商家编码"), QStringLiteral("商品数字ID"),
+        QStringLiteral("宝贝名称"),  QStringLiteral("主商家编码"),  QStringLiteral("颜色"),
+        QStringLiteral("SKU(尺码)"), QStringLiteral("SKU商家编码"), QStringLiteral("商品数字ID"),
         QStringLiteral("货号"),
     };
     return fields;
 }
 } // namespace
 
-TfrmMain::TfrmMain(const QSqlDatabase &db, int hideNonUniqueFlag, Interaction &ui, Desktop &desktop, QWidget *parent)
+TfrmMain::TfrmMain(const QSqlDatabase &db, int hideNonUniqueFlag, Interaction &ui, Desktop &desktop,
+                   QWidget *parent)
     : QMainWindow(parent), m_db(db), m_hideNonUniqueFlag(hideNonUniqueFlag), m_ui(ui), m_desktop(desktop),
-      m_sourceModel(new ListModel(this)), m_priceModel(new ListModel(this)), m_stockModel(new ListModel(this)),
-      m_targetModel(new ListModel(this)), m_inventoryModel(new ListModel(this))
+      m_sourceModel(new ListModel(this)), m_priceModel(new ListModel(this)),
+      m_stockModel(new ListModel(this)), m_targetModel(new ListModel(this)),
+      m_inventoryModel(new ListModel(this))
 {
     m_timerShow = new QTimer(this);
     LoadProgramResources();
@@ -189,7 +191,8 @@ void TfrmMain::buildMenus()
     connect(quit, &QAction::triggered, this, &TfrmMain::D2Click);
 
     QMenu *view = named(bar->addMenu(QStringLiteral("视图(&V)")), QStringLiteral("V1"));
-    m_menuShowSourcePage = addAction(view, QStringLiteral("NShowSourcePage"), QStringLiteral("显示源宝贝表列表(&V)"));
+    m_menuShowSourcePage =
+        addAction(view, QStringLiteral("NShowSourcePage"), QStringLiteral("显示源宝贝表列表(&V)"));
     connect(m_menuShowSourcePage, &QAction::triggered, this, &TfrmMain::ShowSourcePageClick);
 
     QMenu *op = named(bar->addMenu(QStringLiteral("操作(&O)")), QStringLiteral("O1"));
@@ -198,12 +201,14 @@ void TfrmMain::buildMenus()
     op->addSeparator();
     addAction(op, QStringLiteral("NAccountAdmin"), QStringLiteral("店铺帐号管理(&A)"));
     op->addSeparator();
-    addAction(op, QStringLiteral("NDownload"), QStringLiteral("使用源店铺配置下载目标店铺宝贝列表(&I)"))->setEnabled(false);
+    addAction(op, QStringLiteral("NDownload"), QStringLiteral("使用源店铺配置下载目标店铺宝贝列表(&I)"))
+        ->setEnabled(false);
     op->addSeparator();
     addAction(op, QStringLiteral("NObjectConfig"), QStringLiteral("配置目标店铺下载源"));
     addAction(op, QStringLiteral("N62"), QStringLiteral("使用目标店铺配置下载目标店铺宝贝列表"));
     op->addSeparator();
-    addAction(op, QStringLiteral("NUpload"), QStringLiteral("上传最新库存数量到目标店铺(&U)"))->setEnabled(false);
+    addAction(op, QStringLiteral("NUpload"), QStringLiteral("上传最新库存数量到目标店铺(&U)"))
+        ->setEnabled(false);
 
     QMenu *tools = named(bar->addMenu(QStringLiteral("工具(&T)")), QStringLiteral("T1"));
     addAction(tools, QStringLiteral("N37"), QStringLiteral("源与目标宝贝检查统计工具(&C)"));
@@ -211,43 +216,47 @@ void TfrmMain::buildMenus()
     tools->addSeparator();
     connect(addAction(tools, QStringLiteral("N19"), QStringLiteral("计算器(&C)")), &QAction::triggered, this,
             &TfrmMain::N19Click);
-    connect(addAction(tools, QStringLiteral("est1"), QStringLiteral("对本机数据库进行优化...")), &QAction::triggered, this,
-            &TfrmMain::est1Click);
+    connect(addAction(tools, QStringLiteral("est1"), QStringLiteral("对本机数据库进行优化...")),
+            &QAction::triggered, this, &TfrmMain::est1Click);
     tools->addSeparator();
-    connect(addAction(tools, QStringLiteral("N10"), QStringLiteral("安装 SQLCE 动态库(dll) ...  ")), &QAction::triggered,
-            this, &TfrmMain::N10Click);
+    connect(addAction(tools, QStringLiteral("N10"), QStringLiteral("安装 SQLCE 动态库(dll) ...  ")),
+            &QAction::triggered, this, &TfrmMain::N10Click);
 
     QMenu *help = named(bar->addMenu(QStringLiteral("帮助(&H)")), QStringLiteral("H1"));
-    connect(addAction(help, QStringLiteral("H2"), QStringLiteral("联机帮助(&H)            ")), &QAction::triggered, this,
-            &TfrmMain::H2Click);
+    connect(addAction(help, QStringLiteral("H2"), QStringLiteral("联机帮助(&H)            ")),
+            &QAction::triggered, this, &TfrmMain::H2Click);
     connect(addAction(help, QStringLiteral("K1"), QStringLiteral("官方网站(&K)")), &QAction::triggered, this,
             &TfrmMain::WebsiteClick);
     connect(addAction(help, QStringLiteral("F2"), QStringLiteral("意见反馈(&F)")), &QAction::triggered, this,
             &TfrmMain::F2Click);
     help->addSeparator();
-    connect(addAction(help, QStringLiteral("NUpdateOnline"), QStringLiteral("在线升级(&U)")), &QAction::triggered, this,
-            &TfrmMain::UpdateOnlineClick);
+    connect(addAction(help, QStringLiteral("NUpdateOnline"), QStringLiteral("在线升级(&U)")),
+            &QAction::triggered, this, &TfrmMain::UpdateOnlineClick);
     connect(addAction(help, QStringLiteral("A1"), QStringLiteral("关于(&A)...")), &QAction::triggered, this,
             &TfrmMain::AboutClick);
 }
 
 void TfrmMain::buildSourceToolbar()
 {
-    m_sourceToolbar = named(new QToolBar(QStringLiteral("下载宝贝库存"), this), QStringLiteral("_SourceToolbar"));
+    m_sourceToolbar =
+        named(new QToolBar(QStringLiteral("下载宝贝库存"), this), QStringLiteral("_SourceToolbar"));
     m_sourceToolbar->setMovable(false);
     addToolBar(Qt::TopToolBarArea, m_sourceToolbar);
 
-    m_showSourcePage = addToolButton(m_sourceToolbar, QStringLiteral("_ShowSourcePage"), QStringLiteral("显示源宝贝列表"));
+    m_showSourcePage =
+        addToolButton(m_sourceToolbar, QStringLiteral("_ShowSourcePage"), QStringLiteral("显示源宝贝列表"));
     m_showSourcePage->setProperty("ImageIndex", 9);
     connect(m_showSourcePage, &QToolButton::clicked, this, &TfrmMain::ShowSourcePageClick);
     m_sourceToolbar->addSeparator();
     addToolButton(m_sourceToolbar, QStringLiteral("_SourceConfig"), QStringLiteral("配置源下载源(对方店铺)"));
     addToolButton(m_sourceToolbar, QStringLiteral("_FromDownload"), QStringLiteral("下载源宝贝库存数据"));
-    m_refreshSource = addToolButton(m_sourceToolbar, QStringLiteral("_RefreshData_Source"), QStringLiteral("刷新"));
+    m_refreshSource =
+        addToolButton(m_sourceToolbar, QStringLiteral("_RefreshData_Source"), QStringLiteral("刷新"));
     m_refreshSource->setEnabled(false);
     m_sourceToolbar->addSeparator();
 
-    QToolButton *tool = addToolButton(m_sourceToolbar, QStringLiteral("_SimpleTool"), QStringLiteral("简易统计工具"));
+    QToolButton *tool =
+        addToolButton(m_sourceToolbar, QStringLiteral("_SimpleTool"), QStringLiteral("简易统计工具"));
     auto *menu = named(new QMenu(tool), QStringLiteral("PopupMenuTool"));
     addAction(menu, QStringLiteral("N38"), QStringLiteral("源与目标宝贝检查统计工具"));
     addAction(menu, QStringLiteral("N63"), QStringLiteral("关联值自动检查工具"));
@@ -256,7 +265,8 @@ void TfrmMain::buildSourceToolbar()
     tool->setMenu(menu);
     tool->setPopupMode(QToolButton::InstantPopup);
     m_sourceToolbar->addSeparator();
-    QToolButton *update = addToolButton(m_sourceToolbar, QStringLiteral("_UpdateOnline"), QStringLiteral("在线升级"));
+    QToolButton *update =
+        addToolButton(m_sourceToolbar, QStringLiteral("_UpdateOnline"), QStringLiteral("在线升级"));
     connect(update, &QToolButton::clicked, this, &TfrmMain::UpdateOnlineClick);
 }
 
@@ -299,12 +309,16 @@ QWidget *TfrmMain::buildSourceListTab()
     auto *row = new QHBoxLayout(m_sourcePanelTop);
     row->setContentsMargins(4, 2, 4, 2);
     auto *group = new QButtonGroup(m_sourcePanelTop);
-    row->addWidget(radio(m_sourcePanelTop, group, QStringLiteral("_chkouterid1"), QStringLiteral("显示所有")));
-    QRadioButton *withCode = radio(m_sourcePanelTop, group, QStringLiteral("_chkouterid2"), QStringLiteral("仅有商家编码宝贝"));
+    row->addWidget(
+        radio(m_sourcePanelTop, group, QStringLiteral("_chkouterid1"), QStringLiteral("显示所有")));
+    QRadioButton *withCode =
+        radio(m_sourcePanelTop, group, QStringLiteral("_chkouterid2"), QStringLiteral("仅有商家编码宝贝"));
     withCode->setChecked(true);
     row->addWidget(withCode);
-    row->addWidget(radio(m_sourcePanelTop, group, QStringLiteral("_chkouterid3"), QStringLiteral("仅无商家编码宝贝")));
-    row->addWidget(radio(m_sourcePanelTop, group, QStringLiteral("_chkouterid4"), QStringLiteral("仅目标店铺没有的宝贝")));
+    row->addWidget(
+        radio(m_sourcePanelTop, group, QStringLiteral("_chkouterid3"), QStringLiteral("仅无商家编码宝贝")));
+    row->addWidget(radio(m_sourcePanelTop, group, QStringLiteral("_chkouterid4"),
+                         QStringLiteral("仅目标店铺没有的宝贝")));
     row->addSpacing(12);
     row->addWidget(label(m_sourcePanelTop, QStringLiteral("关键字:")));
     m_sourceKeyword = named(new QLineEdit(m_sourcePanelTop), QStringLiteral("_SourceKeyword"));
@@ -325,10 +339,11 @@ QWidget *TfrmMain::buildSourceListTab()
     column->addWidget(m_sourcePanelTop);
 
     m_sourceList = named(new ListView(tab), QStringLiteral("_RzListView"));
-    m_sourceModel->setHeaders({QStringLiteral("宝贝名称"), QStringLiteral("主商家编码"), QStringLiteral("颜色"),
-                               QStringLiteral("SKU(尺码)"), QStringLiteral("数量"), QStringLiteral("价格"),
-                               QStringLiteral("SKU商家编码"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
-                               QStringLiteral("状态"), QStringLiteral("卖家昵称"), QStringLiteral("SKU属性值"),
+    m_sourceModel->setHeaders({QStringLiteral("宝贝名称"), QStringLiteral("主商家编码"),
+                               QStringLiteral("颜色"), QStringLiteral("SKU(尺码)"), QStringLiteral("数量"),
+                               QStringLiteral("价格"), QStringLiteral("SKU商家编码"),
+                               QStringLiteral("商品数字ID"), QStringLiteral("SKUID"), QStringLiteral("状态"),
+                               QStringLiteral("卖家昵称"), QStringLiteral("SKU属性值"),
                                QStringLiteral("货号"), QString()});
     m_sourceModel->setBanding(true);
     m_sourceList->setCheckBoxes(false);
@@ -357,7 +372,8 @@ QWidget *TfrmMain::buildPriceTab()
     row->addWidget(label(bar, QStringLiteral("关键字:")));
     row->addWidget(named(new QLineEdit(bar), QStringLiteral("_SourceKeywordPrice")));
     row->addWidget(button(bar, QStringLiteral("_SourcePriceSearch"), QStringLiteral("搜索")));
-    row->addWidget(checkBox(bar, QStringLiteral("_chkShowPriceList"), QStringLiteral("仅显示目标列表没有的商品")));
+    row->addWidget(
+        checkBox(bar, QStringLiteral("_chkShowPriceList"), QStringLiteral("仅显示目标列表没有的商品")));
     row->addStretch();
     column->addWidget(bar);
 
@@ -393,8 +409,8 @@ QWidget *TfrmMain::buildStockTab()
 
     m_stockList = named(new ListView(tab), QStringLiteral("_RzListViewStock"));
     m_stockModel->setHeaders({QStringLiteral("序号"), QStringLiteral("主商家编码"), QStringLiteral("颜色"),
-                              QStringLiteral("SKU(尺码)"), QStringLiteral("SKU商家编码"), QStringLiteral("货号"),
-                              QStringLiteral("数量")});
+                              QStringLiteral("SKU(尺码)"), QStringLiteral("SKU商家编码"),
+                              QStringLiteral("货号"), QStringLiteral("数量")});
     m_stockModel->setBanding(true);
     m_stockList->setCheckBoxes(false);
     m_stockList->setListModel(m_stockModel);
@@ -415,9 +431,11 @@ QWidget *TfrmMain::buildTargetPane()
     addToolButton(m_objectToolbar, QStringLiteral("_AccountAdmin"), QStringLiteral("帐号管理"));
     addToolButton(m_objectToolbar, QStringLiteral("_Login"), QStringLiteral("登录"));
     m_objectToolbar->addSeparator();
-    addToolButton(m_objectToolbar, QStringLiteral("_ObjectConfig"), QStringLiteral("配置目标下载源(我的店铺)"));
+    addToolButton(m_objectToolbar, QStringLiteral("_ObjectConfig"),
+                  QStringLiteral("配置目标下载源(我的店铺)"));
     addToolButton(m_objectToolbar, QStringLiteral("_DownloadGroup"), QStringLiteral("下载目标店铺宝贝数据"));
-    addToolButton(m_objectToolbar, QStringLiteral("_Upload"), QStringLiteral("上传最新库存到目标店铺"))->setEnabled(false);
+    addToolButton(m_objectToolbar, QStringLiteral("_Upload"), QStringLiteral("上传最新库存到目标店铺"))
+        ->setEnabled(false);
     addToolButton(m_objectToolbar, QStringLiteral("_RefeshObject"), QStringLiteral("刷新"));
     m_otherButton = addToolButton(m_objectToolbar, QStringLiteral("_Other"), QStringLiteral("其他功能"));
     auto *other = named(new QMenu(m_otherButton), QStringLiteral("_PopupMenuOther"));
@@ -432,9 +450,10 @@ QWidget *TfrmMain::buildTargetPane()
 
     m_objectToolbar->addWidget(label(m_objectToolbar, QStringLiteral(" 店铺: ")));
     m_users = named(new QComboBox(m_objectToolbar), QStringLiteral("_users"));
-    m_users->setMinimumWidth(130);
+    m_users->setMinimumWidth(100);
     m_objectToolbar->addWidget(m_users);
-    const QString keyHint = QStringLiteral("唯一值是作为同步的唯一识别标志,如源与目标不一致,将不能同步到数据.");
+    const QString keyHint =
+        QStringLiteral("唯一值是作为同步的唯一识别标志,如源与目标不一致,将不能同步到数据.");
     QLabel *keyLabel = label(m_objectToolbar, QStringLiteral(" 关联值:"), QStringLiteral("_lblUniqid"));
     keyLabel->setToolTip(keyHint);
     m_objectToolbar->addWidget(keyLabel);
@@ -442,10 +461,13 @@ QWidget *TfrmMain::buildTargetPane()
     m_uniqid->addItems(MatchingKeyCaptions());
     m_uniqid->setToolTip(keyHint);
     m_uniqid->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_uniqid->setMinimumContentsLength(16);
+    m_uniqid->setMinimumContentsLength(17);
     m_objectToolbar->addWidget(m_uniqid);
-    const QString uploadHint = QStringLiteral("全量:是指源库存数量直接覆盖更新目标库存数量\r增量:是指源库存数量累加到目标库存数量并更新(如果减少库存,源库存数据填负数即可)");
-    QLabel *uploadLabel = label(m_objectToolbar, QStringLiteral(" 库存更新:"), QStringLiteral("_lblUpgradeStock"));
+    const QString uploadHint =
+        QStringLiteral("全量:是指源库存数量直接覆盖更新目标库存数量\r增量:"
+                       "是指源库存数量累加到目标库存数量并更新(如果减少库存,源库存数据填负数即可)");
+    QLabel *uploadLabel =
+        label(m_objectToolbar, QStringLiteral(" 库存更新:"), QStringLiteral("_lblUpgradeStock"));
     uploadLabel->setToolTip(uploadHint);
     m_objectToolbar->addWidget(uploadLabel);
     m_upgradeStock = named(new QComboBox(m_objectToolbar), QStringLiteral("_UpgradeStock"));
@@ -456,7 +478,8 @@ QWidget *TfrmMain::buildTargetPane()
 
     m_objectPage = named(new QTabWidget(m_panelObject), QStringLiteral("_ObjectPage"));
     m_objectPage->addTab(buildTargetListTab(), QStringLiteral(" 目标:店铺宝贝(我的店铺)"));
-    m_objectPage->addTab(named(new QWidget, QStringLiteral("TabSheetSku")), QStringLiteral("目标店铺SKU同步管理"));
+    m_objectPage->addTab(named(new QWidget, QStringLiteral("TabSheetSku")),
+                         QStringLiteral("目标店铺SKU同步管理"));
     m_objectPage->addTab(buildFormulaTab(), QStringLiteral("自定义公式(未启用)"));
     m_objectPage->addTab(buildInventoryTab(), QStringLiteral("仓库中等待上架的宝贝"));
     m_objectPage->addTab(buildOptionsTab(), QStringLiteral("高级选项"));
@@ -480,24 +503,33 @@ QWidget *TfrmMain::buildTargetListTab()
     auto *filters = new QButtonGroup(options);
     auto *row1 = new QHBoxLayout;
     row1->addWidget(radio(options, filters, QStringLiteral("_chkstock1"), QStringLiteral("显示所有")));
-    QRadioButton *differ = radio(options, filters, QStringLiteral("_chkstock2"), QStringLiteral("仅显示有库存差异的宝贝"));
+    QRadioButton *differ =
+        radio(options, filters, QStringLiteral("_chkstock2"), QStringLiteral("仅显示有库存差异的宝贝"));
     differ->setChecked(true);
     row1->addWidget(differ);
-    row1->addWidget(radio(options, filters, QStringLiteral("_chkstock3"), QStringLiteral("仅显示无库存差异宝贝")));
+    row1->addWidget(
+        radio(options, filters, QStringLiteral("_chkstock3"), QStringLiteral("仅显示无库存差异宝贝")));
     row1->addWidget(radio(options, filters, QStringLiteral("_chkstock4"), QStringLiteral("源已下架的宝贝")));
-    row1->addWidget(radio(options, filters, QStringLiteral("_chkstock5"), QStringLiteral("源未下架目标已下架的宝贝")));
-    row1->addWidget(radio(options, filters, QStringLiteral("_chkbig"), QStringLiteral("仅显示源价格大于目标价格")));
-    row1->addWidget(radio(options, filters, QStringLiteral("_chksmall"), QStringLiteral("仅显示源价格小于目标价格")));
+    row1->addWidget(
+        radio(options, filters, QStringLiteral("_chkstock5"), QStringLiteral("源未下架目标已下架的宝贝")));
+    row1->addWidget(
+        radio(options, filters, QStringLiteral("_chkbig"), QStringLiteral("仅显示源价格大于目标价格")));
+    row1->addWidget(
+        radio(options, filters, QStringLiteral("_chksmall"), QStringLiteral("仅显示源价格小于目标价格")));
     row1->addStretch();
     grid->addLayout(row1);
 
     auto *row2 = new QHBoxLayout;
-    row2->addWidget(radio(options, filters, QStringLiteral("_chkUsePrice"), QStringLiteral("使用自定义商品价格列表")));
-    QCheckBox *onlyDiff = checkBox(options, QStringLiteral("_chkShowPrice"), QStringLiteral("只显示差异"), true);
+    row2->addWidget(
+        radio(options, filters, QStringLiteral("_chkUsePrice"), QStringLiteral("使用自定义商品价格列表")));
+    QCheckBox *onlyDiff =
+        checkBox(options, QStringLiteral("_chkShowPrice"), QStringLiteral("只显示差异"), true);
     onlyDiff->setEnabled(false);
     row2->addWidget(onlyDiff);
-    row2->addWidget(radio(options, filters, QStringLiteral("_chkUseStock"), QStringLiteral("使用自定义商品库存列表")));
-    m_noShowOnly = checkBox(options, QStringLiteral("_NoShowOnly"), QStringLiteral("不显示不是唯一关联值的宝贝"));
+    row2->addWidget(
+        radio(options, filters, QStringLiteral("_chkUseStock"), QStringLiteral("使用自定义商品库存列表")));
+    m_noShowOnly =
+        checkBox(options, QStringLiteral("_NoShowOnly"), QStringLiteral("不显示不是唯一关联值的宝贝"));
     connect(m_noShowOnly, &QCheckBox::clicked, this, &TfrmMain::NoShowOnlyClick);
     row2->addWidget(m_noShowOnly);
     row2->addSpacing(12);
@@ -516,19 +548,22 @@ QWidget *TfrmMain::buildTargetListTab()
     row2->addWidget(fields);
     row2->addStretch();
     grid->addLayout(row2);
-    QLabel *note = label(options,
-                         QStringLiteral("提示:只有当对方的店铺与自己的店铺宝贝关联值一致时,才会显示在目标“店铺宝贝(我的店铺)”的列表中,请维护好两边店铺的宝贝关联值。"),
-                         QStringLiteral("_lblObjectNote"));
+    QLabel *note =
+        label(options,
+              QStringLiteral("提示:只有当对方的店铺与自己的店铺宝贝关联值一致时,才会显示在目标“店铺宝贝("
+                             "我的店铺)”的列表中,请维护好两边店铺的宝贝关联值。"),
+              QStringLiteral("_lblObjectNote"));
     note->setStyleSheet(QStringLiteral("color: rgb(168, 4, 4);"));
     grid->addWidget(note);
     column->addWidget(options);
 
     m_targetList = named(new ListView(tab), QStringLiteral("_RzListViewTo"));
-    m_targetModel->setHeaders({QStringLiteral("淘宝会员号"), QStringLiteral("宝贝名称"), QStringLiteral("主商家编码"),
-                               QStringLiteral("颜色"), QStringLiteral("SKU(尺码)"), QStringLiteral("数量"),
-                               QStringLiteral("源数量"), QStringLiteral("价格"), QStringLiteral("源价格"),
-                               QStringLiteral("SKU商家编码"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
-                               QStringLiteral("状态"), QStringLiteral("SKU属性值"), QStringLiteral("货号"), QString()});
+    m_targetModel->setHeaders(
+        {QStringLiteral("淘宝会员号"), QStringLiteral("宝贝名称"), QStringLiteral("主商家编码"),
+         QStringLiteral("颜色"), QStringLiteral("SKU(尺码)"), QStringLiteral("数量"),
+         QStringLiteral("源数量"), QStringLiteral("价格"), QStringLiteral("源价格"),
+         QStringLiteral("SKU商家编码"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
+         QStringLiteral("状态"), QStringLiteral("SKU属性值"), QStringLiteral("货号"), QString()});
     m_targetModel->setBanding(true);
     m_targetList->setCheckBoxes(true);
     m_targetList->setListModel(m_targetModel);
@@ -595,16 +630,23 @@ QWidget *TfrmMain::buildInventoryTab()
     QRadioButton *all = radio(top, group, QStringLiteral("_chkInventory00"), QStringLiteral("显示所有"));
     all->setChecked(true);
     row2->addWidget(all);
-    QRadioButton *withList = radio(top, group, QStringLiteral("_chkInventory03"), QStringLiteral("与配置源下载源关联"));
-    withList->setToolTip(QStringLiteral("以主商家编码做为关联值,显示源下载源中与仓库中同时都有的宝贝,可以根据显示上架商品"));
+    QRadioButton *withList =
+        radio(top, group, QStringLiteral("_chkInventory03"), QStringLiteral("与配置源下载源关联"));
+    withList->setToolTip(
+        QStringLiteral("以主商家编码做为关联值,显示源下载源中与仓库中同时都有的宝贝,可以根据显示上架商品"));
     row2->addWidget(withList);
-    QRadioButton *withPrice = radio(top, group, QStringLiteral("_chkInventory01"), QStringLiteral("与自定义商品价格列表关联"));
-    withPrice->setToolTip(QStringLiteral("以主商家编码做为关联值,显示自定义商品价格列表与仓库中同时都有的宝贝,可以根据显示上架商品"));
+    QRadioButton *withPrice =
+        radio(top, group, QStringLiteral("_chkInventory01"), QStringLiteral("与自定义商品价格列表关联"));
+    withPrice->setToolTip(QStringLiteral(
+        "以主商家编码做为关联值,显示自定义商品价格列表与仓库中同时都有的宝贝,可以根据显示上架商品"));
     row2->addWidget(withPrice);
-    QRadioButton *withStock = radio(top, group, QStringLiteral("_chkInventory02"), QStringLiteral("与自定义商品库存列表关联"));
-    withStock->setToolTip(QStringLiteral("以主商家编码做为关联值,显示自定义商品库存列表与仓库中同时都有的宝贝,可以根据显示上架商品"));
+    QRadioButton *withStock =
+        radio(top, group, QStringLiteral("_chkInventory02"), QStringLiteral("与自定义商品库存列表关联"));
+    withStock->setToolTip(QStringLiteral(
+        "以主商家编码做为关联值,显示自定义商品库存列表与仓库中同时都有的宝贝,可以根据显示上架商品"));
     row2->addWidget(withStock);
-    QCheckBox *onSale = checkBox(top, QStringLiteral("_chkOnlyOnSales"), QStringLiteral("关联时,只含销售中宝贝"), true);
+    QCheckBox *onSale =
+        checkBox(top, QStringLiteral("_chkOnlyOnSales"), QStringLiteral("关联时,只含销售中宝贝"), true);
     onSale->setEnabled(false);
     connect(withList, &QRadioButton::toggled, onSale, &QWidget::setEnabled);
     row2->addWidget(onSale);
@@ -634,11 +676,12 @@ QWidget *TfrmMain::buildInventoryTab()
     column->addWidget(top);
 
     m_inventoryList = named(new ListView(tab), QStringLiteral("_RzListView_Inventory"));
-    m_inventoryModel->setHeaders({QStringLiteral("宝贝名称"), QStringLiteral("商家编码"), QStringLiteral("上架时间"),
-                                  QStringLiteral("下架时间"), QStringLiteral("剩余时间"), QStringLiteral("计划上架时间"),
-                                  QStringLiteral("橱窗推荐"), QStringLiteral("有效天数"), QStringLiteral("数量"),
-                                  QStringLiteral("价格"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
-                                  QStringLiteral("状态"), QStringLiteral("卖家昵称")});
+    m_inventoryModel->setHeaders(
+        {QStringLiteral("宝贝名称"), QStringLiteral("商家编码"), QStringLiteral("上架时间"),
+         QStringLiteral("下架时间"), QStringLiteral("剩余时间"), QStringLiteral("计划上架时间"),
+         QStringLiteral("橱窗推荐"), QStringLiteral("有效天数"), QStringLiteral("数量"),
+         QStringLiteral("价格"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
+         QStringLiteral("状态"), QStringLiteral("卖家昵称")});
     m_inventoryModel->setBanding(true);
     m_inventoryList->setCheckBoxes(true);
     m_inventoryList->setListModel(m_inventoryModel);
@@ -655,9 +698,11 @@ QWidget *TfrmMain::buildOptionsTab()
 {
     auto *tab = named(new QWidget, QStringLiteral("TabSheetOptions"));
     auto *column = new QVBoxLayout(tab);
-    column->addWidget(checkBox(tab, QStringLiteral("_chkNoOuter_id"), QStringLiteral("下载目标宝贝时，不下载主商家编码")));
+    column->addWidget(
+        checkBox(tab, QStringLiteral("_chkNoOuter_id"), QStringLiteral("下载目标宝贝时，不下载主商家编码")));
     column->addWidget(checkBox(tab, QStringLiteral("_chkIgore"), QStringLiteral("忽略关联值检查")));
-    column->addWidget(checkBox(tab, QStringLiteral("chkLogin"), QStringLiteral("登录时检查 淘宝证书 Appkey  权限")));
+    column->addWidget(
+        checkBox(tab, QStringLiteral("chkLogin"), QStringLiteral("登录时检查 淘宝证书 Appkey  权限")));
     column->addStretch();
     return tab;
 }
@@ -689,8 +734,8 @@ void TfrmMain::buildProgressPanels()
         *panel = p;
         return cancel;
     };
-    QPushButton *cancel1 = make(QStringLiteral("_ProcessPanel1"), QStringLiteral("_lblCaption1"), QStringLiteral("lblTry"),
-                                QStringLiteral("_Cancel1"), &m_processPanel1);
+    QPushButton *cancel1 = make(QStringLiteral("_ProcessPanel1"), QStringLiteral("_lblCaption1"),
+                                QStringLiteral("lblTry"), QStringLiteral("_Cancel1"), &m_processPanel1);
     cancel1->setHidden(true); // shown by the jobs that can be cancelled
     make(QStringLiteral("_ProcessPanel2"), QStringLiteral("_lblCaption2"), QStringLiteral("lblTry2"),
          QStringLiteral("_Cancel2"), &m_processPanel2);
@@ -861,10 +906,11 @@ void TfrmMain::SetColor()
         "QMenu::item:disabled { color: rgb(150,150,150); }"
         "QMenu::separator { height: 1px; background: rgb(210,210,210); margin: 3px 4px 3px 28px; }");
     const QString buttons = QStringLiteral(
-        "QToolBar QToolButton { padding: 3px 6px; border: 1px solid transparent; }"
+        "QToolBar QToolButton { padding: 3px 4px; border: 1px solid transparent; }"
         "QToolBar QToolButton:hover, QToolBar QToolButton:pressed { background-color: rgb(237,128,128); "
         "border: 1px solid rgb(168,4,4); }");
-    menuBar()->setStyleSheet(menus + QStringLiteral("QMenuBar::item:selected { background-color: rgb(237,128,128); }"));
+    menuBar()->setStyleSheet(
+        menus + QStringLiteral("QMenuBar::item:selected { background-color: rgb(237,128,128); }"));
     for (QMenu *m : findChildren<QMenu *>())
         m->setStyleSheet(menus);
     m_sourceToolbar->setStyleSheet(buttons);
@@ -978,7 +1024,8 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmMain::D2Click()
 {
-    if (m_ui.question(Interaction::tipCaption(), QStringLiteral("是否要退出软件?"), Interaction::Icon::Question))
+    if (m_ui.question(Interaction::tipCaption(), QStringLiteral("是否要退出软件?"),
+                      Interaction::Icon::Question))
         close();
 }
 

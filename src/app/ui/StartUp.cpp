@@ -33,8 +33,9 @@ void InstallChineseTranslations(QApplication &app)
 
 namespace {
 // STOCKSYNC_SCREENSHOT=FOLDER makes the program write FOLDER/splash.png when
-// the splash shows and FOLDER/main.png once the main window has made its
-// first load, at 1280 x 800 instead of maximised, and then end. Used by
+// the splash shows, FOLDER/main.png once the main window has made its first
+// load (at 1280 x 800 instead of maximised) and FOLDER/main_source.png with
+// the source pane expanded, and then end. Used by
 // scripts/screenshot.sh; it has no other effect.
 QString screenshotFolder()
 {
@@ -70,7 +71,8 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
     bool failed = false;
     QObject::connect(&splash, &TfrmLoginShow::timerFired, &splash, [&] {
         try {
-            main = std::make_unique<TfrmMain>(dataModule.ADOConn(), dataModule.hideNonUniqueFlag(), ui, desktop);
+            main =
+                std::make_unique<TfrmMain>(dataModule.ADOConn(), dataModule.hideNonUniqueFlag(), ui, desktop);
             ui.setOwner(main.get());
             if (!shots.isEmpty()) {
                 QObject::connect(main.get(), &TfrmMain::firstLoadFinished, main.get(), [&] {
@@ -78,7 +80,11 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
                     QTimer::singleShot(300, main.get(), [&] {
                         QDir().mkpath(shots);
                         main->grab().save(QDir(shots).filePath(QStringLiteral("main.png")));
-                        QCoreApplication::exit(0);
+                        main->ShowSourcePageClick();
+                        QTimer::singleShot(300, main.get(), [&] {
+                            main->grab().save(QDir(shots).filePath(QStringLiteral("main_source.png")));
+                            QCoreApplication::exit(0);
+                        });
                     });
                 });
             }

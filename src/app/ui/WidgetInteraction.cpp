@@ -42,7 +42,8 @@ bool WidgetInteraction::question(const QString &caption, const QString &text, Ic
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> WidgetInteraction::prompt(const QString &caption, const QString &label, const QString &value)
+std::optional<QString> WidgetInteraction::prompt(const QString &caption, const QString &label,
+                                                 const QString &value)
 {
     bool ok = false;
     const QString text = QInputDialog::getText(owner(), caption, label, QLineEdit::Normal, value, &ok);
@@ -56,7 +57,8 @@ QString WidgetInteraction::openFileName(const QString &caption, const QString &f
     return QFileDialog::getOpenFileName(owner(), caption, QString(), filter);
 }
 
-QString WidgetInteraction::saveFileName(const QString &caption, const QString &filter, const QString &suggestedName)
+QString WidgetInteraction::saveFileName(const QString &caption, const QString &filter,
+                                        const QString &suggestedName)
 {
     return QFileDialog::getSaveFileName(owner(), caption, suggestedName, filter);
 }

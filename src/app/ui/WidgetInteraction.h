@@ -16,9 +16,11 @@ public:
 
     void message(const QString &caption, const QString &text, Icon icon) override;
     bool question(const QString &caption, const QString &text, Icon icon) override;
-    std::optional<QString> prompt(const QString &caption, const QString &label, const QString &value) override;
+    std::optional<QString> prompt(const QString &caption, const QString &label,
+                                  const QString &value) override;
     QString openFileName(const QString &caption, const QString &filter) override;
-    QString saveFileName(const QString &caption, const QString &filter, const QString &suggestedName) override;
+    QString saveFileName(const QString &caption, const QString &filter,
+                         const QString &suggestedName) override;
 
 private:
     QWidget *owner() const;
