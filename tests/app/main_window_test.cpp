@@ -323,6 +323,19 @@ private Q_SLOTS:
         QVERIFY(w->cancelFlag());
     }
 
+    void loginBrowserPanelStaysCentred()
+    {
+        auto w = makeWindow();
+        auto *panel = child<QWidget>(w.get(), "_PanelWebBrowser1");
+        for (QSize size : {QSize(1280, 800), QSize(1001, 777)}) {
+            w->resize(size);
+            QApplication::processEvents();
+            const QWidget *area = panel->parentWidget();
+            QCOMPARE(panel->x(), qRound(area->width() / 2.0 - panel->width() / 2.0));
+            QCOMPARE(panel->y(), qRound(area->height() / 2.0 - panel->height() / 2.0));
+        }
+    }
+
     void enableControlSwitchesTheFourTogether()
     {
         auto w = makeWindow();

@@ -64,7 +64,13 @@ private Q_SLOTS:
             mainMaximised = m->windowState().testFlag(Qt::WindowMaximized);
             splashHiddenThen = topLevel<TfrmLoginShow>() == nullptr;
             title = QApplication::applicationName();
-            m->close(); // the close box ends the program without asking
+            // the close box ends the program without asking, even with
+            // another window still open
+            auto *other = new QWidget;
+            other->setAttribute(Qt::WA_DeleteOnClose);
+            other->show();
+            m->close();
+            QTimer::singleShot(0, other, &QWidget::close);
             return true;
         });
         const int code = RunProgramWindow(*qApp, dir.path());

@@ -448,7 +448,6 @@ QWidget *TfrmMain::buildTargetPane()
     m_otherButton->setPopupMode(QToolButton::InstantPopup);
     m_objectToolbar->addSeparator();
 
-    m_objectToolbar->addWidget(label(m_objectToolbar, QStringLiteral(" 店铺: ")));
     m_users = named(new QComboBox(m_objectToolbar), QStringLiteral("_users"));
     m_users->setMinimumWidth(100);
     m_objectToolbar->addWidget(m_users);
@@ -461,7 +460,7 @@ QWidget *TfrmMain::buildTargetPane()
     m_uniqid->addItems(MatchingKeyCaptions());
     m_uniqid->setToolTip(keyHint);
     m_uniqid->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_uniqid->setMinimumContentsLength(17);
+    m_uniqid->setMinimumContentsLength(19);
     m_objectToolbar->addWidget(m_uniqid);
     const QString uploadHint =
         QStringLiteral("全量:是指源库存数量直接覆盖更新目标库存数量\r增量:"
@@ -1035,6 +1034,8 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     event->accept();
     m_tray->hide();
     QMainWindow::closeEvent(event);
+    // ends the program even when another window is still open
+    QCoreApplication::quit();
 }
 
 void TfrmMain::est1Click()

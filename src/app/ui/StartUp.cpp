@@ -19,6 +19,10 @@
 
 void InstallChineseTranslations(QApplication &app)
 {
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const QString &name : {QStringLiteral("qtbase_zh_CN"), QStringLiteral("qt_zh_CN")}) {
         auto *translator = new QTranslator(&app);
