@@ -4,10 +4,13 @@
 #include "app/ui/LoginShow.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/StartUp.h"
+#include "app/ui/WidgetInteraction.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -111,6 +114,65 @@ private Q_SLOTS:
         QCOMPARE(icon, QMessageBox::Critical);
         QVERIFY(!mainSeen);
         QVERIFY(!topLevel<TfrmMain>());
+    }
+
+    void widgetInteractionShowsTheDialogsAsAsked()
+    {
+        WidgetInteraction ui;
+        QString caption;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+        auto answer = [&](QMessageBox::StandardButton which) {
+            whenReady([&, which] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!box)
+                    return false;
+                caption = box->windowTitle();
+                icon = box->icon();
+                buttons = box->standardButtons();
+                box->button(which)->click();
+                return true;
+            });
+        };
+        answer(QMessageBox::Yes);
+        QVERIFY(ui.question(QStringLiteral("提示"), QStringLiteral("是否要退出软件?"),
+                            Interaction::Icon::Question));
+        QCOMPARE(caption, QStringLiteral("提示"));
+        QCOMPARE(icon, QMessageBox::Question);
+        QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
+        answer(QMessageBox::No);
+        QVERIFY(!ui.question(QStringLiteral("在线升级"), QStringLiteral("是否要执行在线升级?"),
+                             Interaction::Icon::Question));
+        QCOMPARE(caption, QStringLiteral("在线升级"));
+
+        answer(QMessageBox::Ok);
+        ui.warn(QStringLiteral("请选择要清除的项"));
+        QCOMPARE(caption, QStringLiteral("提示"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        answer(QMessageBox::Ok);
+        ui.message(QStringLiteral("错误"), QStringLiteral("x"), Interaction::Icon::Error);
+        QCOMPARE(icon, QMessageBox::Critical);
+
+        // the prompt comes prefilled; OK returns the edited text, Cancel nothing
+        QString shown;
+        auto reply = [&](bool accept) {
+            whenReady([&, accept] {
+                auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return false;
+                shown = dialog->textValue();
+                dialog->setTextValue(QStringLiteral("新值"));
+                accept ? dialog->accept() : dialog->reject();
+                return true;
+            });
+        };
+        reply(true);
+        QCOMPARE(ui.prompt(QStringLiteral("提示"), QStringLiteral("修改价格"), QStringLiteral("12.5")),
+                 std::optional<QString>(QStringLiteral("新值")));
+        QCOMPARE(shown, QStringLiteral("12.5"));
+        reply(false);
+        QCOMPARE(ui.prompt(QStringLiteral("提示"), QStringLiteral("修改价格"), QStringLiteral("7")),
+                 std::nullopt);
     }
 
     void qtTextsAreChinese()
