@@ -1,6 +1,5 @@
 #include "app/ListModel.h"
 
-#include <QAbstractItemModelTester>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
@@ -35,7 +34,6 @@ private Q_SLOTS:
     void listsKeepTheirOwnDirection();
     void ticksLiveInTheModel();
     void bandingAndTextColour();
-    void passesTheModelTester();
     void hundredThousandRows();
 };
 
@@ -147,25 +145,6 @@ void ListModelTest::bandingAndTextColour()
     });
     QCOMPARE(m.data(m.index(3, 1), ListModel::ForegroundRgbRole).toUInt(), 0xFF0000u);
     QVERIFY(!m.data(m.index(2, 1), ListModel::ForegroundRgbRole).isValid());
-}
-
-void ListModelTest::passesTheModelTester()
-{
-    ListModel m;
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    m.setHeaders({QStringLiteral("标题"), QStringLiteral("数量"), QStringLiteral("价格")});
-    m.setRows({row(QStringLiteral("a"), {QStringLiteral("1"), QStringLiteral("2.5"), QStringLiteral("10")}),
-               row(QStringLiteral("b"), {QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("11")})});
-    m.appendRows({row(QStringLiteral("c"), {QStringLiteral("2"), QStringLiteral("9"), QStringLiteral("12")})});
-    // a wider row adds columns
-    m.appendRows({row(QStringLiteral("d"), {QStringLiteral("2"), QStringLiteral("9"), QStringLiteral("x"),
-                                            QStringLiteral("13")})});
-    m.sortByColumn(2);
-    m.setChecked(0, true);
-    m.setCell(1, 0, QStringLiteral("7"));
-    m.removeRowsAt({0});
-    m.clear();
-    QCOMPARE(m.rowCount(), 0);
 }
 
 void ListModelTest::hundredThousandRows()

@@ -1,8 +1,124 @@
 #include "app/ui/StartUp.h"
 
-#include <QApplication>
+#include "app/MainWindowState.h"
+#include "app/ui/LoginShow.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/WidgetDesktop.h"
+#include "app/ui/WidgetInteraction.h"
+#include "store/DataModule.h"
 
-int RunProgramWindow(QApplication &app, const QString &)
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTranslator>
+#include <exception>
+#include <memory>
+
+void InstallChineseTranslations(QApplication &app)
 {
-    return app.exec();
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const QString &name : {QStringLiteral("qtbase_zh_CN"), QStringLiteral("qt_zh_CN")}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(name, folder)) {
+            QCoreApplication::installTranslator(translator);
+            break;
+        }
+        delete translator;
+    }
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+}
+
+namespace {
+// STOCKSYNC_SCREENSHOT=FOLDER makes the program write FOLDER/splash.png when
+// the splash shows, FOLDER/main.png once the main window has made its first
+// load (at 1280 x 800 instead of maximised) and FOLDER/main_source.png with
+// the source pane expanded, and then end. Used by
+// scripts/screenshot.sh; it has no other effect.
+QString screenshotFolder()
+{
+    return qEnvironmentVariable("STOCKSYNC_SCREENSHOT");
+}
+
+void showFatal(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("错误"), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+} // namespace
+
+int RunProgramWindow(QApplication &app, const QString &dataDir)
+{
+    QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setQuitOnLastWindowClosed(true);
+    InstallChineseTranslations(app);
+    LoadProgramResources();
+    QApplication::setWindowIcon(ProgramIcon());
+
+    const QString shots = screenshotFolder();
+
+    TfrmLoginShow splash;
+    WidgetInteraction ui(&splash);
+    WidgetDesktop desktop;
+    TADOMain dataModule(ui, dataDir.isEmpty() ? QCoreApplication::applicationDirPath() : dataDir);
+    if (!dataModule.DataModuleCreate())
+        return 1;
+
+    std::unique_ptr<TfrmMain> main;
+    bool failed = false;
+    QObject::connect(&splash, &TfrmLoginShow::timerFired, &splash, [&] {
+        try {
+            main =
+                std::make_unique<TfrmMain>(dataModule.ADOConn(), dataModule.hideNonUniqueFlag(), ui, desktop);
+            ui.setOwner(main.get());
+            if (!shots.isEmpty()) {
+                QObject::connect(main.get(), &TfrmMain::firstLoadFinished, main.get(), [&] {
+                    // let the layout settle before grabbing
+                    QTimer::singleShot(300, main.get(), [&] {
+                        QDir().mkpath(shots);
+                        main->grab().save(QDir(shots).filePath(QStringLiteral("main.png")));
+                        main->ShowSourcePageClick();
+                        QTimer::singleShot(300, main.get(), [&] {
+                            main->grab().save(QDir(shots).filePath(QStringLiteral("main_source.png")));
+                            QCoreApplication::exit(0);
+                        });
+                    });
+                });
+            }
+            splash.hide();
+            if (shots.isEmpty()) {
+                main->showMaximized();
+            } else {
+                main->resize(1280, 800);
+                main->show();
+            }
+            main->activateWindow();
+        } catch (const std::exception &e) {
+            failed = true;
+            showFatal(&splash, QString::fromLocal8Bit(e.what()));
+            QCoreApplication::exit(1);
+        } catch (...) {
+            failed = true;
+            showFatal(&splash, QStringLiteral("未知错误"));
+            QCoreApplication::exit(1);
+        }
+    });
+
+    splash.show();
+    if (!shots.isEmpty()) {
+        QTimer::singleShot(100, &splash, [&] {
+            QDir().mkpath(shots);
+            splash.grab().save(QDir(shots).filePath(QStringLiteral("splash.png")));
+        });
+    }
+    const int code = app.exec();
+    main.reset();
+    return failed ? 1 : code;
 }
