@@ -16,6 +16,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -117,6 +118,7 @@ struct TopSandbox::Private
     Gateway gateway{model};
     QHash<QString, std::deque<Fault>> faults;
     QList<RecordedCall> calls;
+    int callLimit = 10000;
 
     std::unique_ptr<httplib::Server> server;
     std::thread thread;
@@ -162,6 +164,8 @@ void TopSandbox::Private::record(const QString &method, const Params &params, co
     c.fault = fault;
     c.received = gateway.now();
     calls.append(std::move(c));
+    while (calls.size() > callLimit)
+        calls.removeFirst();
 }
 
 namespace {
@@ -389,6 +393,7 @@ int TopSandbox::start(int port)
     server->Get("/_sandbox/.*", adminHandler);
     server->Post("/_sandbox/.*", adminHandler);
     server->set_keep_alive_timeout(5);
+    server->set_tcp_nodelay(true);
     int bound = -1;
     if (port == 0)
         bound = server->bind_to_any_port("127.0.0.1");
@@ -688,6 +693,14 @@ QList<RecordedCall> TopSandbox::calls(const QString &method) const
 int TopSandbox::callCount(const QString &method) const
 {
     return method.isEmpty() ? int(calls().size()) : int(calls(method).size());
+}
+
+void TopSandbox::setCallLogLimit(int limit)
+{
+    std::lock_guard lock(d->mutex);
+    d->callLimit = std::max(1, limit);
+    while (d->calls.size() > d->callLimit)
+        d->calls.removeFirst();
 }
 
 void TopSandbox::clearCalls()

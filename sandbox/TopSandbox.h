@@ -154,6 +154,8 @@ public:
     QList<RecordedCall> calls(const QString &method) const;
     int callCount(const QString &method = QString()) const;
     void clearCalls();
+    // Only the newest `limit` calls are kept (default 10000).
+    void setCallLogLimit(int limit);
 
     // Answers one gateway call in-process, as the server would, with faults of
     // the kind ErrorReply applied (the transport faults need the server).
