@@ -18,8 +18,8 @@ struct Fixture
 {
     TopSandbox sandbox;
     int port = 0;
-    std::string listBody;    // 20 ids
-    std::string baseBody;    // the same parameters under a method the gateway does not have
+    std::string listBody; // 20 ids
+    std::string baseBody; // the same parameters under a method the gateway does not have
     QByteArray listForm, baseForm;
 
     Fixture()
@@ -37,8 +37,9 @@ struct Fixture
             ids << QString::number(all[(i * 997 + 13) % all.size()]);
         const topsandbox::Params params = {
             {QStringLiteral("fields"),
-             QStringLiteral("nick,props_name,approve_status,title,num,price,property_alias,outer_id,num_iid,sku.sku_id,"
-                            "sku.properties_name,sku.properties,sku.quantity,sku.price,sku.outer_id,is_fenxiao")},
+             QStringLiteral(
+                 "nick,props_name,approve_status,title,num,price,property_alias,outer_id,num_iid,sku.sku_id,"
+                 "sku.properties_name,sku.properties,sku.quantity,sku.price,sku.outer_id,is_fenxiao")},
             {QStringLiteral("num_iids"), ids.join(QLatin1Char(','))}};
         listForm = sandbox.signedForm(QStringLiteral("taobao.items.list.get"), params);
         baseForm = sandbox.signedForm(QStringLiteral("taobao.items.nothing.get"), params);

@@ -17,11 +17,20 @@ void appendEscaped(QByteArray &out, const QString &text)
     const QByteArray u = text.toUtf8();
     for (char c : u) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
 }
@@ -30,10 +39,29 @@ void appendEscaped(QByteArray &out, const QString &text)
 struct Xml
 {
     QByteArray out;
-    Xml() { out.reserve(4096); out += xmlHead; }
-    void open(const char *name) { out += '<'; out += name; out += '>'; }
-    void openList(const char *name) { out += '<'; out += name; out += " list=\"true\">"; }
-    void close(const char *name) { out += "</"; out += name; out += '>'; }
+    Xml()
+    {
+        out.reserve(4096);
+        out += xmlHead;
+    }
+    void open(const char *name)
+    {
+        out += '<';
+        out += name;
+        out += '>';
+    }
+    void openList(const char *name)
+    {
+        out += '<';
+        out += name;
+        out += " list=\"true\">";
+    }
+    void close(const char *name)
+    {
+        out += "</";
+        out += name;
+        out += '>';
+    }
     void text(const char *name, const QString &value)
     {
         open(name);
@@ -45,30 +73,56 @@ struct Xml
 
 // Item fields in alphabetical order of their names: the order of the reply.
 enum ItemField : quint32 {
-    FApproveStatus = 1u << 0, FDelistTime = 1u << 1, FHasShowcase = 1u << 2, FIsFenxiao = 1u << 3,
-    FListTime = 1u << 4, FNick = 1u << 5, FNum = 1u << 6, FNumIid = 1u << 7, FOuterId = 1u << 8,
-    FPrice = 1u << 9, FPropertyAlias = 1u << 10, FPropsName = 1u << 11, FSellerCids = 1u << 12,
-    FTitle = 1u << 13, FValidThru = 1u << 14,
+    FApproveStatus = 1u << 0,
+    FDelistTime = 1u << 1,
+    FHasShowcase = 1u << 2,
+    FIsFenxiao = 1u << 3,
+    FListTime = 1u << 4,
+    FNick = 1u << 5,
+    FNum = 1u << 6,
+    FNumIid = 1u << 7,
+    FOuterId = 1u << 8,
+    FPrice = 1u << 9,
+    FPropertyAlias = 1u << 10,
+    FPropsName = 1u << 11,
+    FSellerCids = 1u << 12,
+    FTitle = 1u << 13,
+    FValidThru = 1u << 14,
     // SKU fields
-    SOuterId = 1u << 16, SPrice = 1u << 17, SProperties = 1u << 18, SPropertiesName = 1u << 19,
-    SQuantity = 1u << 20, SSkuId = 1u << 21,
+    SOuterId = 1u << 16,
+    SPrice = 1u << 17,
+    SProperties = 1u << 18,
+    SPropertiesName = 1u << 19,
+    SQuantity = 1u << 20,
+    SSkuId = 1u << 21,
     SAll = SOuterId | SPrice | SProperties | SPropertiesName | SQuantity | SSkuId,
 };
 
 quint32 parseFields(const QString &fields)
 {
     static const QHash<QString, quint32> names = {
-        {QStringLiteral("approve_status"), FApproveStatus}, {QStringLiteral("delist_time"), FDelistTime},
-        {QStringLiteral("has_showcase"), FHasShowcase},     {QStringLiteral("is_fenxiao"), FIsFenxiao},
-        {QStringLiteral("list_time"), FListTime},           {QStringLiteral("nick"), FNick},
-        {QStringLiteral("num"), FNum},                      {QStringLiteral("num_iid"), FNumIid},
-        {QStringLiteral("outer_id"), FOuterId},             {QStringLiteral("price"), FPrice},
-        {QStringLiteral("property_alias"), FPropertyAlias}, {QStringLiteral("props_name"), FPropsName},
-        {QStringLiteral("seller_cids"), FSellerCids},       {QStringLiteral("title"), FTitle},
-        {QStringLiteral("valid_thru"), FValidThru},         {QStringLiteral("sku"), SAll},
-        {QStringLiteral("sku.outer_id"), SOuterId},         {QStringLiteral("sku.price"), SPrice},
-        {QStringLiteral("sku.properties"), SProperties},    {QStringLiteral("sku.properties_name"), SPropertiesName},
-        {QStringLiteral("sku.quantity"), SQuantity},        {QStringLiteral("sku.sku_id"), SSkuId},
+        {QStringLiteral("approve_status"), FApproveStatus},
+        {QStringLiteral("delist_time"), FDelistTime},
+        {QStringLiteral("has_showcase"), FHasShowcase},
+        {QStringLiteral("is_fenxiao"), FIsFenxiao},
+        {QStringLiteral("list_time"), FListTime},
+        {QStringLiteral("nick"), FNick},
+        {QStringLiteral("num"), FNum},
+        {QStringLiteral("num_iid"), FNumIid},
+        {QStringLiteral("outer_id"), FOuterId},
+        {QStringLiteral("price"), FPrice},
+        {QStringLiteral("property_alias"), FPropertyAlias},
+        {QStringLiteral("props_name"), FPropsName},
+        {QStringLiteral("seller_cids"), FSellerCids},
+        {QStringLiteral("title"), FTitle},
+        {QStringLiteral("valid_thru"), FValidThru},
+        {QStringLiteral("sku"), SAll},
+        {QStringLiteral("sku.outer_id"), SOuterId},
+        {QStringLiteral("sku.price"), SPrice},
+        {QStringLiteral("sku.properties"), SProperties},
+        {QStringLiteral("sku.properties_name"), SPropertiesName},
+        {QStringLiteral("sku.quantity"), SQuantity},
+        {QStringLiteral("sku.sku_id"), SSkuId},
     };
     quint32 mask = 0;
     for (const QString &f : fields.split(QLatin1Char(','), Qt::SkipEmptyParts))
@@ -228,26 +282,46 @@ bool Gateway::rateLimited(const QString &appKey, int *banSeconds)
 QString Gateway::errorText(int code)
 {
     switch (code) {
-    case 7: return QStringLiteral("App Call Limited");
-    case 12: return QStringLiteral("Insufficient session permissions");
-    case 15: return QStringLiteral("Remote service error");
-    case 21: return QStringLiteral("Missing method");
-    case 22: return QStringLiteral("Invalid method");
-    case 23: return QStringLiteral("Invalid format");
-    case 24: return QStringLiteral("Missing signature");
-    case 25: return QStringLiteral("Invalid signature");
-    case 26: return QStringLiteral("Missing session");
-    case 27: return QStringLiteral("Invalid session");
-    case 28: return QStringLiteral("Missing app key");
-    case 29: return QStringLiteral("Invalid app Key");
-    case 30: return QStringLiteral("Missing timestamp");
-    case 31: return QStringLiteral("Invalid timestamp");
-    case 32: return QStringLiteral("Missing version");
-    case 33: return QStringLiteral("Invalid version");
-    case 40: return QStringLiteral("Missing required arguments");
-    case 41: return QStringLiteral("Invalid arguments");
-    case 47: return QStringLiteral("Invalid encoding");
-    default: return QStringLiteral("Remote service error");
+    case 7:
+        return QStringLiteral("App Call Limited");
+    case 12:
+        return QStringLiteral("Insufficient session permissions");
+    case 15:
+        return QStringLiteral("Remote service error");
+    case 21:
+        return QStringLiteral("Missing method");
+    case 22:
+        return QStringLiteral("Invalid method");
+    case 23:
+        return QStringLiteral("Invalid format");
+    case 24:
+        return QStringLiteral("Missing signature");
+    case 25:
+        return QStringLiteral("Invalid signature");
+    case 26:
+        return QStringLiteral("Missing session");
+    case 27:
+        return QStringLiteral("Invalid session");
+    case 28:
+        return QStringLiteral("Missing app key");
+    case 29:
+        return QStringLiteral("Invalid app Key");
+    case 30:
+        return QStringLiteral("Missing timestamp");
+    case 31:
+        return QStringLiteral("Invalid timestamp");
+    case 32:
+        return QStringLiteral("Missing version");
+    case 33:
+        return QStringLiteral("Invalid version");
+    case 40:
+        return QStringLiteral("Missing required arguments");
+    case 41:
+        return QStringLiteral("Invalid arguments");
+    case 47:
+        return QStringLiteral("Invalid encoding");
+    default:
+        return QStringLiteral("Remote service error");
     }
 }
 
@@ -325,7 +399,8 @@ GatewayReply Gateway::handle(const Params &params)
     int ban = 0;
     if (rateLimited(appKey, &ban))
         return fail(7, QString(), QStringLiteral("accesscontrol.limited-by-app-api-access-count"),
-                    QStringLiteral("This ban will last for ") + QString::number(ban) + QStringLiteral(" more seconds"));
+                    QStringLiteral("This ban will last for ") + QString::number(ban) +
+                        QStringLiteral(" more seconds"));
     const QString sign = c.value("sign");
     if (sign.isEmpty())
         return fail(24);
@@ -373,7 +448,8 @@ GatewayReply Gateway::dispatch(Call &c)
     if (c.has("session")) {
         c.shop = m_model.shopBySession(c.value("session"));
         if (!c.shop)
-            return fail(27, QString(), QStringLiteral("invalid-sessionkey"), QStringLiteral("SessionKey非法"));
+            return fail(27, QString(), QStringLiteral("invalid-sessionkey"),
+                        QStringLiteral("SessionKey非法"));
     } else if (sessionMethods().contains(c.method)) {
         return fail(26);
     }
@@ -536,8 +612,9 @@ GatewayReply priceUnmatch()
 
 GatewayReply noPricePermission()
 {
-    return fail(12, QString(), QStringLiteral("isv.w2-security-authorize-invalid"),
-                QStringLiteral("Insufficient session permissions: changing a price needs the short authorization"));
+    return fail(
+        12, QString(), QStringLiteral("isv.w2-security-authorize-invalid"),
+        QStringLiteral("Insufficient session permissions: changing a price needs the short authorization"));
 }
 
 } // namespace
@@ -572,8 +649,9 @@ GatewayReply Gateway::quantityUpdate(Call &c)
     const qint64 current = sku ? sku->quantity : it->num;
     const qint64 next = type == 1 ? quantity : current + quantity;
     if (next < 0)
-        return business(QStringLiteral("isv.item-quantity-item-update-service-error:IC_QUANTITY_LESS_THAN_ZERO"),
-                        QStringLiteral("更新后的库存不能小于0"));
+        return business(
+            QStringLiteral("isv.item-quantity-item-update-service-error:IC_QUANTITY_LESS_THAN_ZERO"),
+            QStringLiteral("更新后的库存不能小于0"));
     if (sku)
         sku->quantity = int(next);
     else

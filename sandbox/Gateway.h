@@ -16,9 +16,9 @@ namespace topsandbox {
 // The outcome of one call to the gateway.
 struct GatewayReply
 {
-    QByteArray xml;         // the reply body
-    int errorCode = 0;      // 0 for a method response, else the <code> of the error response
-    QString subCode;        // the <sub_code> of an error response
+    QByteArray xml;    // the reply body
+    int errorCode = 0; // 0 for a method response, else the <code> of the error response
+    QString subCode;   // the <sub_code> of an error response
     bool signatureValid = false;
 };
 

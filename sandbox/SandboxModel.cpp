@@ -137,7 +137,8 @@ bool ShopModel::loadJson(const QByteArray &json, QString *error)
             const QString where = QStringLiteral("item ") + QString::number(it.numIid) + QStringLiteral(": ");
             if (it.numIid <= 0) {
                 if (error)
-                    *error = QStringLiteral("an item of ") + shop.nick + QStringLiteral(" has no valid num_iid");
+                    *error =
+                        QStringLiteral("an item of ") + shop.nick + QStringLiteral(" has no valid num_iid");
                 return false;
             }
             if (!priceValue(io.value(QStringLiteral("price")), &it.priceCents)) {
@@ -145,7 +146,8 @@ bool ShopModel::loadJson(const QByteArray &json, QString *error)
                     *error = where + QStringLiteral("invalid price");
                 return false;
             }
-            if (it.approveStatus != QStringLiteral("onsale") && it.approveStatus != QStringLiteral("instock")) {
+            if (it.approveStatus != QStringLiteral("onsale") &&
+                it.approveStatus != QStringLiteral("instock")) {
                 if (error)
                     *error = where + QStringLiteral("approve_status must be onsale or instock");
                 return false;
@@ -161,7 +163,8 @@ bool ShopModel::loadJson(const QByteArray &json, QString *error)
                 if (s.skuId <= 0 || s.properties.isEmpty() || s.quantity < 0 ||
                     !priceValue(ko.value(QStringLiteral("price")), &s.priceCents)) {
                     if (error)
-                        *error = where + QStringLiteral("a SKU lacks a valid sku_id, properties, quantity or price");
+                        *error = where +
+                                 QStringLiteral("a SKU lacks a valid sku_id, properties, quantity or price");
                     return false;
                 }
                 it.skus.append(s);
@@ -258,12 +261,13 @@ QByteArray ShopModel::toJson() const
                 io.insert(QStringLiteral("skus"), skus);
             items.append(io);
         }
-        shops.append(QJsonObject{{QStringLiteral("nick"), shop.nick},
-                                 {QStringLiteral("password"), shop.password},
-                                 {QStringLiteral("type"), shop.tmall ? QStringLiteral("tmall") : QStringLiteral("taobao")},
-                                 {QStringLiteral("session"), shop.session},
-                                 {QStringLiteral("price_authorized"), shop.priceAuthorized},
-                                 {QStringLiteral("items"), items}});
+        shops.append(QJsonObject{
+            {QStringLiteral("nick"), shop.nick},
+            {QStringLiteral("password"), shop.password},
+            {QStringLiteral("type"), shop.tmall ? QStringLiteral("tmall") : QStringLiteral("taobao")},
+            {QStringLiteral("session"), shop.session},
+            {QStringLiteral("price_authorized"), shop.priceAuthorized},
+            {QStringLiteral("items"), items}});
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("shops"), shops}}).toJson(QJsonDocument::Indented);
 }
@@ -378,7 +382,8 @@ void ShopModel::generate(const GenerateOptions &o)
             it.nick = shop.nick;
             const QString code = QStringLiteral("G%1").arg(i, 5, 10, QLatin1Char('0'));
             it.outerId = code;
-            it.title = QStringLiteral("生成商品 ") + code + QStringLiteral(" 款") + QString::number(rng.below(1000));
+            it.title =
+                QStringLiteral("生成商品 ") + code + QStringLiteral(" 款") + QString::number(rng.below(1000));
             it.propsName = QStringLiteral("20000:3275069:品牌:生成;13021751:") + QString::number(i) +
                            QStringLiteral(":货号:") + code;
             it.priceCents = 1000 + rng.below(50000);

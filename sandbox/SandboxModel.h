@@ -32,7 +32,7 @@ struct Item
     QString propsName;     // "20000:3275069:品牌:X;13021751:4004:货号:A-01"
     QString propertyAlias; // "1627207:28341:米白"
     qint64 priceCents = 0;
-    int num = 0; // the sum of the SKU quantities when the item has SKUs
+    int num = 0;                                      // the sum of the SKU quantities when the item has SKUs
     QString approveStatus = QStringLiteral("onsale"); // "onsale" or "instock"
     int isFenxiao = 0;
     QDateTime listTime;
@@ -53,7 +53,7 @@ struct Shop
     QString nick;
     QString password; // for the login pages
     bool tmall = false;
-    QString session;           // the session key the shop's authorization hands out
+    QString session;             // the session key the shop's authorization hands out
     bool priceAuthorized = true; // the short authorization that price changes need
     std::vector<Item> items;
 };

@@ -61,7 +61,8 @@ QByteArray topSigningText(const Params &params, const QString &secret)
     for (const auto &p : params)
         if (p.first != QStringLiteral("sign") && !p.second.isEmpty())
             kept.append({p.first.toUtf8(), p.second.toUtf8()});
-    std::stable_sort(kept.begin(), kept.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
     QByteArray text = secret.toUtf8();
     for (const auto &p : kept)
         text += p.first + p.second;

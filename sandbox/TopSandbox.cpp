@@ -86,11 +86,16 @@ Fault Fault::http500()
 QString Fault::kindName() const
 {
     switch (kind) {
-    case ErrorReply: return QStringLiteral("error");
-    case CloseConnection: return QStringLiteral("close");
-    case TruncatedBody: return QStringLiteral("truncate");
-    case Delay: return QStringLiteral("delay");
-    case Http500: return QStringLiteral("http500");
+    case ErrorReply:
+        return QStringLiteral("error");
+    case CloseConnection:
+        return QStringLiteral("close");
+    case TruncatedBody:
+        return QStringLiteral("truncate");
+    case Delay:
+        return QStringLiteral("delay");
+    case Http500:
+        return QStringLiteral("http500");
     }
     return QString();
 }
@@ -151,8 +156,8 @@ std::optional<Fault> TopSandbox::Private::takeFault(const QString &method, bool 
     return std::nullopt;
 }
 
-void TopSandbox::Private::record(const QString &method, const Params &params, const QByteArray &body, bool sigOk,
-                                 int code, const QString &subCode, const QString &fault)
+void TopSandbox::Private::record(const QString &method, const Params &params, const QByteArray &body,
+                                 bool sigOk, int code, const QString &subCode, const QString &fault)
 {
     RecordedCall c;
     c.method = method;
@@ -243,8 +248,9 @@ void TopSandbox::Private::serveGateway(const httplib::Request &req, httplib::Res
                fault->kind == Fault::ErrorReply ? fault->subCode : QString(), fault->kindName());
         lock.unlock();
         if (fault->kind == Fault::ErrorReply) {
-            res.set_content(Gateway::errorXml(fault->code, fault->msg, fault->subCode, fault->subMsg).toStdString(),
-                            xmlType);
+            res.set_content(
+                Gateway::errorXml(fault->code, fault->msg, fault->subCode, fault->subMsg).toStdString(),
+                xmlType);
         } else if (fault->kind == Fault::Http500) {
             res.status = 500;
             res.set_content("500 Internal Server Error", "text/plain");
@@ -308,7 +314,9 @@ void TopSandbox::Private::serveAdmin(const httplib::Request &req, httplib::Respo
     } else if (req.method == "POST" && path == "/_sandbox/fault") {
         Fault f;
         const QString method = value("method");
-        bool ok = !method.isEmpty() && Fault::parseKind(value("kind").isEmpty() ? QStringLiteral("error") : value("kind"), &f.kind);
+        bool ok =
+            !method.isEmpty() &&
+            Fault::parseKind(value("kind").isEmpty() ? QStringLiteral("error") : value("kind"), &f.kind);
         const int count = value("count").isEmpty() ? 1 : value("count").toInt();
         if (!value("code").isEmpty())
             f.code = value("code").toInt(&ok);
@@ -318,7 +326,8 @@ void TopSandbox::Private::serveAdmin(const httplib::Request &req, httplib::Respo
         f.delayMs = value("delay_ms").toInt();
         if (!ok || count < 1) {
             res.status = 400;
-            res.set_content("bad fault: method, kind, count, code, msg, sub_code, sub_msg, delay_ms\n", "text/plain");
+            res.set_content("bad fault: method, kind, count, code, msg, sub_code, sub_msg, delay_ms\n",
+                            "text/plain");
             return;
         }
         for (int i = 0; i < count; ++i)
@@ -331,7 +340,8 @@ void TopSandbox::Private::serveAdmin(const httplib::Request &req, httplib::Respo
         calls.clear();
         res.set_content("ok\n", "text/plain");
     } else if (req.method == "POST" && path == "/_sandbox/rate-limit") {
-        gateway.setRateLimit(value("calls").toInt(), value("seconds").isEmpty() ? 1 : value("seconds").toInt());
+        gateway.setRateLimit(value("calls").toInt(),
+                             value("seconds").isEmpty() ? 1 : value("seconds").toInt());
         res.set_content("ok\n", "text/plain");
     } else {
         res.status = 404;
@@ -386,7 +396,9 @@ int TopSandbox::start(int port)
     ::signal(SIGPIPE, SIG_IGN); // a client that hangs up must not end the process
     auto server = std::make_unique<httplib::Server>();
     Private *p = d.get();
-    auto gatewayHandler = [p](const httplib::Request &req, httplib::Response &res) { p->serveGateway(req, res); };
+    auto gatewayHandler = [p](const httplib::Request &req, httplib::Response &res) {
+        p->serveGateway(req, res);
+    };
     auto adminHandler = [p](const httplib::Request &req, httplib::Response &res) { p->serveAdmin(req, res); };
     server->Post("/router/rest", gatewayHandler);
     server->Get("/router/rest", gatewayHandler);
@@ -718,8 +730,8 @@ QByteArray TopSandbox::handleForm(const QByteArray &formBody)
         const QString key = firstValue(params, QStringLiteral("app_key"));
         const QString sign = firstValue(params, QStringLiteral("sign"));
         d->record(method, params, formBody,
-                  d->gateway.hasApp(key) && !sign.isEmpty() && d->gateway.signatureOf(params, key) == sign, f->code,
-                  f->subCode, f->kindName());
+                  d->gateway.hasApp(key) && !sign.isEmpty() && d->gateway.signatureOf(params, key) == sign,
+                  f->code, f->subCode, f->kindName());
         return Gateway::errorXml(f->code, f->msg, f->subCode, f->subMsg);
     }
     GatewayReply reply = d->gateway.handle(params);

@@ -43,13 +43,13 @@ inline constexpr const char builtinAppSecret[] = "5f3c9a1e7b2d4c6e8a0f1b3d5e7c9a
 // One call that reached /router/rest.
 struct RecordedCall
 {
-    QString method;         // the "method" parameter ("" when missing)
-    Params params;          // decoded, in the order they were sent
-    QByteArray body;        // the raw form body (the query for GET)
+    QString method;  // the "method" parameter ("" when missing)
+    Params params;   // decoded, in the order they were sent
+    QByteArray body; // the raw form body (the query for GET)
     bool signatureValid = false;
-    int errorCode = 0;      // 0: method response; else the <code> sent back
+    int errorCode = 0; // 0: method response; else the <code> sent back
     QString subCode;
-    QString fault;          // the injected fault that answered it ("" for none)
+    QString fault; // the injected fault that answered it ("" for none)
     QDateTime received;
 
     QString param(const QString &name) const;
@@ -135,7 +135,7 @@ public:
     // Reading and changing the model (for assertions and set-ups).
     std::optional<Item> item(qint64 numIid) const;
     QList<qint64> itemIds(const QString &nick) const;
-    int itemQuantity(qint64 numIid) const;             // -1 for an unknown item
+    int itemQuantity(qint64 numIid) const;              // -1 for an unknown item
     int skuQuantity(qint64 numIid, qint64 skuId) const; // -1 for an unknown SKU
     QString itemPrice(qint64 numIid) const;             // "12.50"; "" for an unknown item
     QString skuPrice(qint64 numIid, qint64 skuId) const;
@@ -165,7 +165,8 @@ public:
     // method, app_key, timestamp (the sandbox clock), format, v, sign_method
     // and sign. For tools and benchmarks; tests check the signature with
     // vectors of their own.
-    QByteArray signedForm(const QString &method, Params params, const QString &appKey = QLatin1String(builtinAppKey),
+    QByteArray signedForm(const QString &method, Params params,
+                          const QString &appKey = QLatin1String(builtinAppKey),
                           const QString &secret = QLatin1String(builtinAppSecret)) const;
 
 private:

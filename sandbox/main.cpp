@@ -10,16 +10,15 @@
 
 namespace {
 
-const char usage[] =
-    "usage: top-sandbox [--fixture FILE] [--generate shops=3,items=5000,skus=6,seed=1]\n"
-    "                   [--port N] [--app KEY:SECRET]... [--rate-limit CALLS/SECONDS]\n"
-    "                   [--fault method=M,kind=error|close|truncate|delay|http500,count=N,\n"
-    "                            code=C,msg=..,sub_code=..,sub_msg=..,delay_ms=MS]...\n"
-    "Serves the gateway on http://127.0.0.1:PORT/router/rest (loopback only) and prints\n"
-    "the port on the first line of standard output. --port 0 picks a free port; the\n"
-    "default is 8765. The built-in application key 21770501 is always known.\n"
-    "Admin paths: GET /_sandbox/state, GET /_sandbox/calls, POST /_sandbox/fault,\n"
-    "POST /_sandbox/faults/clear, POST /_sandbox/rate-limit, POST /_sandbox/calls/clear.\n";
+const char usage[] = "usage: top-sandbox [--fixture FILE] [--generate shops=3,items=5000,skus=6,seed=1]\n"
+                     "                   [--port N] [--app KEY:SECRET]... [--rate-limit CALLS/SECONDS]\n"
+                     "                   [--fault method=M,kind=error|close|truncate|delay|http500,count=N,\n"
+                     "                            code=C,msg=..,sub_code=..,sub_msg=..,delay_ms=MS]...\n"
+                     "Serves the gateway on http://127.0.0.1:PORT/router/rest (loopback only) and prints\n"
+                     "the port on the first line of standard output. --port 0 picks a free port; the\n"
+                     "default is 8765. The built-in application key 21770501 is always known.\n"
+                     "Admin paths: GET /_sandbox/state, GET /_sandbox/calls, POST /_sandbox/fault,\n"
+                     "POST /_sandbox/faults/clear, POST /_sandbox/rate-limit, POST /_sandbox/calls/clear.\n";
 
 int fail(const QString &text)
 {
@@ -98,7 +97,8 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("cannot listen on 127.0.0.1:") + QString::number(port));
     std::printf("%d\n", bound);
     std::fflush(stdout);
-    std::fprintf(stderr, "top-sandbox: %lld shops on %s (Ctrl+C stops)\n", static_cast<long long>(sandbox.nicks().size()),
+    std::fprintf(stderr, "top-sandbox: %lld shops on %s (Ctrl+C stops)\n",
+                 static_cast<long long>(sandbox.nicks().size()),
                  sandbox.gatewayUrl().toLocal8Bit().constData());
     int sig = 0;
     sigwait(&stopSignals, &sig);

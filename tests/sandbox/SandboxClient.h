@@ -52,10 +52,12 @@ inline QStringList words(const char *text)
 
 inline QString md5Sign(Pairs pairs, const QString &secret)
 {
-    pairs.erase(std::remove_if(pairs.begin(), pairs.end(),
-                               [](const auto &p) { return p.second.isEmpty() || p.first == QStringLiteral("sign"); }),
-                pairs.end());
-    std::sort(pairs.begin(), pairs.end(), [](const auto &a, const auto &b) { return a.first.toUtf8() < b.first.toUtf8(); });
+    pairs.erase(
+        std::remove_if(pairs.begin(), pairs.end(),
+                       [](const auto &p) { return p.second.isEmpty() || p.first == QStringLiteral("sign"); }),
+        pairs.end());
+    std::sort(pairs.begin(), pairs.end(),
+              [](const auto &a, const auto &b) { return a.first.toUtf8() < b.first.toUtf8(); });
     QByteArray text = secret.toUtf8();
     for (const auto &p : pairs)
         text += p.first.toUtf8() + p.second.toUtf8();
@@ -66,8 +68,8 @@ inline QString md5Sign(Pairs pairs, const QString &secret)
 // The common parameters with the fixed time.
 inline Pairs common(const QString &method, const QString &timestamp = fixedTime)
 {
-    return {{QStringLiteral("app_key"), appKey},     {QStringLiteral("format"), QStringLiteral("xml")},
-            {QStringLiteral("method"), method},      {QStringLiteral("sign_method"), QStringLiteral("md5")},
+    return {{QStringLiteral("app_key"), appKey},      {QStringLiteral("format"), QStringLiteral("xml")},
+            {QStringLiteral("method"), method},       {QStringLiteral("sign_method"), QStringLiteral("md5")},
             {QStringLiteral("timestamp"), timestamp}, {QStringLiteral("v"), QStringLiteral("2.0")}};
 }
 
@@ -121,7 +123,7 @@ struct XmlItem
 {
     QStringList order;
     QHash<QString, QString> field;
-    QString skusList; // the list attribute of <skus>
+    QString skusList;     // the list attribute of <skus>
     QStringList skuOrder; // element order of the first SKU
     QList<QHash<QString, QString>> skus;
 };

@@ -13,9 +13,10 @@ using topsandbox::TopSandbox;
 
 namespace {
 
-const QString F1 = QStringLiteral("nick,props_name,approve_status,title,num,price,property_alias,outer_id,num_iid,"
-                                  "sku.sku_id,sku.properties_name,sku.properties,sku.quantity,sku.price,sku.outer_id,"
-                                  "is_fenxiao");
+const QString F1 =
+    QStringLiteral("nick,props_name,approve_status,title,num,price,property_alias,outer_id,num_iid,"
+                   "sku.sku_id,sku.properties_name,sku.properties,sku.quantity,sku.price,sku.outer_id,"
+                   "is_fenxiao");
 const QString seller = QStringLiteral("sandbox_c_1");
 const QString sellerSession = QStringLiteral("sandbox-session-c-1");
 const QString listGet = QStringLiteral("taobao.items.list.get");
@@ -48,13 +49,15 @@ class SandboxGatewayTest : public QObject
     }
     QByteArray readItem(qint64 numIid)
     {
-        return Client(port).call(listGet, {{QStringLiteral("fields"), F1}, {QStringLiteral("num_iids"), QString::number(numIid)}});
+        return Client(port).call(
+            listGet, {{QStringLiteral("fields"), F1}, {QStringLiteral("num_iids"), QString::number(numIid)}});
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        sandbox.setClock([] { return QDateTime::fromString(fixedTime, QStringLiteral("yyyy-MM-dd HH:mm:ss")); });
+        sandbox.setClock(
+            [] { return QDateTime::fromString(fixedTime, QStringLiteral("yyyy-MM-dd HH:mm:ss")); });
         port = sandbox.start(0);
         QVERIFY(port > 0);
     }
@@ -71,7 +74,8 @@ private Q_SLOTS:
     void listGetOfTwentyIdsReturnsThemWithSkus()
     {
         QString itemsList;
-        const QByteArray xml = Client(port).call(listGet, {{QStringLiteral("fields"), F1}, {QStringLiteral("num_iids"), allDemoIds()}});
+        const QByteArray xml = Client(port).call(
+            listGet, {{QStringLiteral("fields"), F1}, {QStringLiteral("num_iids"), allDemoIds()}});
         QVERIFY2(xml.contains("<items_list_get_response>"), xml.constData());
         const QList<XmlItem> items = itemsOf(xml, &itemsList);
         QCOMPARE(itemsList, QStringLiteral("true"));
@@ -99,8 +103,10 @@ private Q_SLOTS:
         QCOMPARE(tee.field.value(QStringLiteral("num")).toInt(), 10 + 30 + 5 + 3 + 15 + 20);
         QVERIFY(tee.field.value(QStringLiteral("props_name")).contains(QStringLiteral("货号:T100-A")));
         // Apostrophes and characters outside GBK arrive intact; an item without SKUs has no skus element.
-        QCOMPARE(items[1].field.value(QStringLiteral("title")), QStringLiteral("Levi's 风格 直筒牛仔裤 深蓝"));
-        QCOMPARE(items[1].field.value(QStringLiteral("property_alias")), QStringLiteral("1627207:28338:深蓝水洗"));
+        QCOMPARE(items[1].field.value(QStringLiteral("title")),
+                 QStringLiteral("Levi's 风格 直筒牛仔裤 深蓝"));
+        QCOMPARE(items[1].field.value(QStringLiteral("property_alias")),
+                 QStringLiteral("1627207:28338:深蓝水洗"));
         QVERIFY(items[2].field.value(QStringLiteral("title")).contains(QStringLiteral("✨")));
         QVERIFY(!items[2].order.contains(QStringLiteral("skus")));
         QCOMPARE(items[2].field.value(QStringLiteral("num")), QStringLiteral("100"));
@@ -108,10 +114,11 @@ private Q_SLOTS:
         QVERIFY(!items[18].field.contains(QStringLiteral("outer_id"))); // no merchant code set
 
         // Without nick and is_fenxiao in the fields, neither is sent.
-        const QByteArray f2 = Client(port).call(QStringLiteral("taobao.items.custom.get"),
-                                                {{QStringLiteral("outer_id"), QStringLiteral("T100")},
-                                                 {QStringLiteral("fields"), QStringLiteral("num_iid,title,sku.sku_id")}},
-                                                sellerSession);
+        const QByteArray f2 =
+            Client(port).call(QStringLiteral("taobao.items.custom.get"),
+                              {{QStringLiteral("outer_id"), QStringLiteral("T100")},
+                               {QStringLiteral("fields"), QStringLiteral("num_iid,title,sku.sku_id")}},
+                              sellerSession);
         const QList<XmlItem> own = itemsOf(f2);
         QCOMPARE(own.size(), 1); // the session's own items only, not the supplier's T100
         QCOMPARE(own[0].field.value(QStringLiteral("num_iid")), QStringLiteral("610000003001"));
@@ -147,7 +154,8 @@ private Q_SLOTS:
                              : listGet;
         if (what == QStringLiteral("method"))
             method = QStringLiteral("taobao.items.nothing.get");
-        Pairs p = common(method, what == QStringLiteral("stale") ? QStringLiteral("2026-12-09 09:49:59") : fixedTime);
+        Pairs p = common(method,
+                         what == QStringLiteral("stale") ? QStringLiteral("2026-12-09 09:49:59") : fixedTime);
         if (what == QStringLiteral("appkey"))
             p[0].second = QStringLiteral("12345678");
         if (what == QStringLiteral("version"))
@@ -156,7 +164,8 @@ private Q_SLOTS:
             QStringList ids = allDemoIds().split(QLatin1Char(','));
             if (what == QStringLiteral("21ids"))
                 ids << QStringLiteral("610000003001");
-            p << qMakePair(QStringLiteral("fields"), F1) << qMakePair(QStringLiteral("num_iids"), ids.join(QLatin1Char(',')));
+            p << qMakePair(QStringLiteral("fields"), F1)
+              << qMakePair(QStringLiteral("num_iids"), ids.join(QLatin1Char(',')));
         } else {
             p << qMakePair(QStringLiteral("num_iid"), QStringLiteral("610000003003"));
             if (what != QStringLiteral("noquantity"))
@@ -185,14 +194,17 @@ private Q_SLOTS:
     {
         const QString tee = QStringLiteral("610000003001");
         // Full update of one SKU (黑色 M, 30 -> 7): the item's num follows the sum of its SKUs.
-        QByteArray xml = update(quantityUpdate, {{QStringLiteral("num_iid"), tee}, {QStringLiteral("quantity"), QStringLiteral("7")},
-                                                 {QStringLiteral("type"), QStringLiteral("1")},
-                                                 {QStringLiteral("sku_id"), QStringLiteral("6100000030012")}});
+        QByteArray xml =
+            update(quantityUpdate, {{QStringLiteral("num_iid"), tee},
+                                    {QStringLiteral("quantity"), QStringLiteral("7")},
+                                    {QStringLiteral("type"), QStringLiteral("1")},
+                                    {QStringLiteral("sku_id"), QStringLiteral("6100000030012")}});
         QVERIFY2(xml.contains("<item_quantity_update_response>"), xml.constData());
         QCOMPARE(sandbox.skuQuantity(610000003001, 6100000030012), 7);
         QCOMPARE(sandbox.itemQuantity(610000003001), 10 + 7 + 5 + 3 + 15 + 20);
         // Incremental (白色 L, 20 - 4).
-        xml = update(quantityUpdate, {{QStringLiteral("num_iid"), tee}, {QStringLiteral("quantity"), QStringLiteral("-4")},
+        xml = update(quantityUpdate, {{QStringLiteral("num_iid"), tee},
+                                      {QStringLiteral("quantity"), QStringLiteral("-4")},
                                       {QStringLiteral("type"), QStringLiteral("2")},
                                       {QStringLiteral("sku_id"), QStringLiteral("6100000030016")}});
         QCOMPARE(errorCode(xml), 0);
@@ -203,20 +215,27 @@ private Q_SLOTS:
         QCOMPARE(read[0].field.value(QStringLiteral("num")).toInt(), 10 + 7 + 5 + 3 + 15 + 16);
         // An item without SKUs, both modes.
         update(quantityUpdate, {{QStringLiteral("num_iid"), QStringLiteral("610000003003")},
-                                {QStringLiteral("quantity"), QStringLiteral("120")}, {QStringLiteral("type"), QStringLiteral("1")}});
+                                {QStringLiteral("quantity"), QStringLiteral("120")},
+                                {QStringLiteral("type"), QStringLiteral("1")}});
         update(quantityUpdate, {{QStringLiteral("num_iid"), QStringLiteral("610000003003")},
-                                {QStringLiteral("quantity"), QStringLiteral("5")}, {QStringLiteral("type"), QStringLiteral("2")}});
+                                {QStringLiteral("quantity"), QStringLiteral("5")},
+                                {QStringLiteral("type"), QStringLiteral("2")}});
         QCOMPARE(firstText(readItem(610000003003), QStringLiteral("num")), QStringLiteral("125"));
 
         // Refused without a change: below zero, an unknown SKU, a SKU item without sku_id,
         // another seller's item, an item that does not exist.
-        struct Case { Args own; const char *subCode; };
+        struct Case
+        {
+            Args own;
+            const char *subCode;
+        };
         const QList<Case> refused = {
             {{{"num_iid", tee}, {"quantity", "-11"}, {"type", "2"}, {"sku_id", "6100000030011"}},
              "isv.item-quantity-item-update-service-error:IC_QUANTITY_LESS_THAN_ZERO"},
             {{{"num_iid", tee}, {"quantity", "1"}, {"sku_id", "5200000010011"}},
              "isv.item-quantity-item-update-service-error:IC_SKU_NOT_EXIST"},
-            {{{"num_iid", tee}, {"quantity", "1"}}, "isv.item-quantity-item-update-service-error:IC_SKU_ID_REQUIRED"},
+            {{{"num_iid", tee}, {"quantity", "1"}},
+             "isv.item-quantity-item-update-service-error:IC_SKU_ID_REQUIRED"},
             {{{"num_iid", "520000001003"}, {"quantity", "1"}}, "isv.invalid-permission:update-item"},
             {{{"num_iid", "610000009999"}, {"quantity", "1"}}, "isv.item-not-exist:invalid-numIid-or-iid"},
         };
@@ -233,14 +252,17 @@ private Q_SLOTS:
     {
         // An item without SKUs.
         QByteArray xml = update(QStringLiteral("taobao.item.price.update"),
-                                {{QStringLiteral("num_iid"), QStringLiteral("610000003006")}, {QStringLiteral("price"), QStringLiteral("32.5")}});
+                                {{QStringLiteral("num_iid"), QStringLiteral("610000003006")},
+                                 {QStringLiteral("price"), QStringLiteral("32.5")}});
         QCOMPARE(errorCode(xml), 0);
         QCOMPARE(firstText(readItem(610000003006), QStringLiteral("price")), QStringLiteral("32.50"));
 
         // The bag (two SKUs at 55.00, item 55.00). Lowering one SKU keeps the item inside the range.
         const QString skuPrice = QStringLiteral("taobao.item.sku.price.update");
         const QString bag = QStringLiteral("610000003004");
-        xml = update(skuPrice, {{"num_iid", bag}, {"properties", "1627207:28321"}, {"price", "50.00"}, {"item_price", "55.00"}});
+        xml = update(
+            skuPrice,
+            {{"num_iid", bag}, {"properties", "1627207:28321"}, {"price", "50.00"}, {"item_price", "55.00"}});
         QCOMPARE(errorCode(xml), 0);
         QCOMPARE(sandbox.skuPrice(610000003004, 6100000030041), QStringLiteral("50.00"));
         // The last SKU at the old price may not leave the item price behind ...
@@ -250,7 +272,9 @@ private Q_SLOTS:
                  QStringLiteral("isv.item-update-service-error:IC_CHECKSTEP_ITME_SKU_PRICE_UNMATCH"));
         QCOMPARE(sandbox.skuPrice(610000003004, 6100000030042), QStringLiteral("55.00"));
         // ... unless the item price moves along with it.
-        xml = update(skuPrice, {{"num_iid", bag}, {"properties", "1627207:28341"}, {"price", "50.00"}, {"item_price", "50"}});
+        xml = update(
+            skuPrice,
+            {{"num_iid", bag}, {"properties", "1627207:28341"}, {"price", "50.00"}, {"item_price", "50"}});
         QCOMPARE(errorCode(xml), 0);
         const QList<XmlItem> read = itemsOf(readItem(610000003004));
         QCOMPARE(read[0].field.value(QStringLiteral("price")), QStringLiteral("50.00"));
@@ -260,13 +284,15 @@ private Q_SLOTS:
         QCOMPARE(firstText(xml, QStringLiteral("sub_code")),
                  QStringLiteral("isv.item-update-service-error:IC_CHECKSTEP_ITME_SKU_PRICE_UNMATCH"));
         xml = update(skuPrice, {{"num_iid", bag}, {"properties", "1627207:99999"}, {"price", "50.00"}});
-        QCOMPARE(firstText(xml, QStringLiteral("sub_code")), QStringLiteral("isv.invalid-parameter:sku-properties"));
+        QCOMPARE(firstText(xml, QStringLiteral("sub_code")),
+                 QStringLiteral("isv.invalid-parameter:sku-properties"));
         xml = update(skuPrice, {{"num_iid", bag}, {"properties", "1627207:28341"}, {"price", "50.001"}});
         QCOMPARE(firstText(xml, QStringLiteral("msg")), QStringLiteral("Invalid arguments:price"));
 
         // Without the short authorization a price change is refused with the phrase the program looks for.
         sandbox.setPriceAuthorized(seller, false);
-        xml = update(QStringLiteral("taobao.item.price.update"), {{"num_iid", "610000003006"}, {"price", "40.00"}});
+        xml = update(QStringLiteral("taobao.item.price.update"),
+                     {{"num_iid", "610000003006"}, {"price", "40.00"}});
         QVERIFY(errorCode(xml) != 0);
         QVERIFY(QString::fromUtf8(xml).contains(QStringLiteral("Insufficient session permissions")));
         QCOMPARE(sandbox.itemPrice(610000003006), QStringLiteral("32.50"));
@@ -274,7 +300,8 @@ private Q_SLOTS:
 
     void listingDelistingAndPages()
     {
-        const QString fields = QStringLiteral("num_iid,title,approve_status,list_time,delist_time,has_showcase,valid_thru,seller_cids");
+        const QString fields = QStringLiteral(
+            "num_iid,title,approve_status,list_time,delist_time,has_showcase,valid_thru,seller_cids");
         auto inventory = [&](const Args &extra) {
             Pairs own{{QStringLiteral("fields"), fields}};
             own += extra.p;
@@ -291,25 +318,32 @@ private Q_SLOTS:
         // Delisting moves an item into the warehouse, listing back onto the shelf.
         update(QStringLiteral("taobao.item.update.delisting"), {{"num_iid", "610000003003"}});
         QCOMPARE(sandbox.approveStatus(610000003003), QStringLiteral("instock"));
-        xml = inventory({{QStringLiteral("page_no"), QStringLiteral("2")}, {QStringLiteral("page_size"), QStringLiteral("2")}});
+        xml = inventory({{QStringLiteral("page_no"), QStringLiteral("2")},
+                         {QStringLiteral("page_size"), QStringLiteral("2")}});
         QCOMPARE(firstText(xml, QStringLiteral("total_results")), QStringLiteral("3"));
         QCOMPARE(itemsOf(xml).size(), 1);
-        xml = update(QStringLiteral("taobao.item.update.listing"), {{"num", "5"}, {"num_iid", "610000003003"}});
+        xml =
+            update(QStringLiteral("taobao.item.update.listing"), {{"num", "5"}, {"num_iid", "610000003003"}});
         QCOMPARE(errorCode(xml), 0);
         QCOMPARE(sandbox.approveStatus(610000003003), QStringLiteral("onsale"));
         QCOMPARE(sandbox.itemQuantity(610000003003), 5);
-        QCOMPARE(errorCode(update(QStringLiteral("taobao.item.update.listing"), {{"num", "0"}, {"num_iid", "610000003007"}})), 41);
+        QCOMPARE(errorCode(update(QStringLiteral("taobao.item.update.listing"),
+                                  {{"num", "0"}, {"num_iid", "610000003007"}})),
+                 41);
 
         // A planned listing time is stored and read back.
-        xml = update(QStringLiteral("taobao.item.update"), {{"num_iid", "610000003007"}, {"list_time", "2026-12-10 20:30:00"}});
+        xml = update(QStringLiteral("taobao.item.update"),
+                     {{"num_iid", "610000003007"}, {"list_time", "2026-12-10 20:30:00"}});
         QCOMPARE(errorCode(xml), 0);
         QCOMPARE(sandbox.item(610000003007)->listTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                  QStringLiteral("2026-12-10 20:30:00"));
 
         // On-sale pages of a supplier: 6 on sale, pages of 4.
         Args own{{QStringLiteral("fields"), QStringLiteral("nick,approve_status,title,outer_id,num_iid")},
-                  {QStringLiteral("page_no"), QStringLiteral("2")}, {QStringLiteral("page_size"), QStringLiteral("4")}};
-        xml = Client(port).call(QStringLiteral("taobao.items.onsale.get"), own, QStringLiteral("sandbox-session-c-2"));
+                 {QStringLiteral("page_no"), QStringLiteral("2")},
+                 {QStringLiteral("page_size"), QStringLiteral("4")}};
+        xml = Client(port).call(QStringLiteral("taobao.items.onsale.get"), own,
+                                QStringLiteral("sandbox-session-c-2"));
         QCOMPARE(firstText(xml, QStringLiteral("total_results")), QStringLiteral("6"));
         const QList<XmlItem> page = itemsOf(xml);
         QCOMPARE(page.size(), 2);
@@ -322,9 +356,11 @@ private Q_SLOTS:
         Client client(port);
         client.http.set_read_timeout(0, 500000);
 
-        sandbox.injectFault(quantityUpdate, Fault::error(15, QStringLiteral("isp.top-remote-connection-timeout")));
+        sandbox.injectFault(quantityUpdate,
+                            Fault::error(15, QStringLiteral("isp.top-remote-connection-timeout")));
         QByteArray xml = client.call(quantityUpdate, own, sellerSession);
-        QCOMPARE(firstText(xml, QStringLiteral("sub_code")), QStringLiteral("isp.top-remote-connection-timeout"));
+        QCOMPARE(firstText(xml, QStringLiteral("sub_code")),
+                 QStringLiteral("isp.top-remote-connection-timeout"));
         QCOMPARE(sandbox.itemQuantity(610000003003), 100);
         QCOMPARE(errorCode(client.call(quantityUpdate, own, sellerSession)), 0);
         QCOMPARE(sandbox.itemQuantity(610000003003), 101);
@@ -339,17 +375,20 @@ private Q_SLOTS:
         QCOMPARE(sandbox.itemQuantity(610000003003), 101);
 
         sandbox.injectFault(quantityUpdate, Fault::closeConnection());
-        auto res = client.http.Post("/router/rest", rawBody(p, md5Sign(p, appSecret)), "application/x-www-form-urlencoded");
+        auto res = client.http.Post("/router/rest", rawBody(p, md5Sign(p, appSecret)),
+                                    "application/x-www-form-urlencoded");
         QVERIFY(!res);
         QCOMPARE(sandbox.itemQuantity(610000003003), 101);
 
         // A truncated reply and a late one: the update was carried out, the reply is lost.
         sandbox.injectFault(quantityUpdate, Fault::truncatedBody());
-        res = client.http.Post("/router/rest", rawBody(p, md5Sign(p, appSecret)), "application/x-www-form-urlencoded");
+        res = client.http.Post("/router/rest", rawBody(p, md5Sign(p, appSecret)),
+                               "application/x-www-form-urlencoded");
         QVERIFY(!res);
         QCOMPARE(sandbox.itemQuantity(610000003003), 102);
         sandbox.injectFault(quantityUpdate, Fault::delay(1500));
-        res = client.http.Post("/router/rest", rawBody(p, md5Sign(p, appSecret)), "application/x-www-form-urlencoded");
+        res = client.http.Post("/router/rest", rawBody(p, md5Sign(p, appSecret)),
+                               "application/x-www-form-urlencoded");
         QVERIFY(!res);
         QTRY_COMPARE(sandbox.itemQuantity(610000003003), 103);
 
@@ -367,32 +406,48 @@ private Q_SLOTS:
     void adminPathsAndRateLimit()
     {
         httplib::Client admin("127.0.0.1", port);
-        auto res = admin.Post("/_sandbox/fault", "method=taobao.items.list.get&kind=error&code=7&count=2", "application/x-www-form-urlencoded");
+        auto res = admin.Post("/_sandbox/fault", "method=taobao.items.list.get&kind=error&code=7&count=2",
+                              "application/x-www-form-urlencoded");
         QVERIFY(res && res->status == 200);
         QCOMPARE(sandbox.pendingFaults(listGet), 2);
         QCOMPARE(errorCode(readItem(610000003001)), 7);
         QCOMPARE(errorCode(readItem(610000003001)), 7);
         QCOMPARE(errorCode(readItem(610000003001)), 0);
-        QCOMPARE(admin.Post("/_sandbox/fault", "method=x&kind=melt", "application/x-www-form-urlencoded")->status, 400);
+        QCOMPARE(
+            admin.Post("/_sandbox/fault", "method=x&kind=melt", "application/x-www-form-urlencoded")->status,
+            400);
 
         update(quantityUpdate, {{"num_iid", "610000003003"}, {"quantity", "42"}});
         res = admin.Get("/_sandbox/state");
         QVERIFY(res && res->status == 200);
-        const QJsonArray shops = QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object().value(QStringLiteral("shops")).toArray();
+        const QJsonArray shops = QJsonDocument::fromJson(QByteArray::fromStdString(res->body))
+                                     .object()
+                                     .value(QStringLiteral("shops"))
+                                     .toArray();
         QCOMPARE(shops.size(), 3);
-        QCOMPARE(shops[0].toObject().value(QStringLiteral("items")).toArray()[2].toObject().value(QStringLiteral("num")).toInt(), 42);
+        QCOMPARE(shops[0]
+                     .toObject()
+                     .value(QStringLiteral("items"))
+                     .toArray()[2]
+                     .toObject()
+                     .value(QStringLiteral("num"))
+                     .toInt(),
+                 42);
         res = admin.Get("/_sandbox/calls");
         QCOMPARE(QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).array().size(), 4);
 
         // Two calls a minute, then the ban with the time it has left.
-        QVERIFY(admin.Post("/_sandbox/rate-limit", "calls=2&seconds=60", "application/x-www-form-urlencoded"));
+        QVERIFY(
+            admin.Post("/_sandbox/rate-limit", "calls=2&seconds=60", "application/x-www-form-urlencoded"));
         QCOMPARE(errorCode(readItem(610000003001)), 0);
         QCOMPARE(errorCode(readItem(610000003001)), 0);
         const QByteArray xml = readItem(610000003001);
         QCOMPARE(errorCode(xml), 7);
         QCOMPARE(firstText(xml, QStringLiteral("msg")), QStringLiteral("App Call Limited"));
-        QCOMPARE(firstText(xml, QStringLiteral("sub_code")), QStringLiteral("accesscontrol.limited-by-app-api-access-count"));
-        QCOMPARE(firstText(xml, QStringLiteral("sub_msg")), QStringLiteral("This ban will last for 60 more seconds"));
+        QCOMPARE(firstText(xml, QStringLiteral("sub_code")),
+                 QStringLiteral("accesscontrol.limited-by-app-api-access-count"));
+        QCOMPARE(firstText(xml, QStringLiteral("sub_msg")),
+                 QStringLiteral("This ban will last for 60 more seconds"));
     }
 };
 

@@ -100,8 +100,9 @@ private Q_SLOTS:
     {
         QProcess p;
         p.start(QStringLiteral(TOP_SANDBOX_EXE),
-                {QStringLiteral("--fixture"), QStringLiteral(SANDBOX_FIXTURE), QStringLiteral("--port"), QStringLiteral("0"),
-                 QStringLiteral("--app"), QStringLiteral("12345678:secretXYZ"), QStringLiteral("--fault"),
+                {QStringLiteral("--fixture"), QStringLiteral(SANDBOX_FIXTURE), QStringLiteral("--port"),
+                 QStringLiteral("0"), QStringLiteral("--app"), QStringLiteral("12345678:secretXYZ"),
+                 QStringLiteral("--fault"),
                  QStringLiteral("method=taobao.items.list.get,kind=error,code=15,sub_code=isp.demo")});
         QVERIFY(p.waitForReadyRead(5000));
         const int port = p.readLine().trimmed().toInt();
@@ -109,7 +110,12 @@ private Q_SLOTS:
         httplib::Client admin("127.0.0.1", port);
         auto res = admin.Get("/_sandbox/state");
         QVERIFY(res && res->status == 200);
-        QCOMPARE(QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object().value(QStringLiteral("shops")).toArray().size(), 3);
+        QCOMPARE(QJsonDocument::fromJson(QByteArray::fromStdString(res->body))
+                     .object()
+                     .value(QStringLiteral("shops"))
+                     .toArray()
+                     .size(),
+                 3);
         // The fault given on the command line answers the first call.
         const QByteArray xml = sandboxtest::Client(port).call(QStringLiteral("taobao.items.list.get"), {});
         QCOMPARE(sandboxtest::firstText(xml, QStringLiteral("sub_code")), QStringLiteral("isp.demo"));

@@ -27,26 +27,34 @@ QList<Vector> vectors()
         return p;
     };
     return {
-        {"list.get", pairs(QStringLiteral("taobao.items.list.get"),
-                           {{"fields", "num_iid,title"}, {"num_iids", "610000003003"}}),
+        {"list.get",
+         pairs(QStringLiteral("taobao.items.list.get"),
+               {{"fields", "num_iid,title"}, {"num_iids", "610000003003"}}),
          appSecret, QStringLiteral("3962C53760DA10BE5F9FDE06502D70E1")},
         // An empty session is left out of the digest: the same digest as above.
-        {"empty session", pairs(QStringLiteral("taobao.items.list.get"),
-                                {{"fields", "num_iid,title"}, {"num_iids", "610000003003"}, {"session", ""}}),
+        {"empty session",
+         pairs(QStringLiteral("taobao.items.list.get"),
+               {{"fields", "num_iid,title"}, {"num_iids", "610000003003"}, {"session", ""}}),
          appSecret, QStringLiteral("3962C53760DA10BE5F9FDE06502D70E1")},
         // num sorts before num_iid (byte order of the names).
-        {"listing", pairs(QStringLiteral("taobao.item.update.listing"),
-                          {{"num_iid", "610000003007"}, {"num", "5"}, {"session", "sandbox-session-c-1"}}),
+        {"listing",
+         pairs(QStringLiteral("taobao.item.update.listing"),
+               {{"num_iid", "610000003007"}, {"num", "5"}, {"session", "sandbox-session-c-1"}}),
          appSecret, QStringLiteral("995BE04136AC9D91DACFE86E3F0CE8A0")},
         // Chinese values are hashed as UTF-8.
-        {"chinese keyword", pairs(QStringLiteral("taobao.items.inventory.get"),
-                                  {{"fields", "num_iid,title"}, {"q", "羽绒服"}, {"page_no", "1"}, {"page_size", "20"},
-                                   {"session", "sandbox-session-c-1"}}),
+        {"chinese keyword",
+         pairs(QStringLiteral("taobao.items.inventory.get"), {{"fields", "num_iid,title"},
+                                                              {"q", "羽绒服"},
+                                                              {"page_no", "1"},
+                                                              {"page_size", "20"},
+                                                              {"session", "sandbox-session-c-1"}}),
          appSecret, QStringLiteral("348872E51247AAEF26F343EC57B6BC90")},
-        {"reserved characters", pairs(QStringLiteral("taobao.items.onsale.get"),
-                                      {{"fields", "num_iid,title"}, {"q", "50+ & 速干"}, {"session", "sandbox-session-c-2"}}),
+        {"reserved characters",
+         pairs(QStringLiteral("taobao.items.onsale.get"),
+               {{"fields", "num_iid,title"}, {"q", "50+ & 速干"}, {"session", "sandbox-session-c-2"}}),
          appSecret, QStringLiteral("65477BCD6414C5087F6FF8E2E9C1851A")},
-        {"other application", [] {
+        {"other application",
+         [] {
              Pairs p = common(QStringLiteral("taobao.items.list.get"));
              p[0].second = QStringLiteral("12345678");
              p += Args{{"fields", "num_iid,title"}, {"num_iids", "610000003003"}}.p;
@@ -70,7 +78,8 @@ private Q_SLOTS:
     {
         QVERIFY(sandbox.loadFixture(QStringLiteral(SANDBOX_FIXTURE)));
         sandbox.addApp(QStringLiteral("12345678"), QStringLiteral("secretXYZ"));
-        sandbox.setClock([] { return QDateTime::fromString(fixedTime, QStringLiteral("yyyy-MM-dd HH:mm:ss")); });
+        sandbox.setClock(
+            [] { return QDateTime::fromString(fixedTime, QStringLiteral("yyyy-MM-dd HH:mm:ss")); });
         port = sandbox.start(0);
         QVERIFY(port > 0);
     }
@@ -88,8 +97,9 @@ private Q_SLOTS:
                 withSign.append({QStringLiteral("sign"), v.digest});
                 const QByteArray body = topsandbox::encodeForm(withSign);
                 const QByteArray xml = Client(port).postBody(body.toStdString());
-                QVERIFY2(!xml.contains("<error_response>"), qPrintable(QString::fromUtf8(v.name) + QStringLiteral(": ") +
-                                                                       QString::fromUtf8(xml)));
+                QVERIFY2(
+                    !xml.contains("<error_response>"),
+                    qPrintable(QString::fromUtf8(v.name) + QStringLiteral(": ") + QString::fromUtf8(xml)));
                 QVERIFY(sandbox.calls().last().signatureValid);
             }
         }
@@ -116,8 +126,8 @@ private Q_SLOTS:
     {
         Pairs p = vectors()[0].pairs;
         // Lower-case hex, a changed value and a signature under another secret are refused.
-        for (const QString &sign : {QStringLiteral("3962c53760da10be5f9fde06502d70e1"),
-                                    md5Sign(p, QStringLiteral("secretXYZ"))}) {
+        for (const QString &sign :
+             {QStringLiteral("3962c53760da10be5f9fde06502d70e1"), md5Sign(p, QStringLiteral("secretXYZ"))}) {
             QCOMPARE(errorCode(Client(port).postBody(rawBody(p, sign))), 25);
             QVERIFY(!sandbox.calls().last().signatureValid);
         }
