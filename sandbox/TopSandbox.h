@@ -19,7 +19,7 @@
 //     sandbox.loadFixture(QStringLiteral("sandbox/fixtures/demo.json"));
 //     const int port = sandbox.start();          // 127.0.0.1, ephemeral port
 //     ... POST signed forms to sandbox.gatewayUrl() ...
-//     QCOMPARE(sandbox.skuQuantity(610000000301, 4100000003011), 7);
+//     QCOMPARE(sandbox.skuQuantity(610000003001, 6100000030012), 7);
 //     sandbox.stop();
 //
 // The gateway answers POST (form body) and GET (query) on /router/rest. Admin
@@ -33,7 +33,15 @@
 //   POST /_sandbox/rate-limit calls=N&seconds=S (calls=0 switches the limit off)
 //   POST /_sandbox/calls/clear
 //
-// Every public member is thread-safe; the server runs on threads of its own.
+// The demo fixture has three shops (password "taobao1234"): the seller's own
+// shop sandbox_c_1 (session "sandbox-session-c-1", items 610000003001-3009)
+// and the suppliers sandbox_c_2 ("sandbox-session-c-2", 520000001001-1007)
+// and sandbox_b_01 (Tmall, "sandbox-session-b-01", 530000002001-2004). A SKU
+// id is its item id followed by one digit (6100000030011 .. 6100000030016).
+// sessionFor(nick) gives the session key a shop's authorization hands out.
+//
+// Every public member is thread-safe (start and stop belong to one thread);
+// the server runs on threads of its own.
 namespace topsandbox {
 
 // The program's built-in application key pair, known to every sandbox.
@@ -81,7 +89,7 @@ struct Fault
     static Fault http500();
 
     QString kindName() const; // "error", "close", "truncate", "delay", "http500"
-    // Parses "kind=error,code=15,sub_code=...,delay_ms=..." (also "method" and "count", see parseSpec).
+    // "error" -> ErrorReply and so on; false for an unknown name.
     static bool parseKind(const QString &kind, Kind *out);
 };
 
@@ -111,6 +119,8 @@ public:
 
     // The platform's clock (local time), used for the timestamp check, the
     // rate limit and the times an update writes. Default: the system clock.
+    // A call's "timestamp" (yyyy-MM-dd HH:mm:ss) is read as local time and
+    // refused (error 31) when it lies more than 10 minutes from this clock.
     void setClock(std::function<QDateTime()> clock);
     // At most `calls` gateway calls per app key within `seconds`, then error 7
     // until the window frees up; calls <= 0 switches the limit off.
