@@ -375,8 +375,10 @@ GatewayReply ok(QByteArray xml)
 
 } // namespace
 
-GatewayReply Gateway::handle(const Params &params)
+GatewayReply Gateway::handle(const Params &params, bool utf8Ok)
 {
+    if (!utf8Ok)
+        return fail(47);
     Call c;
     for (const auto &kv : params) {
         if (kv.second.isEmpty())

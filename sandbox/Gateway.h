@@ -42,7 +42,8 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     QDateTime now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
 
-    GatewayReply handle(const Params &params);
+    // utf8Ok false: the body held bytes that are not UTF-8 (error 47).
+    GatewayReply handle(const Params &params, bool utf8Ok = true);
 
     static QByteArray errorXml(int code, const QString &msg, const QString &subCode = QString(),
                                const QString &subMsg = QString());

@@ -1,6 +1,7 @@
 #include "SandboxSigning.h"
 
 #include <QCryptographicHash>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include <algorithm>
@@ -20,7 +21,7 @@ int hexValue(char c)
     return -1;
 }
 
-QString decodeComponent(const QByteArray &in)
+QString decodeComponent(const QByteArray &in, bool *utf8Ok)
 {
     QByteArray out;
     out.reserve(in.size());
@@ -35,23 +36,30 @@ QString decodeComponent(const QByteArray &in)
             out.append(c); // a stray "%" stays as it is
         }
     }
-    return QString::fromUtf8(out);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(out);
+    if (utf8.hasError())
+        *utf8Ok = false;
+    return text;
 }
 
 } // namespace
 
-Params decodeForm(const QByteArray &body)
+Params decodeForm(const QByteArray &body, bool *utf8Ok)
 {
+    bool ok = true;
     Params params;
     for (const QByteArray &part : body.split('&')) {
         if (part.isEmpty())
             continue;
         const qsizetype eq = part.indexOf('=');
         if (eq < 0)
-            params.append({decodeComponent(part), QString()});
+            params.append({decodeComponent(part, &ok), QString()});
         else
-            params.append({decodeComponent(part.first(eq)), decodeComponent(part.sliced(eq + 1))});
+            params.append({decodeComponent(part.first(eq), &ok), decodeComponent(part.sliced(eq + 1), &ok)});
     }
+    if (utf8Ok)
+        *utf8Ok = ok;
     return params;
 }
 

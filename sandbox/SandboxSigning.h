@@ -11,7 +11,8 @@ using Params = QList<QPair<QString, QString>>;
 
 // Decodes an application/x-www-form-urlencoded text (UTF-8, "+" for a blank,
 // %XX escapes) into its name/value pairs, in the order they were sent.
-Params decodeForm(const QByteArray &body);
+// *utf8Ok turns false when a name or value is not valid UTF-8 (GBK bytes, say).
+Params decodeForm(const QByteArray &body, bool *utf8Ok = nullptr);
 
 // The signature as the platform computes it: every parameter but "sign" whose
 // value is not empty, sorted by name (byte order of the UTF-8 names), written

@@ -217,9 +217,10 @@ void TopSandbox::Private::serveGateway(const httplib::Request &req, httplib::Res
 {
     QByteArray body;
     Params params;
+    bool utf8Ok = true;
     if (req.method == "POST") {
         body = QByteArray::fromStdString(req.body);
-        params = decodeForm(body);
+        params = decodeForm(body, &utf8Ok);
     } else {
         for (const auto &p : req.params)
             params.append({QString::fromStdString(p.first), QString::fromStdString(p.second)});
@@ -260,7 +261,7 @@ void TopSandbox::Private::serveGateway(const httplib::Request &req, httplib::Res
         }
         return;
     }
-    GatewayReply reply = gateway.handle(params);
+    GatewayReply reply = gateway.handle(params, utf8Ok);
     record(method, params, body, reply.signatureValid, reply.errorCode, reply.subCode,
            fault ? fault->kindName() : QString());
     lock.unlock();
@@ -723,7 +724,8 @@ void TopSandbox::clearCalls()
 
 QByteArray TopSandbox::handleForm(const QByteArray &formBody)
 {
-    const Params params = decodeForm(formBody);
+    bool utf8Ok = true;
+    const Params params = decodeForm(formBody, &utf8Ok);
     const QString method = firstValue(params, QStringLiteral("method"));
     std::lock_guard lock(d->mutex);
     if (const std::optional<Fault> f = d->takeFault(method, false)) {
@@ -734,7 +736,7 @@ QByteArray TopSandbox::handleForm(const QByteArray &formBody)
                   f->code, f->subCode, f->kindName());
         return Gateway::errorXml(f->code, f->msg, f->subCode, f->subMsg);
     }
-    GatewayReply reply = d->gateway.handle(params);
+    GatewayReply reply = d->gateway.handle(params, utf8Ok);
     d->record(method, params, formBody, reply.signatureValid, reply.errorCode, reply.subCode, QString());
     return reply.xml;
 }

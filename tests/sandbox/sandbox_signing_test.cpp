@@ -116,6 +116,13 @@ private Q_SLOTS:
             const QByteArray xml = Client(port).postBody(rawBody(v.pairs, v.digest));
             QVERIFY2(!xml.contains("<error_response>"), xml.constData());
         }
+        // A keyword left in GBK is not UTF-8: refused as such, whatever its signature.
+        std::string gbk = rawBody(vectors()[3].pairs, vectors()[3].digest);
+        const size_t at = gbk.find("羽绒服");
+        QVERIFY(at != std::string::npos);
+        gbk.replace(at, std::string("羽绒服").size(), "\xD3\xF0\xC8\xDE\xB7\xFE");
+        QCOMPARE(firstText(Client(port).postBody(gbk), QStringLiteral("msg")),
+                 QStringLiteral("Invalid encoding"));
         // A raw "+" reads as a blank in a form body, so such a value no longer matches its signature.
         const Vector v = vectors()[4];
         const QByteArray xml = Client(port).postBody(rawBody(v.pairs, v.digest));
