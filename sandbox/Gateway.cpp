@@ -662,8 +662,10 @@ GatewayReply Gateway::quantityUpdate(Call &c)
     const QDateTime t = now();
     Xml x;
     x.open("item_quantity_update_response");
-    itemHead(x, *it, t);
+    x.open("item");
+    x.text("modified", timeText(t));
     x.number("num", it->num);
+    x.number("num_iid", it->numIid);
     if (sku) {
         x.openList("skus");
         writeSku(x, *sku, SQuantity | SSkuId, &t);

@@ -164,6 +164,26 @@ inline QList<XmlItem> itemsOf(const QByteArray &xml, QString *itemsList = nullpt
     return out;
 }
 
+// True when the children of every element come in alphabetical order of their names.
+inline bool childrenSorted(const QByteArray &xml)
+{
+    QXmlStreamReader r(xml);
+    QList<QString> last{QString()}; // the last child name seen at each open level
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement()) {
+            const QString name = r.name().toString();
+            if (name < last.back())
+                return false;
+            last.back() = name;
+            last.append(QString());
+        } else if (r.isEndElement()) {
+            last.removeLast();
+        }
+    }
+    return !r.hasError();
+}
+
 inline int errorCode(const QByteArray &xml)
 {
     return xml.contains("<error_response>") ? firstText(xml, QStringLiteral("code")).toInt() : 0;

@@ -42,15 +42,20 @@ class SandboxGatewayTest : public QObject
 
     TopSandbox sandbox;
     int port = 0;
+    QStringList unsorted; // replies whose elements were out of order
 
     QByteArray update(const QString &method, const Args &own, const QString &session = sellerSession)
     {
-        return Client(port).call(method, own, session);
+        const QByteArray xml = Client(port).call(method, own, session);
+        if (!childrenSorted(xml))
+            unsorted << QString::fromUtf8(xml);
+        return xml;
     }
     QByteArray readItem(qint64 numIid)
     {
-        return Client(port).call(
-            listGet, {{QStringLiteral("fields"), F1}, {QStringLiteral("num_iids"), QString::number(numIid)}});
+        return update(listGet,
+                      {{QStringLiteral("fields"), F1}, {QStringLiteral("num_iids"), QString::number(numIid)}},
+                      QString());
     }
 
 private Q_SLOTS:
@@ -69,13 +74,16 @@ private Q_SLOTS:
         sandbox.clearCalls();
         sandbox.clearFaults();
         sandbox.setRateLimit(0, 1);
+        unsorted.clear();
     }
+
+    void cleanup() { QVERIFY2(unsorted.isEmpty(), qPrintable(unsorted.join(QLatin1Char('\n')))); }
 
     void listGetOfTwentyIdsReturnsThemWithSkus()
     {
         QString itemsList;
-        const QByteArray xml = Client(port).call(
-            listGet, {{QStringLiteral("fields"), F1}, {QStringLiteral("num_iids"), allDemoIds()}});
+        const QByteArray xml =
+            update(listGet, {{QStringLiteral("fields"), F1}, {QStringLiteral("num_iids"), allDemoIds()}});
         QVERIFY2(xml.contains("<items_list_get_response>"), xml.constData());
         const QList<XmlItem> items = itemsOf(xml, &itemsList);
         QCOMPARE(itemsList, QStringLiteral("true"));
@@ -114,11 +122,10 @@ private Q_SLOTS:
         QVERIFY(!items[18].field.contains(QStringLiteral("outer_id"))); // no merchant code set
 
         // Without nick and is_fenxiao in the fields, neither is sent.
-        const QByteArray f2 =
-            Client(port).call(QStringLiteral("taobao.items.custom.get"),
-                              {{QStringLiteral("outer_id"), QStringLiteral("T100")},
-                               {QStringLiteral("fields"), QStringLiteral("num_iid,title,sku.sku_id")}},
-                              sellerSession);
+        const QByteArray f2 = update(QStringLiteral("taobao.items.custom.get"),
+                                     {{QStringLiteral("outer_id"), QStringLiteral("T100")},
+                                      {QStringLiteral("fields"), QStringLiteral("num_iid,title,sku.sku_id")}},
+                                     sellerSession);
         const QList<XmlItem> own = itemsOf(f2);
         QCOMPARE(own.size(), 1); // the session's own items only, not the supplier's T100
         QCOMPARE(own[0].field.value(QStringLiteral("num_iid")), QStringLiteral("610000003001"));
@@ -305,7 +312,7 @@ private Q_SLOTS:
         auto inventory = [&](const Args &extra) {
             Pairs own{{QStringLiteral("fields"), fields}};
             own += extra.p;
-            return Client(port).call(QStringLiteral("taobao.items.inventory.get"), own, sellerSession);
+            return update(QStringLiteral("taobao.items.inventory.get"), own, sellerSession);
         };
         QByteArray xml = inventory({});
         QCOMPARE(firstText(xml, QStringLiteral("total_results")), QStringLiteral("2"));
@@ -342,8 +349,7 @@ private Q_SLOTS:
         Args own{{QStringLiteral("fields"), QStringLiteral("nick,approve_status,title,outer_id,num_iid")},
                  {QStringLiteral("page_no"), QStringLiteral("2")},
                  {QStringLiteral("page_size"), QStringLiteral("4")}};
-        xml = Client(port).call(QStringLiteral("taobao.items.onsale.get"), own,
-                                QStringLiteral("sandbox-session-c-2"));
+        xml = update(QStringLiteral("taobao.items.onsale.get"), own, QStringLiteral("sandbox-session-c-2"));
         QCOMPARE(firstText(xml, QStringLiteral("total_results")), QStringLiteral("6"));
         const QList<XmlItem> page = itemsOf(xml);
         QCOMPARE(page.size(), 2);
