@@ -398,17 +398,16 @@ GatewayReply Gateway::handle(const Params &params, bool utf8Ok)
     const auto app = m_apps.constFind(appKey);
     if (app == m_apps.constEnd())
         return fail(29);
+    const QString sign = c.value("sign");
+    const bool signOk = !sign.isEmpty() && topSignature(params, app.value()) == sign;
+    GatewayReply r;
     int ban = 0;
     if (rateLimited(appKey, &ban))
-        return fail(7, QString(), QStringLiteral("accesscontrol.limited-by-app-api-access-count"),
-                    QStringLiteral("This ban will last for ") + QString::number(ban) +
-                        QStringLiteral(" more seconds"));
-    const QString sign = c.value("sign");
-    if (sign.isEmpty())
-        return fail(24);
-    const bool signOk = topSignature(params, app.value()) == sign;
-    GatewayReply r;
-    if (c.value("sign_method") != QStringLiteral("md5") && c.has("sign_method"))
+        r = fail(7, QString(), QStringLiteral("accesscontrol.limited-by-app-api-access-count"),
+                 QStringLiteral("This ban will last for ") + QString::number(ban) + QStringLiteral(" more seconds"));
+    else if (sign.isEmpty())
+        r = fail(24);
+    else if (c.value("sign_method") != QStringLiteral("md5") && c.has("sign_method"))
         r = invalid("sign_method");
     else if (!c.has("timestamp"))
         r = fail(30);
