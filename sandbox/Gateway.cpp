@@ -432,8 +432,8 @@ GatewayReply Gateway::dispatch(Call &c)
     static const QHash<QString, Handler> handlers = {
         {QStringLiteral("taobao.items.list.get"), &Gateway::itemsListGet},
         {QStringLiteral("taobao.items.custom.get"), &Gateway::itemsCustomGet},
-        {QStringLiteral("taobao.items.inventory.get"), nullptr},
-        {QStringLiteral("taobao.items.onsale.get"), nullptr},
+        {QStringLiteral("taobao.items.inventory.get"), &Gateway::itemsInventoryGet},
+        {QStringLiteral("taobao.items.onsale.get"), &Gateway::itemsOnsaleGet},
         {QStringLiteral("taobao.item.quantity.update"), &Gateway::quantityUpdate},
         {QStringLiteral("taobao.item.price.update"), &Gateway::priceUpdate},
         {QStringLiteral("taobao.item.sku.price.update"), &Gateway::skuPriceUpdate},
@@ -454,10 +454,6 @@ GatewayReply Gateway::dispatch(Call &c)
     } else if (sessionMethods().contains(c.method)) {
         return fail(26);
     }
-    if (c.method == QStringLiteral("taobao.items.inventory.get"))
-        return itemsPagedGet(c, false);
-    if (c.method == QStringLiteral("taobao.items.onsale.get"))
-        return itemsPagedGet(c, true);
     return (this->*h.value())(c);
 }
 

@@ -56,6 +56,8 @@ private:
     GatewayReply itemsListGet(Call &c);
     GatewayReply itemsCustomGet(Call &c);
     GatewayReply itemsPagedGet(Call &c, bool onsale);
+    GatewayReply itemsInventoryGet(Call &c) { return itemsPagedGet(c, false); }
+    GatewayReply itemsOnsaleGet(Call &c) { return itemsPagedGet(c, true); }
     GatewayReply quantityUpdate(Call &c);
     GatewayReply priceUpdate(Call &c);
     GatewayReply skuPriceUpdate(Call &c);
