@@ -310,10 +310,10 @@ const Item *ShopModel::item(qint64 numIid) const
 
 // ---------------------------------------------------------------- generator
 
-bool GenerateOptions::parse(const QString &spec, GenerateOptions *out, QString *error)
+bool GenerateOptions::parse(const QString &text, GenerateOptions *out, QString *error)
 {
     GenerateOptions o;
-    for (const QString &part : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const int eq = part.indexOf(QLatin1Char('='));
         const QString key = part.left(eq).trimmed();
         bool ok = eq > 0;

@@ -66,7 +66,7 @@ struct GenerateOptions
     int skus = 6;     // per item; 0 makes items without SKUs
     quint64 seed = 1;
 
-    static bool parse(const QString &spec, GenerateOptions *out, QString *error);
+    static bool parse(const QString &text, GenerateOptions *out, QString *error);
 };
 
 class ShopModel

@@ -480,13 +480,13 @@ void TopSandbox::injectFault(const QString &method, const Fault &fault, int coun
         d->faults[method].push_back(fault);
 }
 
-bool TopSandbox::injectFaultSpec(const QString &spec, QString *error)
+bool TopSandbox::injectFaultText(const QString &text, QString *error)
 {
     Fault f;
     QString method;
     int count = 1;
     bool ok = true;
-    for (const QString &part : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const int eq = part.indexOf(QLatin1Char('='));
         const QString key = part.left(eq).trimmed(), v = eq < 0 ? QString() : part.mid(eq + 1).trimmed();
         if (key == QStringLiteral("method"))
@@ -512,7 +512,7 @@ bool TopSandbox::injectFaultSpec(const QString &spec, QString *error)
     }
     if (!ok || method.isEmpty() || count < 1) {
         if (error)
-            *error = QStringLiteral("bad fault \"") + spec +
+            *error = QStringLiteral("bad fault \"") + text +
                      QStringLiteral("\": method=M,kind=error|close|truncate|delay|http500,count=N,code=C,"
                                     "msg=..,sub_code=..,sub_msg=..,delay_ms=MS");
         return false;

@@ -130,7 +130,7 @@ public:
     // ("*" for any call) are answered with the fault. Faults queue per method.
     void injectFault(const QString &method, const Fault &fault, int count = 1);
     // "method=M,kind=K,count=N,code=C,msg=..,sub_code=..,sub_msg=..,delay_ms=MS"
-    bool injectFaultSpec(const QString &spec, QString *error = nullptr);
+    bool injectFaultText(const QString &text, QString *error = nullptr);
     void clearFaults();
     int pendingFaults(const QString &method) const;
 

@@ -84,7 +84,7 @@ int main(int argc, char **argv)
                 return fail(QStringLiteral("--rate-limit needs CALLS/SECONDS, e.g. 10/60"));
             sandbox.setRateLimit(calls, seconds);
         } else if (a == QStringLiteral("--fault")) {
-            if (!next(&v) || !sandbox.injectFaultSpec(v, &error))
+            if (!next(&v) || !sandbox.injectFaultText(v, &error))
                 return fail(error.isEmpty() ? QStringLiteral("--fault needs a description") : error);
         } else {
             return fail(QStringLiteral("unknown option ") + a);
