@@ -1,0 +1,85 @@
+#pragma once
+
+// A small HTTP server on 127.0.0.1 for the tests, on a port of its own,
+// serving from a thread of its own. It remembers every request it received.
+
+#include <httplib.h>
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+struct SeenRequest
+{
+    QByteArray method;
+    QByteArray target;
+    QByteArray body;
+    httplib::Headers headers;
+
+    int headerCount(const char *name) const { return int(headers.count(name)); }
+    QByteArray header(const char *name) const
+    {
+        auto it = headers.find(name);
+        return it == headers.end() ? QByteArray() : QByteArray::fromStdString(it->second);
+    }
+};
+
+class LocalHttpServer
+{
+public:
+    LocalHttpServer()
+    {
+        m_server.set_logger([this](const httplib::Request &req, const httplib::Response &) {
+            std::lock_guard lock(m_mutex);
+            m_seen.append({QByteArray::fromStdString(req.method), QByteArray::fromStdString(req.target),
+                           QByteArray::fromStdString(req.body), req.headers});
+        });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~LocalHttpServer()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
+
+    httplib::Server &server() { return m_server; }
+    int port() const { return m_port; }
+    QString url(const QString &path) const
+    {
+        return QStringLiteral("http://127.0.0.1:") + QString::number(m_port) + path;
+    }
+    QList<SeenRequest> seen() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_seen;
+    }
+
+private:
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    QList<SeenRequest> m_seen;
+};
+
+// A port on 127.0.0.1 that nothing listens on.
+inline int ClosedLocalPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
+    ::close(fd); // bound, never listened on: connecting is refused
+    return ntohs(addr.sin_port);
+}
