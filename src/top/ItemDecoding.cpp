@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -13,6 +14,15 @@ constexpr int kDashes = 54;
 
 bool isSkipped(const char *name)
 {
+    switch (name[0]) {
+    case 'C':
+    case 'i':
+    case 'l':
+    case 's':
+        break;
+    default:
+        return false;
+    }
     return std::strcmp(name, "CharData") == 0 || std::strcmp(name, "items_list_get_response") == 0
            || std::strcmp(name, "items") == 0 || std::strcmp(name, "list") == 0 || std::strcmp(name, "skus") == 0;
 }
@@ -26,36 +36,29 @@ void appendTextValue(const pugi::xml_node &node, std::string &out)
     }
 }
 
-// Receives the lines of the walk.
-template <typename Emit>
+// The depth-first walk of the flattening. The sink gets, in document order,
+// separator(name) for the "item" and "sku" nodes and line(name, value) for
+// every other node that is not skipped; attributes come as child nodes
+// before the element's children.
+template <typename Sink>
 class Flattener : public pugi::xml_tree_walker
 {
 public:
-    explicit Flattener(Emit &emit) : m_emit(emit) {}
+    explicit Flattener(Sink &sink) : m_sink(sink) {}
 
     void element(const pugi::xml_node &node)
     {
         const char *name = node.name();
         if (!isSkipped(name)) {
-            if (std::strcmp(name, "item") == 0 || std::strcmp(name, "sku") == 0) {
-                m_line.assign(name);
-                m_line.append(kDashes, '-');
-            } else {
-                m_line.assign("<");
-                m_line += name;
-                m_line += ">=";
-                appendTextValue(node, m_line);
-            }
-            m_emit(m_line);
+            const std::string_view n(name);
+            if ((n[0] == 'i' || n[0] == 's') && (n == "item" || n == "sku"))
+                m_sink.separator(n);
+            else
+                m_sink.line(n, node);
         }
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            if (isSkipped(a.name()))
-                continue;
-            m_line.assign("<");
-            m_line += a.name();
-            m_line += ">=";
-            m_line += a.value();
-            m_emit(m_line);
+            if (!isSkipped(a.name()))
+                m_sink.line(std::string_view(a.name()), a);
         }
     }
 
@@ -67,9 +70,50 @@ public:
     }
 
 private:
-    Emit &m_emit;
-    std::string m_line;
+    Sink &m_sink;
 };
+
+void appendValue(const pugi::xml_node &node, std::string &out)
+{
+    appendTextValue(node, out);
+}
+
+void appendValue(const pugi::xml_attribute &a, std::string &out)
+{
+    out += a.value();
+}
+
+// One list entry per line.
+struct ListSink
+{
+    QStringList &lines;
+    std::string buf;
+
+    void separator(std::string_view name)
+    {
+        buf.assign(name);
+        buf.append(kDashes, '-');
+        lines.append(QString::fromUtf8(buf.data(), qsizetype(buf.size())));
+    }
+    template <typename Node>
+    void line(std::string_view name, const Node &node)
+    {
+        buf.assign("<");
+        buf += name;
+        buf += ">=";
+        appendValue(node, buf);
+        lines.append(QString::fromUtf8(buf.data(), qsizetype(buf.size())));
+    }
+};
+
+bool loadReplyInPlace(pugi::xml_document &doc, QByteArray &utf8)
+{
+    if (utf8.isEmpty())
+        return false;
+    const pugi::xml_parse_result r = doc.load_buffer_inplace(utf8.data(), size_t(utf8.size()), pugi::parse_default,
+                                                             pugi::encoding_utf8);
+    return r && doc.document_element();
+}
 
 bool loadReply(pugi::xml_document &doc, const QByteArray &utf8)
 {
@@ -80,137 +124,189 @@ bool loadReply(pugi::xml_document &doc, const QByteArray &utf8)
     return r && doc.document_element();
 }
 
-template <typename Emit>
-void walk(const pugi::xml_document &doc, Emit &emit)
+template <typename Sink>
+void walk(const pugi::xml_document &doc, Sink &sink)
 {
-    Flattener<Emit> f(emit);
+    Flattener<Sink> f(sink);
     pugi::xml_node root = doc.document_element();
     f.element(root);
     root.traverse(f);
 }
 
-// The flattened text (CR LF after every line), straight from the document.
-QString flattenedText(const QByteArray &utf8)
+// The fields read from the lines of one piece of the flattened text; the
+// first line of a name wins.
+template <int N>
+struct Fields
 {
-    pugi::xml_document doc;
-    if (!loadReply(doc, utf8))
+    QString value[N];
+    bool found[N] = {};
+
+    void take(int i, std::string_view v)
+    {
+        if (!found[i]) {
+            found[i] = true;
+            value[i] = QString::fromUtf8(v.data(), qsizetype(v.size()));
+        }
+    }
+    QString take(int i) { return std::move(value[i]); }
+};
+
+enum ItemField { INick, IApproveStatus, INum, INumIid, IOuterId, IPropertyAlias, IPrice, IPropsName, IIsFenxiao,
+                 ITitle, ItemFieldCount };
+enum SkuField { SOuterId, SPrice, SProperties, SPropertiesName, SQuantity, SSkuId, STitle, SkuFieldCount };
+
+int itemFieldOf(std::string_view name)
+{
+    static const std::string_view names[ItemFieldCount] = {"nick",     "approve_status", "num",        "num_iid",
+                                                           "outer_id", "property_alias", "price",      "props_name",
+                                                           "is_fenxiao", "title"};
+    for (int i = 0; i < ItemFieldCount; ++i)
+        if (names[i] == name)
+            return i;
+    return -1;
+}
+
+int skuFieldOf(std::string_view name)
+{
+    static const std::string_view names[SkuFieldCount] = {"outer_id", "price",  "properties", "properties_name",
+                                                          "quantity", "sku_id", "title"};
+    for (int i = 0; i < SkuFieldCount; ++i)
+        if (names[i] == name)
+            return i;
+    return -1;
+}
+
+struct ItemCut
+{
+    Fields<ItemFieldCount> own;          // the lines before the item's first SKU
+    QList<Fields<SkuFieldCount>> skus;   // the lines of each SKU piece
+};
+
+void emitItem(ItemCut &cut, bool easySku, const std::function<void(const ItemRecord &)> &each)
+{
+    auto &f = cut.own;
+    ItemRecord r;
+    r.nick = f.take(INick);
+    r.approveStatus = f.take(IApproveStatus);
+    r.num = f.take(INum);
+    r.numIid = f.take(INumIid);
+    r.outerId = f.take(IOuterId);
+    r.propertyAlias = f.take(IPropertyAlias);
+    r.price = f.take(IPrice);
+    r.propsName = f.take(IPropsName);
+    r.isFenxiao = f.take(IIsFenxiao);
+    if (r.isFenxiao.isEmpty())
+        r.isFenxiao = QStringLiteral("0");
+    // The item's elements come in name order, so with SKUs the title
+    // follows the skus element and lands in the last SKU piece.
+    if (f.found[ITitle] || cut.skus.isEmpty())
+        r.title = f.take(ITitle);
+    else
+        r.title = cut.skus.last().take(STitle);
+    r.oldcode = ArticleNumber(r.propsName);
+    r.aliases = AliasTable(r.propertyAlias);
+    r.skus.reserve(cut.skus.size());
+    for (auto &k : cut.skus) {
+        SkuRecord s;
+        s.outerId = k.take(SOuterId);
+        s.price = k.take(SPrice);
+        s.properties = k.take(SProperties);
+        s.propertiesName = k.take(SPropertiesName);
+        s.quantity = k.take(SQuantity);
+        s.skuId = k.take(SSkuId);
+        s.color = SkuColor(s.propertiesName, r.aliases);
+        s.sku = SkuSize(s.propertiesName, easySku);
+        r.skus.append(std::move(s));
+    }
+    each(r);
+}
+
+// Cuts the flattened lines as they come: the item separators cut them into
+// items (whatever precedes the first is ignored), the SKU separators cut
+// each item into its own lines and its SKUs. It is the walk's sink, so the
+// flattened text is never held as a whole.
+class ItemCutter
+{
+public:
+    ItemCutter(bool easySku, const std::function<void(const ItemRecord &)> &each) : m_easySku(easySku), m_each(each)
+    {
+    }
+
+    // Sink of the walk.
+    void separator(std::string_view name)
+    {
+        if (name == "item") {
+            finish();
+            m_cut = ItemCut();
+            m_cut.skus.reserve(8);
+            m_inItem = true;
+        } else if (m_inItem) {
+            m_cut.skus.append(Fields<SkuFieldCount>());
+        }
+    }
+    template <typename Node>
+    void line(std::string_view name, const Node &node)
+    {
+        if (!m_inItem)
+            return;
+        const bool own = m_cut.skus.isEmpty();
+        const int i = own ? itemFieldOf(name) : skuFieldOf(name);
+        if (i < 0)
+            return;
+        if (own ? m_cut.own.found[i] : m_cut.skus.last().found[i])
+            return; // the first line of a name wins
+        m_value.clear();
+        appendValue(node, m_value);
+        // In the flattened text a value runs to the next CR.
+        std::string_view v(m_value);
+        v = v.substr(0, v.find('\r'));
+        if (own)
+            m_cut.own.take(i, v);
+        else
+            m_cut.skus.last().take(i, v);
+    }
+    void finish()
+    {
+        if (m_inItem)
+            emitItem(m_cut, m_easySku, m_each);
+        m_inItem = false;
+    }
+
+private:
+    const bool m_easySku;
+    const std::function<void(const ItemRecord &)> &m_each;
+    std::string m_value;
+    bool m_inItem = false;
+    ItemCut m_cut;
+};
+
+} // namespace
+
+namespace {
+
+// Without leading and trailing characters of code 32 or less.
+QStringView trimmed(QStringView v)
+{
+    qsizetype b = 0, e = v.size();
+    while (b < e && v.at(b).unicode() <= 32)
+        ++b;
+    while (e > b && v.at(e - 1).unicode() <= 32)
+        --e;
+    return v.mid(b, e - b);
+}
+
+// What follows the first marker up to the next ";" (or the end, as if ";"
+// had been appended); empty when the marker does not occur.
+QStringView valueAfter(QStringView text, QStringView marker)
+{
+    const qsizetype b = text.indexOf(marker);
+    if (b < 0)
         return {};
-    std::string text;
-    text.reserve(size_t(utf8.size()));
-    auto emit = [&text](const std::string &line) {
-        text += line;
-        text += "\r\n";
-    };
-    walk(doc, emit);
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// Lines end in CR LF; a line feed inside a value does not start a line.
-bool atLineStart(QStringView text, qsizetype p)
-{
-    return p == 0 || (p >= 2 && text.at(p - 1) == QLatin1Char('\n') && text.at(p - 2) == QLatin1Char('\r'));
-}
-
-// Start of every line that is exactly the separator, in order.
-QList<qsizetype> separatorLines(QStringView text, QStringView separatorLine)
-{
-    QList<qsizetype> at;
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype p = text.indexOf(separatorLine, from);
-        if (p < 0)
-            break;
-        if (atLineStart(text, p))
-            at.append(p);
-        from = p + separatorLine.size();
-    }
-    return at;
-}
-
-// The pieces after each separator line, up to the next one.
-QList<QStringView> piecesAfter(QStringView text, QStringView separatorLine, QStringView *head)
-{
-    const QList<qsizetype> at = separatorLines(text, separatorLine);
-    QList<QStringView> pieces;
-    pieces.reserve(at.size());
-    if (head)
-        *head = at.isEmpty() ? text : text.left(at.first());
-    for (qsizetype i = 0; i < at.size(); ++i) {
-        const qsizetype begin = at[i] + separatorLine.size();
-        const qsizetype end = i + 1 < at.size() ? at[i + 1] : text.size();
-        pieces.append(text.mid(begin, end - begin));
-    }
-    return pieces;
-}
-
-// The value of the first line of the piece that begins with marker
-// ("<name>="), up to the line's CR; found tells whether there is such a line.
-QString lineValue(QStringView piece, QStringView marker, bool *found = nullptr)
-{
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype p = piece.indexOf(marker, from);
-        if (p < 0)
-            break;
-        if (atLineStart(piece, p)) {
-            if (found)
-                *found = true;
-            const qsizetype v = p + marker.size();
-            const qsizetype e = piece.indexOf(QLatin1Char('\r'), v);
-            return e < 0 ? QString() : piece.mid(v, e - v).toString();
-        }
-        from = p + marker.size();
-    }
-    if (found)
-        *found = false;
-    return {};
-}
-
-void decodeText(QStringView text, bool easySku, const std::function<void(const ItemRecord &)> &each)
-{
-    if (text.isEmpty())
-        return;
-    const QString itemLine = ItemSeparator() + QStringLiteral("\r\n");
-    const QString skuLine = SkuSeparator() + QStringLiteral("\r\n");
-    const QList<QStringView> items = piecesAfter(text, itemLine, nullptr);
-    for (const QStringView itemPiece : items) {
-        QStringView own;
-        const QList<QStringView> skus = piecesAfter(itemPiece, skuLine, &own);
-        ItemRecord r;
-        r.nick = lineValue(own, u"<nick>=");
-        r.approveStatus = lineValue(own, u"<approve_status>=");
-        r.num = lineValue(own, u"<num>=");
-        r.numIid = lineValue(own, u"<num_iid>=");
-        r.outerId = lineValue(own, u"<outer_id>=");
-        r.propertyAlias = lineValue(own, u"<property_alias>=");
-        r.price = lineValue(own, u"<price>=");
-        r.propsName = lineValue(own, u"<props_name>=");
-        r.isFenxiao = lineValue(own, u"<is_fenxiao>=");
-        if (r.isFenxiao.isEmpty())
-            r.isFenxiao = QStringLiteral("0");
-        // The item's elements come in name order, so with SKUs the title
-        // follows the skus element and lands in the last SKU piece.
-        bool found = false;
-        r.title = lineValue(own, u"<title>=", &found);
-        if (!found && !skus.isEmpty())
-            r.title = lineValue(skus.last(), u"<title>=");
-        r.oldcode = ArticleNumber(r.propsName);
-        r.aliases = AliasTable(r.propertyAlias);
-        r.skus.reserve(skus.size());
-        for (const QStringView skuPiece : skus) {
-            SkuRecord s;
-            s.outerId = lineValue(skuPiece, u"<outer_id>=");
-            s.price = lineValue(skuPiece, u"<price>=");
-            s.properties = lineValue(skuPiece, u"<properties>=");
-            s.propertiesName = lineValue(skuPiece, u"<properties_name>=");
-            s.quantity = lineValue(skuPiece, u"<quantity>=");
-            s.skuId = lineValue(skuPiece, u"<sku_id>=");
-            s.color = SkuColor(s.propertiesName, r.aliases);
-            s.sku = SkuSize(s.propertiesName, easySku);
-            r.skus.append(std::move(s));
-        }
-        each(r);
-    }
+    const qsizetype from = b + marker.size();
+    qsizetype e = text.indexOf(QLatin1Char(';'), from);
+    if (e < 0)
+        e = text.size();
+    return text.mid(from, e - from);
 }
 
 } // namespace
@@ -231,10 +327,8 @@ QStringList XmlToLines(const QByteArray &utf8Reply)
     pugi::xml_document doc;
     if (!loadReply(doc, utf8Reply))
         return lines;
-    auto emit = [&lines](const std::string &line) {
-        lines.append(QString::fromUtf8(line.data(), qsizetype(line.size())));
-    };
-    walk(doc, emit);
+    ListSink sink{lines, {}};
+    walk(doc, sink);
     return lines;
 }
 
@@ -288,39 +382,40 @@ qsizetype CountOf(QStringView sub, QStringView text)
 
 QList<QPair<QString, QString>> AliasTable(const QString &propertyAlias)
 {
+    // The entries of property_alias, cut at ";" (as SplitText does).
     QList<QPair<QString, QString>> table;
-    const QStringList entries = SplitText(propertyAlias, QStringLiteral(";"));
-    for (const QString &entry : entries) {
+    const QStringView all(propertyAlias);
+    qsizetype start = 0;
+    while (start <= all.size()) {
+        qsizetype end = all.indexOf(QLatin1Char(';'), start);
+        if (end < 0)
+            end = all.size();
+        const QStringView entry = all.mid(start, end - start);
+        start = end + 1;
         if (entry.isEmpty())
             continue;
         const qsizetype p = PosOfNth(2, QLatin1Char(':'), entry);
-        const QString key = p > 0 ? TrimText(entry.left(p - 1)) : QString();
-        table.append({key, entry.mid(p)});
+        const QStringView key = p > 0 ? trimmed(entry.left(p - 1)) : QStringView();
+        table.append({key.toString(), entry.mid(p).toString()});
     }
     return table;
 }
 
 QString ArticleNumber(const QString &propsName)
 {
-    const QString s = propsName + QLatin1Char(';');
-    const QStringView marker = u"货号:";
-    const qsizetype b = s.indexOf(marker);
-    if (b < 0)
-        return {};
-    const qsizetype from = b + marker.size();
-    const qsizetype e = s.indexOf(QLatin1Char(';'), from);
-    return e <= from ? QString() : s.mid(from, e - from);
+    // props_name with ";" appended, so that a last entry counts too.
+    return valueAfter(propsName, u"货号:").toString();
 }
 
 QString SkuColor(const QString &propertiesName, const QList<QPair<QString, QString>> &aliases)
 {
-    const QString s = propertiesName + QLatin1Char(';');
-    const qsizetype p = PosOfNth(2, QLatin1Char(':'), s);
-    const QString key = p > 0 ? TrimText(s.left(p - 1)) : QString();
-    QString color = key;
+    // The property-id:value-id of the first property (propertiesName + ";").
+    const qsizetype p = PosOfNth(2, QLatin1Char(':'), propertiesName);
+    const QStringView key = p > 0 ? trimmed(QStringView(propertiesName).left(p - 1)) : QStringView();
+    QString color = key.toString();
     if (!key.isEmpty()) {
         for (const auto &alias : aliases) {
-            if (!alias.first.isEmpty() && QString::compare(alias.first, key, Qt::CaseInsensitive) == 0) {
+            if (!alias.first.isEmpty() && key.compare(alias.first, Qt::CaseInsensitive) == 0) {
                 color = alias.second;
                 color.remove(QLatin1Char('\n'));
                 break;
@@ -328,17 +423,10 @@ QString SkuColor(const QString &propertiesName, const QList<QPair<QString, QStri
         }
     }
     if (color.contains(QLatin1Char(':'))) {
-        auto between = [&s](QStringView marker) {
-            const qsizetype b = s.indexOf(marker);
-            if (b < 0)
-                return QString();
-            const qsizetype from = b + marker.size();
-            const qsizetype e = s.indexOf(QLatin1Char(';'), from);
-            return e <= from ? QString() : s.mid(from, e - from);
-        };
-        color = between(u"颜色分类:");
-        if (color.isEmpty())
-            color = between(u"颜色:");
+        QStringView named = valueAfter(propertiesName, u"颜色分类:");
+        if (named.isEmpty())
+            named = valueAfter(propertiesName, u"颜色:");
+        color = named.toString();
     }
     return color;
 }
@@ -354,13 +442,23 @@ QString SkuSize(const QString &propertiesName, bool easySku)
 
 void DecodeItems(const QByteArray &utf8Reply, bool easySku, const std::function<void(const ItemRecord &)> &each)
 {
-    const QString text = flattenedText(utf8Reply);
-    decodeText(text, easySku, each);
+    pugi::xml_document doc;
+    if (!loadReply(doc, utf8Reply))
+        return;
+    ItemCutter cutter(easySku, each);
+    walk(doc, cutter);
+    cutter.finish();
 }
 
 void DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each)
 {
-    DecodeItems(reply.toUtf8(), easySku, each);
+    QByteArray utf8 = reply.toUtf8(); // our own copy: parsed in place
+    pugi::xml_document doc;
+    if (!loadReplyInPlace(doc, utf8))
+        return;
+    ItemCutter cutter(easySku, each);
+    walk(doc, cutter);
+    cutter.finish();
 }
 
 QList<ItemRecord> DecodeItems(const QString &reply, bool easySku)
