@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QThread>
 
 #include <curl/curl.h>
@@ -454,14 +455,19 @@ void TWinHTTP::finish(const Result &result)
         m_busy = false;
         return;
     }
+    // A handler that deletes the component outright (instead of release())
+    // must not leave us touching a deleted object.
+    const QPointer<TWinHTTP> self(this);
     m_inEvent = true;
     if (result.success) {
         try {
             Q_EMIT OnDone(result.contentType, result.received, result.body);
         } catch (const std::exception &e) {
-            Q_EMIT OnAnyError(QString::fromLocal8Bit(e.what()));
+            if (self)
+                Q_EMIT OnAnyError(QString::fromLocal8Bit(e.what()));
         } catch (...) {
-            Q_EMIT OnAnyError(QStringLiteral("处理回复时出错"));
+            if (self)
+                Q_EMIT OnAnyError(QStringLiteral("处理回复时出错"));
         }
     } else {
         try {
@@ -469,6 +475,8 @@ void TWinHTTP::finish(const Result &result)
         } catch (...) {
         }
     }
+    if (!self)
+        return;
     m_inEvent = false;
     m_busy = false;
     if (m_releasePending)
