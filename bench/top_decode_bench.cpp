@@ -18,24 +18,33 @@ QByteArray sampleReply()
 {
     static const char *const colours[] = {"白色", "黑色", "红色"};
     static const char *const sizes[] = {"S", "M"};
-    QByteArray x = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<items_list_get_response>\n  <items list=\"true\">\n";
+    QByteArray x =
+        "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<items_list_get_response>\n  <items list=\"true\">\n";
     for (int i = 0; i < 20; ++i) {
         const QByteArray iid = QByteArray::number(16372516000LL + i);
         x += "    <item>\n      <approve_status>onsale</approve_status>\n      <is_fenxiao>0</is_fenxiao>\n"
-             "      <nick>源头工厂店</nick>\n      <num>60</num>\n      <num_iid>" + iid + "</num_iid>\n"
-             "      <outer_id>T-" + QByteArray::number(1000 + i) + "</outer_id>\n      <price>59.00</price>\n"
+             "      <nick>源头工厂店</nick>\n      <num>60</num>\n      <num_iid>" +
+             iid +
+             "</num_iid>\n"
+             "      <outer_id>T-" +
+             QByteArray::number(1000 + i) +
+             "</outer_id>\n      <price>59.00</price>\n"
              "      <property_alias>1627207:28320:米白;1627207:28341:Dad&apos;s 黑</property_alias>\n"
-             "      <props_name>20000:29534:品牌:X;122216343:20213:适用季节:夏季;13021751:3381023:货号:A-"
-             + QByteArray::number(i) + "</props_name>\n      <skus list=\"true\">\n";
+             "      <props_name>20000:29534:品牌:X;122216343:20213:适用季节:夏季;13021751:3381023:货号:A-" +
+             QByteArray::number(i) + "</props_name>\n      <skus list=\"true\">\n";
         for (int s = 0; s < 6; ++s) {
             const QByteArray c = QByteArray::number(28320 + s / 2), z = QByteArray::number(28314 + s % 2);
-            x += "        <sku>\n          <outer_id>T-" + QByteArray::number(1000 + i) + "-" + QByteArray::number(s)
-                 + "</outer_id>\n          <price>59.00</price>\n          <properties>1627207:" + c + ";20509:" + z
-                 + "</properties>\n          <properties_name>1627207:" + c + ":颜色分类:" + colours[s / 2]
-                 + ";20509:" + z + ":尺码:" + sizes[s % 2] + "</properties_name>\n          <quantity>10</quantity>\n"
-                 "          <sku_id>" + iid + QByteArray::number(s) + "</sku_id>\n        </sku>\n";
+            x += "        <sku>\n          <outer_id>T-" + QByteArray::number(1000 + i) + "-" +
+                 QByteArray::number(s) +
+                 "</outer_id>\n          <price>59.00</price>\n          <properties>1627207:" + c +
+                 ";20509:" + z + "</properties>\n          <properties_name>1627207:" + c +
+                 ":颜色分类:" + colours[s / 2] + ";20509:" + z + ":尺码:" + sizes[s % 2] +
+                 "</properties_name>\n          <quantity>10</quantity>\n"
+                 "          <sku_id>" +
+                 iid + QByteArray::number(s) + "</sku_id>\n        </sku>\n";
         }
-        x += "      </skus>\n      <title>2012夏装 纯棉T恤 短袖 圆领 " + QByteArray::number(i) + "</title>\n    </item>\n";
+        x += "      </skus>\n      <title>2012夏装 纯棉T恤 短袖 圆领 " + QByteArray::number(i) +
+             "</title>\n    </item>\n";
     }
     x += "  </items>\n</items_list_get_response>\n";
     return x;
@@ -118,7 +127,8 @@ int main(int argc, char **argv)
         std::printf("reply: %lld bytes, 20 items x 6 SKUs\n", static_cast<long long>(replyBytes().size()));
         for (const char *name : {"BM_FlattenDecode", "BM_FlattenDecodeBytes"}) {
             if (reporter.times.count(name))
-                std::printf("%s / bare parse = %.2f (CPU time; target <= 3)\n", name, reporter.times[name] / bare);
+                std::printf("%s / bare parse = %.2f (CPU time; target <= 3)\n", name,
+                            reporter.times[name] / bare);
         }
     }
     benchmark::Shutdown();

@@ -23,8 +23,9 @@ bool isSkipped(const char *name)
     default:
         return false;
     }
-    return std::strcmp(name, "CharData") == 0 || std::strcmp(name, "items_list_get_response") == 0
-           || std::strcmp(name, "items") == 0 || std::strcmp(name, "list") == 0 || std::strcmp(name, "skus") == 0;
+    return std::strcmp(name, "CharData") == 0 || std::strcmp(name, "items_list_get_response") == 0 ||
+           std::strcmp(name, "items") == 0 || std::strcmp(name, "list") == 0 ||
+           std::strcmp(name, "skus") == 0;
 }
 
 // The text value of an element: its text content, references decoded.
@@ -40,8 +41,7 @@ void appendTextValue(const pugi::xml_node &node, std::string &out)
 // separator(name) for the "item" and "sku" nodes and line(name, value) for
 // every other node that is not skipped; attributes come as child nodes
 // before the element's children.
-template <typename Sink>
-class Flattener : public pugi::xml_tree_walker
+template <typename Sink> class Flattener : public pugi::xml_tree_walker
 {
 public:
     explicit Flattener(Sink &sink) : m_sink(sink) {}
@@ -95,8 +95,7 @@ struct ListSink
         buf.append(kDashes, '-');
         lines.append(QString::fromUtf8(buf.data(), qsizetype(buf.size())));
     }
-    template <typename Node>
-    void line(std::string_view name, const Node &node)
+    template <typename Node> void line(std::string_view name, const Node &node)
     {
         buf.assign("<");
         buf += name;
@@ -110,8 +109,8 @@ bool loadReplyInPlace(pugi::xml_document &doc, QByteArray &utf8)
 {
     if (utf8.isEmpty())
         return false;
-    const pugi::xml_parse_result r = doc.load_buffer_inplace(utf8.data(), size_t(utf8.size()), pugi::parse_default,
-                                                             pugi::encoding_utf8);
+    const pugi::xml_parse_result r =
+        doc.load_buffer_inplace(utf8.data(), size_t(utf8.size()), pugi::parse_default, pugi::encoding_utf8);
     return r && doc.document_element();
 }
 
@@ -119,13 +118,12 @@ bool loadReply(pugi::xml_document &doc, const QByteArray &utf8)
 {
     if (utf8.isEmpty())
         return false;
-    const pugi::xml_parse_result r = doc.load_buffer(utf8.constData(), size_t(utf8.size()), pugi::parse_default,
-                                                     pugi::encoding_utf8);
+    const pugi::xml_parse_result r =
+        doc.load_buffer(utf8.constData(), size_t(utf8.size()), pugi::parse_default, pugi::encoding_utf8);
     return r && doc.document_element();
 }
 
-template <typename Sink>
-void walk(const pugi::xml_document &doc, Sink &sink)
+template <typename Sink> void walk(const pugi::xml_document &doc, Sink &sink)
 {
     Flattener<Sink> f(sink);
     pugi::xml_node root = doc.document_element();
@@ -135,8 +133,7 @@ void walk(const pugi::xml_document &doc, Sink &sink)
 
 // The fields read from the lines of one piece of the flattened text; the
 // first line of a name wins.
-template <int N>
-struct Fields
+template <int N> struct Fields
 {
     QString value[N];
     bool found[N] = {};
@@ -151,15 +148,26 @@ struct Fields
     QString take(int i) { return std::move(value[i]); }
 };
 
-enum ItemField { INick, IApproveStatus, INum, INumIid, IOuterId, IPropertyAlias, IPrice, IPropsName, IIsFenxiao,
-                 ITitle, ItemFieldCount };
+enum ItemField {
+    INick,
+    IApproveStatus,
+    INum,
+    INumIid,
+    IOuterId,
+    IPropertyAlias,
+    IPrice,
+    IPropsName,
+    IIsFenxiao,
+    ITitle,
+    ItemFieldCount
+};
 enum SkuField { SOuterId, SPrice, SProperties, SPropertiesName, SQuantity, SSkuId, STitle, SkuFieldCount };
 
 int itemFieldOf(std::string_view name)
 {
-    static const std::string_view names[ItemFieldCount] = {"nick",     "approve_status", "num",        "num_iid",
-                                                           "outer_id", "property_alias", "price",      "props_name",
-                                                           "is_fenxiao", "title"};
+    static const std::string_view names[ItemFieldCount] = {
+        "nick",           "approve_status", "num",        "num_iid",    "outer_id",
+        "property_alias", "price",          "props_name", "is_fenxiao", "title"};
     for (int i = 0; i < ItemFieldCount; ++i)
         if (names[i] == name)
             return i;
@@ -168,8 +176,8 @@ int itemFieldOf(std::string_view name)
 
 int skuFieldOf(std::string_view name)
 {
-    static const std::string_view names[SkuFieldCount] = {"outer_id", "price",  "properties", "properties_name",
-                                                          "quantity", "sku_id", "title"};
+    static const std::string_view names[SkuFieldCount] = {
+        "outer_id", "price", "properties", "properties_name", "quantity", "sku_id", "title"};
     for (int i = 0; i < SkuFieldCount; ++i)
         if (names[i] == name)
             return i;
@@ -178,8 +186,8 @@ int skuFieldOf(std::string_view name)
 
 struct ItemCut
 {
-    Fields<ItemFieldCount> own;          // the lines before the item's first SKU
-    QList<Fields<SkuFieldCount>> skus;   // the lines of each SKU piece
+    Fields<ItemFieldCount> own;        // the lines before the item's first SKU
+    QList<Fields<SkuFieldCount>> skus; // the lines of each SKU piece
 };
 
 void emitItem(ItemCut &cut, bool easySku, const std::function<void(const ItemRecord &)> &each)
@@ -228,7 +236,8 @@ void emitItem(ItemCut &cut, bool easySku, const std::function<void(const ItemRec
 class ItemCutter
 {
 public:
-    ItemCutter(bool easySku, const std::function<void(const ItemRecord &)> &each) : m_easySku(easySku), m_each(each)
+    ItemCutter(bool easySku, const std::function<void(const ItemRecord &)> &each)
+        : m_easySku(easySku), m_each(each)
     {
     }
 
@@ -244,8 +253,7 @@ public:
             m_cut.skus.append(Fields<SkuFieldCount>());
         }
     }
-    template <typename Node>
-    void line(std::string_view name, const Node &node)
+    template <typename Node> void line(std::string_view name, const Node &node)
     {
         if (!m_inItem)
             return;
@@ -440,7 +448,8 @@ QString SkuSize(const QString &propertiesName, bool easySku)
     return propertiesName.mid(p);
 }
 
-void DecodeItems(const QByteArray &utf8Reply, bool easySku, const std::function<void(const ItemRecord &)> &each)
+void DecodeItems(const QByteArray &utf8Reply, bool easySku,
+                 const std::function<void(const ItemRecord &)> &each)
 {
     pugi::xml_document doc;
     if (!loadReply(doc, utf8Reply))

@@ -33,14 +33,14 @@ qsizetype CountOf(QStringView sub, QStringView text);
 
 struct SkuRecord
 {
-    QString outerId;        // stored as outer_id_sku
+    QString outerId; // stored as outer_id_sku
     QString price;
-    QString properties;     // stored as sku_properties
+    QString properties; // stored as sku_properties
     QString propertiesName;
-    QString quantity;       // stored as num
+    QString quantity; // stored as num
     QString skuId;
     QString color;
-    QString sku;            // the size text
+    QString sku; // the size text
 };
 
 struct ItemRecord
@@ -54,8 +54,8 @@ struct ItemRecord
     QString price;
     QString title;
     QString propsName;
-    QString oldcode;        // the article number (货号)
-    QString isFenxiao;      // "0" when missing or empty
+    QString oldcode;                        // the article number (货号)
+    QString isFenxiao;                      // "0" when missing or empty
     QList<QPair<QString, QString>> aliases; // property-id:value-id -> the seller's name
     QList<SkuRecord> skus;
 };
@@ -72,5 +72,6 @@ QString SkuSize(const QString &propertiesName, bool easySku);
 // Decodes the items of a reply, in reply order; each record goes to each as
 // soon as it is decoded. A reply that is not XML or holds no items gives none.
 void DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each);
-void DecodeItems(const QByteArray &utf8Reply, bool easySku, const std::function<void(const ItemRecord &)> &each);
+void DecodeItems(const QByteArray &utf8Reply, bool easySku,
+                 const std::function<void(const ItemRecord &)> &each);
 QList<ItemRecord> DecodeItems(const QString &reply, bool easySku);

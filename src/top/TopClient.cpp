@@ -48,7 +48,8 @@ QString signingText(const QStringList &lines)
 
 QString md5Upper(const QString &text)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Md5).toHex().toUpper());
+    return QString::fromLatin1(
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Md5).toHex().toUpper());
 }
 
 QString prefix(const char16_t *head)
@@ -119,15 +120,42 @@ QString ErrorReplyText(const QString &reply)
 }
 
 namespace TopErrorPrefix {
-QString download() { return prefix(u"下载失败."); }
-QString targetDownload() { return prefix(u"下载目标店铺数据失败."); }
-QString listTimeUpload() { return prefix(u"上传计划上架时间朱败."); }
-QString quantityUpload() { return prefix(u"上传库存失败."); }
-QString priceUpload() { return prefix(u"商品更新价格失败."); }
-QString priceUploadShortAuth() { return prefix(u"商品更新价格失败,更改价格需要淘宝进行短授权，请重新获取短授权."); }
-QString delisting() { return prefix(u"商品下架失败."); }
-QString listing() { return prefix(u"商品上架失败."); }
-QString warehouseListing() { return prefix(u"仓库商品上架失败."); }
+QString download()
+{
+    return prefix(u"下载失败.");
+}
+QString targetDownload()
+{
+    return prefix(u"下载目标店铺数据失败.");
+}
+QString listTimeUpload()
+{
+    return prefix(u"上传计划上架时间朱败.");
+}
+QString quantityUpload()
+{
+    return prefix(u"上传库存失败.");
+}
+QString priceUpload()
+{
+    return prefix(u"商品更新价格失败.");
+}
+QString priceUploadShortAuth()
+{
+    return prefix(u"商品更新价格失败,更改价格需要淘宝进行短授权，请重新获取短授权.");
+}
+QString delisting()
+{
+    return prefix(u"商品下架失败.");
+}
+QString listing()
+{
+    return prefix(u"商品上架失败.");
+}
+QString warehouseListing()
+{
+    return prefix(u"仓库商品上架失败.");
+}
 } // namespace TopErrorPrefix
 
 TopClient::TopClient()
@@ -182,8 +210,9 @@ QString TopClient::fieldsF1()
 
 QString TopClient::fieldsF2()
 {
-    return QStringLiteral("props_name,approve_status,title,num,price,property_alias,outer_id,num_iid,"
-                          "sku.sku_id,sku.properties_name,sku.properties,sku.quantity,sku.price,sku.outer_id");
+    return QStringLiteral(
+        "props_name,approve_status,title,num,price,property_alias,outer_id,num_iid,"
+        "sku.sku_id,sku.properties_name,sku.properties,sku.quantity,sku.price,sku.outer_id");
 }
 
 TopParams TopClient::commonParams(const QString &method) const
@@ -244,30 +273,31 @@ bool TopClient::sendListing(const QString &numIid, const QString &num, TWinHTTP 
 bool TopClient::taobao_items_list_get(const QString &numIids, TWinHTTP &http)
 {
     return send(QStringLiteral("taobao.items.list.get"),
-                {{QStringLiteral("fields"), fieldsF1()}, {QStringLiteral("num_iids"), numIids}}, Session::Never,
-                false, http);
+                {{QStringLiteral("fields"), fieldsF1()}, {QStringLiteral("num_iids"), numIids}},
+                Session::Never, false, http);
 }
 
 bool TopClient::taobao_items_custom_get(const QString &outerId, TWinHTTP &http)
 {
     return send(QStringLiteral("taobao.items.custom.get"),
-                {{QStringLiteral("outer_id"), outerId}, {QStringLiteral("fields"), fieldsF2()}}, Session::Always,
-                false, http);
+                {{QStringLiteral("outer_id"), outerId}, {QStringLiteral("fields"), fieldsF2()}},
+                Session::Always, false, http);
 }
 
 bool TopClient::taobao_items_list_get3(const QString &numIids, TWinHTTP &http)
 {
     return send(QStringLiteral("taobao.items.list.get"),
-                {{QStringLiteral("fields"), fieldsF1()}, {QStringLiteral("num_iids"), numIids}}, Session::WhenHeld,
-                false, http);
+                {{QStringLiteral("fields"), fieldsF1()}, {QStringLiteral("num_iids"), numIids}},
+                Session::WhenHeld, false, http);
 }
 
-bool TopClient::taobao_items_inventory_get(const QString &keyword, const QString &pageNo, const QString &pageSize,
-                                           TWinHTTP &http)
+bool TopClient::taobao_items_inventory_get(const QString &keyword, const QString &pageNo,
+                                           const QString &pageSize, TWinHTTP &http)
 {
     QList<QPair<QString, QString>> own{
-        {QStringLiteral("fields"), QStringLiteral("seller_cids,nick,approve_status,title,num,price,outer_id,num_iid,"
-                                                  "list_time,delist_time,valid_thru,has_showcase")},
+        {QStringLiteral("fields"),
+         QStringLiteral("seller_cids,nick,approve_status,title,num,price,outer_id,num_iid,"
+                        "list_time,delist_time,valid_thru,has_showcase")},
         {QStringLiteral("page_no"), pageNo},
         {QStringLiteral("page_size"), pageSize}};
     const QString q = TrimText(keyword);
@@ -279,12 +309,12 @@ bool TopClient::taobao_items_inventory_get(const QString &keyword, const QString
 bool TopClient::taobao_item_update(const QString &numIid, const QString &listTime, TWinHTTP &http)
 {
     return send(QStringLiteral("taobao.item.update"),
-                {{QStringLiteral("num_iid"), numIid}, {QStringLiteral("list_time"), listTime}}, Session::Always,
-                false, http);
+                {{QStringLiteral("num_iid"), numIid}, {QStringLiteral("list_time"), listTime}},
+                Session::Always, false, http);
 }
 
-bool TopClient::taobao_item_quantity_update(const QString &numIid, const QString &quantity, const QString &type,
-                                            const QString &skuId, TWinHTTP &http)
+bool TopClient::taobao_item_quantity_update(const QString &numIid, const QString &quantity,
+                                            const QString &type, const QString &skuId, TWinHTTP &http)
 {
     QList<QPair<QString, QString>> own{{QStringLiteral("num_iid"), numIid},
                                        {QStringLiteral("quantity"), quantity},
@@ -294,8 +324,9 @@ bool TopClient::taobao_item_quantity_update(const QString &numIid, const QString
     return send(QStringLiteral("taobao.item.quantity.update"), own, Session::Always, true, http);
 }
 
-bool TopClient::taobao_item_sku_price_update(const QString &numIid, const QString &price, const QString &properties,
-                                             const QString &itemPrice, TWinHTTP &http)
+bool TopClient::taobao_item_sku_price_update(const QString &numIid, const QString &price,
+                                             const QString &properties, const QString &itemPrice,
+                                             TWinHTTP &http)
 {
     QList<QPair<QString, QString>> own{{QStringLiteral("num_iid"), numIid}, {QStringLiteral("price"), price}};
     if (properties.isEmpty())

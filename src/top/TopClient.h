@@ -46,15 +46,15 @@ QString ErrorReplyText(const QString &reply);
 
 // Error prefixes of the callers; each ends in a line break and "错误原因: ".
 namespace TopErrorPrefix {
-QString download();              // 下载失败.
-QString targetDownload();        // 下载目标店铺数据失败.
-QString listTimeUpload();        // 上传计划上架时间朱败.
-QString quantityUpload();        // 上传库存失败.
-QString priceUpload();           // 商品更新价格失败.
-QString priceUploadShortAuth();  // when the error text holds "Insufficient session permissions"
-QString delisting();             // 商品下架失败.
-QString listing();               // 商品上架失败.
-QString warehouseListing();      // 仓库商品上架失败.
+QString download();             // 下载失败.
+QString targetDownload();       // 下载目标店铺数据失败.
+QString listTimeUpload();       // 上传计划上架时间朱败.
+QString quantityUpload();       // 上传库存失败.
+QString priceUpload();          // 商品更新价格失败.
+QString priceUploadShortAuth(); // when the error text holds "Insufficient session permissions"
+QString delisting();            // 商品下架失败.
+QString listing();              // 商品上架失败.
+QString warehouseListing();     // 仓库商品上架失败.
 } // namespace TopErrorPrefix
 
 // The open-platform state the main window owns: key pair, session, hosts,

@@ -257,7 +257,8 @@ TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *
         // sending the request and while waiting for the reply.
         const long idleLimit = t.uploadDone ? req.receiveMs : req.sendMs;
         if (t.connected && idleLimit > 0) {
-            const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - t.lastActivity);
+            const auto idle =
+                std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - t.lastActivity);
             if (idle.count() >= idleLimit) {
                 timedOut = true;
                 break;
@@ -290,10 +291,11 @@ TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *
         if (timedOut)
             result.message = QStringLiteral("请求超时");
         else
-            result.message = QStringLiteral("无法连接服务器: ")
-                             + QString::fromLocal8Bit(errorText[0] ? errorText : curl_easy_strerror(code));
+            result.message = QStringLiteral("无法连接服务器: ") +
+                             QString::fromLocal8Bit(errorText[0] ? errorText : curl_easy_strerror(code));
     } else if (statusOk) {
-        result.message = QStringLiteral("接收中断: 收到 %1/%2 字节").arg(result.received).arg(t.contentLength);
+        result.message =
+            QStringLiteral("接收中断: 收到 %1/%2 字节").arg(result.received).arg(t.contentLength);
     } else {
         result.message = QStringLiteral("HTTP 错误 %1").arg(result.status);
     }
@@ -321,8 +323,9 @@ QString TWinHTTP::defaultAgent()
 
 QString TWinHTTP::browserAgent()
 {
-    return QStringLiteral("Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Trident/4.0; SLCC2; .NET CLR 2.0.50727; "
-                          ".NET CLR 3.5.30729; .NET CLR 3.0.30729; Media Center PC 6.0; .NET4.0C; Tablet PC 2.0)");
+    return QStringLiteral(
+        "Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Trident/4.0; SLCC2; .NET CLR 2.0.50727; "
+        ".NET CLR 3.5.30729; .NET CLR 3.0.30729; Media Center PC 6.0; .NET4.0C; Tablet PC 2.0)");
 }
 
 void TWinHTTP::setTimeouts(int ms)
@@ -336,8 +339,8 @@ QByteArray TWinHTTP::EncodeExtra(const QByteArray &extra)
     QByteArray raw;
     raw.reserve(extra.size());
     for (qsizetype i = 0; i < extra.size(); ++i) {
-        if (extra.at(i) == '%' && i + 2 < extra.size() && hexValue(extra.at(i + 1)) >= 0
-            && hexValue(extra.at(i + 2)) >= 0) {
+        if (extra.at(i) == '%' && i + 2 < extra.size() && hexValue(extra.at(i + 1)) >= 0 &&
+            hexValue(extra.at(i + 2)) >= 0) {
             raw += char(hexValue(extra.at(i + 1)) * 16 + hexValue(extra.at(i + 2)));
             i += 2;
         } else {
@@ -349,8 +352,8 @@ QByteArray TWinHTTP::EncodeExtra(const QByteArray &extra)
     out.reserve(raw.size() * 3);
     for (const char ch : raw) {
         const auto b = static_cast<unsigned char>(ch);
-        const bool escape = b < 32 || b >= 128 || b == ' ' || b == '#' || b == '%' || b == '*' || b == '+'
-                            || b == '<' || b == '>';
+        const bool escape = b < 32 || b >= 128 || b == ' ' || b == '#' || b == '%' || b == '*' || b == '+' ||
+                            b == '<' || b == '>';
         if (escape) {
             out += '%';
             out += hex[b >> 4];

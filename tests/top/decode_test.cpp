@@ -51,7 +51,8 @@ private Q_SLOTS:
         QCOMPARE(SplitText(QStringLiteral("a;b;;c"), QStringLiteral(";")),
                  QStringList({QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("c")}));
         QCOMPARE(SplitText(QStringLiteral("abc"), QStringLiteral(";")), QStringList{QStringLiteral("abc")});
-        QCOMPARE(SplitText(QStringLiteral(";x;"), QStringLiteral(";")), QStringList({QString(), QStringLiteral("x"), QString()}));
+        QCOMPARE(SplitText(QStringLiteral(";x;"), QStringLiteral(";")),
+                 QStringList({QString(), QStringLiteral("x"), QString()}));
         QCOMPARE(SplitText(QStringLiteral("a;b;c"), QStringLiteral(";"), 1),
                  QStringList({QStringLiteral("a"), QStringLiteral("b;c")}));
         QCOMPARE(PosOfNth(2, QLatin1Char(':'), u"10:11:米白"), qsizetype(6));
@@ -115,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(s0.sku, QStringLiteral("尺码:S"));
         QCOMPARE(a.skus.at(1).color, QStringLiteral("Dad's 黑")); // the apostrophe once
         QCOMPARE(a.skus.at(1).price, QStringLiteral("61.50"));
-        QCOMPARE(a.skus.at(2).color, QStringLiteral("咖啡"));      // line feed of the alias removed
+        QCOMPARE(a.skus.at(2).color, QStringLiteral("咖啡")); // line feed of the alias removed
         QCOMPARE(a.skus.at(2).outerId, QString());
 
         const ItemRecord &b = items.at(1); // no SKUs, no is_fenxiao
@@ -133,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(c.oldcode, QString());
         QCOMPARE(c.title, QStringLiteral("运动鞋"));
         QCOMPARE(c.skus.size(), 3);
-        QCOMPARE(c.skus.at(0).color, QString());            // no alias, no colour label
+        QCOMPARE(c.skus.at(0).color, QString());              // no alias, no colour label
         QCOMPARE(c.skus.at(1).color, QStringLiteral("中码")); // the alias of its first property
         QCOMPARE(c.skus.at(2).color, QStringLiteral("黑色")); // "颜色:" as the fallback label
         QCOMPARE(c.skus.at(2).sku, QStringLiteral("颜色:黑色"));
@@ -144,7 +145,8 @@ private Q_SLOTS:
 
         // Records are handed over one by one, in reply order.
         QStringList order;
-        DecodeItems(reply("items_list.xml").toUtf8(), true, [&](const ItemRecord &r) { order.append(r.numIid); });
+        DecodeItems(reply("items_list.xml").toUtf8(), true,
+                    [&](const ItemRecord &r) { order.append(r.numIid); });
         QCOMPARE(order, QStringList({QStringLiteral("16372516340"), QStringLiteral("16372516341"),
                                      QStringLiteral("16372516342")}));
     }

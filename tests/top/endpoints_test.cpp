@@ -13,10 +13,12 @@ private Q_SLOTS:
     void overrideRows()
     {
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("endpoints"));
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("endpoints"));
             db.setDatabaseName(QStringLiteral(":memory:"));
             QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(QStringLiteral("Create Table _Parameter (NM int, ParaValue text, ParaDesc text)")));
+            QVERIFY(QSqlQuery(db).exec(
+                QStringLiteral("Create Table _Parameter (NM int, ParaValue text, ParaDesc text)")));
 
             // Without rows: the public hosts, over HTTPS.
             const TopEndpoints d = TopEndpoints::load(db);
@@ -33,7 +35,8 @@ private Q_SLOTS:
             QCOMPARE(e.loginPage, QStringLiteral("http://127.0.0.1:8800/member/login.jhtml"));
             QCOMPARE(e.itemPage, QStringLiteral("http://127.0.0.1:8800/item.htm"));
             QCOMPARE(e.gatewayRoot(), QStringLiteral("http://127.0.0.1:8800"));
-            QCOMPARE(e.itemPageOf(QStringLiteral("42")), QStringLiteral("http://127.0.0.1:8800/item.htm?id=42"));
+            QCOMPARE(e.itemPageOf(QStringLiteral("42")),
+                     QStringLiteral("http://127.0.0.1:8800/item.htm?id=42"));
             QCOMPARE(GetParam(db, TopEndpoints::ItemPageKey), e.itemPage);
         }
         QSqlDatabase::removeDatabase(QStringLiteral("endpoints"));

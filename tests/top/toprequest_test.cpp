@@ -14,8 +14,9 @@
 // Expected signatures below were worked out with md5sum over the signing
 // text written out by hand (secret + key value pairs + secret, UTF-8).
 namespace {
-const char *const kF1 = "nick,props_name,approve_status,title,num,price,property_alias,outer_id,num_iid,sku.sku_id,"
-                        "sku.properties_name,sku.properties,sku.quantity,sku.price,sku.outer_id,is_fenxiao";
+const char *const kF1 =
+    "nick,props_name,approve_status,title,num,price,property_alias,outer_id,num_iid,sku.sku_id,"
+    "sku.properties_name,sku.properties,sku.quantity,sku.price,sku.outer_id,is_fenxiao";
 const char *const kListGetSign = "2D4AF00D1130F3F954DE777076787399";
 const char *const kListingNoSessionSign = "2E405136013147145EE2BD29200D71CE";
 const char *const kInventorySign = "FE437FFCD34A8D031C2152E347F57C5C";
@@ -43,8 +44,7 @@ class TopRequestTest : public QObject
             client.setDebugSink([this](const QString &text) { debug.append(text); });
         }
         // Runs one builder and returns the body the gateway received.
-        template <typename Build>
-        QByteArray send(Build build)
+        template <typename Build> QByteArray send(Build build)
         {
             TWinHTTP http;
             QSignalSpy done(&http, &TWinHTTP::OnDone);
@@ -111,12 +111,14 @@ private Q_SLOTS:
     {
         Gateway g;
         g.client.setSessionKey(QStringLiteral("SESS-1")); // never sent by the source download
-        const QByteArray body =
-            g.send([&](TWinHTTP &http) { return g.client.taobao_items_list_get(QStringLiteral("1001,1002"), http); });
-        const QByteArray expected = QByteArray("app_key=21770501&fields=") + QUrl::toPercentEncoding(QString::fromLatin1(kF1))
-                                    + "&format=xml&method=taobao.items.list.get&num_iids=1001%2C1002&sign_method=md5"
-                                      "&timestamp=2012-06-29%2009%3A05%3A07&v=2.0&sign="
-                                    + kListGetSign;
+        const QByteArray body = g.send([&](TWinHTTP &http) {
+            return g.client.taobao_items_list_get(QStringLiteral("1001,1002"), http);
+        });
+        const QByteArray expected =
+            QByteArray("app_key=21770501&fields=") + QUrl::toPercentEncoding(QString::fromLatin1(kF1)) +
+            "&format=xml&method=taobao.items.list.get&num_iids=1001%2C1002&sign_method=md5"
+            "&timestamp=2012-06-29%2009%3A05%3A07&v=2.0&sign=" +
+            kListGetSign;
         QCOMPARE(body, expected);
         QCOMPARE(g.lastTarget, QByteArray("/router/rest"));
         QCOMPARE(g.lastReferer, QStringLiteral("http://127.0.0.1:%1").arg(g.srv.port()).toLatin1());
@@ -130,8 +132,8 @@ private Q_SLOTS:
         const QByteArray body = g.send([&](TWinHTTP &http) {
             return g.client.taobao_item_update_listing(QStringLiteral("520001"), QStringLiteral("3"), http);
         });
-        QCOMPARE(keysOf(body), QByteArrayList({"app_key", "format", "method", "num", "num_iid", "session", "sign_method",
-                                            "timestamp", "v", "sign"}));
+        QCOMPARE(keysOf(body), QByteArrayList({"app_key", "format", "method", "num", "num_iid", "session",
+                                               "sign_method", "timestamp", "v", "sign"}));
         QVERIFY(body.contains("&session=&"));
         QCOMPARE(valueOf(body, QStringLiteral("sign")), QString::fromLatin1(kListingNoSessionSign));
         QCOMPARE(g.debug.size(), 1);
@@ -149,8 +151,8 @@ private Q_SLOTS:
         Gateway g;
         g.client.setSessionKey(QStringLiteral("SESS-1"));
         const QByteArray body = g.send([&](TWinHTTP &http) {
-            return g.client.taobao_items_inventory_get(QStringLiteral("  红色 T恤&5%+=1 "), QStringLiteral("1"),
-                                                       QStringLiteral("100"), http);
+            return g.client.taobao_items_inventory_get(QStringLiteral("  红色 T恤&5%+=1 "),
+                                                       QStringLiteral("1"), QStringLiteral("100"), http);
         });
         // The value arrives whole; the signature is over the unencoded text.
         QCOMPARE(valueOf(body, QStringLiteral("q")), QStringLiteral("红色 T恤&5%+=1"));
@@ -160,8 +162,8 @@ private Q_SLOTS:
 
         // Without a keyword there is no q line.
         const QByteArray bare = g.send([&](TWinHTTP &http) {
-            return g.client.taobao_items_inventory_get(QStringLiteral(" "), QStringLiteral("1"), QStringLiteral("100"),
-                                                       http);
+            return g.client.taobao_items_inventory_get(QStringLiteral(" "), QStringLiteral("1"),
+                                                       QStringLiteral("100"), http);
         });
         QVERIFY(!keysOf(bare).contains("q"));
     }
@@ -171,37 +173,43 @@ private Q_SLOTS:
         Gateway g;
         auto keys = [&](auto build) { return keysOf(g.send(build)); };
         // "when held": no line without a session key
-        QVERIFY(!keys([&](TWinHTTP &h) { return g.client.taobao_items_list_get3(QStringLiteral("1"), h); })
-                     .contains("session"));
-        QVERIFY(!keys([&](TWinHTTP &h) { return g.client.taobao_items_onsale_get(QStringLiteral("1"), h); })
-                     .contains("session"));
+        QVERIFY(!keys([&](TWinHTTP &h) {
+                     return g.client.taobao_items_list_get3(QStringLiteral("1"), h);
+                 }).contains("session"));
+        QVERIFY(!keys([&](TWinHTTP &h) {
+                     return g.client.taobao_items_onsale_get(QStringLiteral("1"), h);
+                 }).contains("session"));
         // "always"
-        QVERIFY(keys([&](TWinHTTP &h) { return g.client.taobao_items_custom_get(QStringLiteral("A-1"), h); })
-                    .contains("session"));
+        QVERIFY(keys([&](TWinHTTP &h) {
+                    return g.client.taobao_items_custom_get(QStringLiteral("A-1"), h);
+                }).contains("session"));
         g.client.setSessionKey(QStringLiteral("SESS-1"));
-        QVERIFY(keys([&](TWinHTTP &h) { return g.client.taobao_items_list_get3(QStringLiteral("1"), h); })
-                    .contains("session"));
-        QVERIFY(!keys([&](TWinHTTP &h) { return g.client.taobao_items_list_get(QStringLiteral("1"), h); })
-                     .contains("session"));
+        QVERIFY(keys([&](TWinHTTP &h) {
+                    return g.client.taobao_items_list_get3(QStringLiteral("1"), h);
+                }).contains("session"));
+        QVERIFY(!keys([&](TWinHTTP &h) {
+                     return g.client.taobao_items_list_get(QStringLiteral("1"), h);
+                 }).contains("session"));
 
         // Price: the item form without properties, the SKU form with them.
         g.debug.clear();
         QByteArray b = g.send([&](TWinHTTP &h) {
-            return g.client.taobao_item_sku_price_update(QStringLiteral("7"), QStringLiteral("9.5"), QString(), QString(),
-                                                         h);
+            return g.client.taobao_item_sku_price_update(QStringLiteral("7"), QStringLiteral("9.5"),
+                                                         QString(), QString(), h);
         });
         QCOMPARE(valueOf(b, QStringLiteral("method")), QStringLiteral("taobao.item.price.update"));
         b = g.send([&](TWinHTTP &h) {
             return g.client.taobao_item_sku_price_update(QStringLiteral("7"), QStringLiteral("9.5"),
-                                                         QStringLiteral("1627207:28320"), QStringLiteral("12"), h);
+                                                         QStringLiteral("1627207:28320"),
+                                                         QStringLiteral("12"), h);
         });
         QCOMPARE(valueOf(b, QStringLiteral("method")), QStringLiteral("taobao.item.sku.price.update"));
         QCOMPARE(valueOf(b, QStringLiteral("properties")), QStringLiteral("1627207:28320"));
         QCOMPARE(valueOf(b, QStringLiteral("item_price")), QStringLiteral("12"));
         // Quantity: sku_id only for a SKU.
         b = g.send([&](TWinHTTP &h) {
-            return g.client.taobao_item_quantity_update(QStringLiteral("7"), QStringLiteral("5"), QStringLiteral("1"),
-                                                        QString(), h);
+            return g.client.taobao_item_quantity_update(QStringLiteral("7"), QStringLiteral("5"),
+                                                        QStringLiteral("1"), QString(), h);
         });
         QVERIFY(!keysOf(b).contains("sku_id"));
         QCOMPARE(g.debug.size(), 3); // the update builders echo
@@ -229,14 +237,16 @@ private Q_SLOTS:
         client.setDebugSink([&](const QString &t) { debug.append(t); });
         ScriptedInteraction ui;
 
-        QVERIFY(client.intake(QByteArray("<items_list_get_response>标题🙂"), TopErrorPrefix::download(), ui));
+        QVERIFY(
+            client.intake(QByteArray("<items_list_get_response>标题🙂"), TopErrorPrefix::download(), ui));
         QCOMPARE(client.replyBuffer(), QStringLiteral("<items_list_get_response>标题🙂"));
         QCOMPARE(debug, QStringList{client.replyBuffer()});
         QVERIFY(ui.records().isEmpty());
 
         client.clearReplyBuffer();
-        const QByteArray withSub = "<?xml version=\"1.0\"?><error_response><code>27</code><msg>Invalid session</msg>"
-                                   "<sub_code>invalid-sessionkey</sub_code><sub_msg>会话失效</sub_msg></error_response>";
+        const QByteArray withSub =
+            "<?xml version=\"1.0\"?><error_response><code>27</code><msg>Invalid session</msg>"
+            "<sub_code>invalid-sessionkey</sub_code><sub_msg>会话失效</sub_msg></error_response>";
         QVERIFY(!client.intake(withSub, TopErrorPrefix::quantityUpload(), ui));
         QCOMPARE(ui.records().size(), 1);
         QCOMPARE(ui.last()->caption, QStringLiteral("提示"));

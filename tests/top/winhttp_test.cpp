@@ -131,10 +131,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("why");
         QTest::newRow("404") << QStringLiteral("/missing") << QStringLiteral("HTTP 错误 404");
         QTest::newRow("500") << QStringLiteral("/broken") << QStringLiteral("HTTP 错误 500");
-        QTest::newRow("body shorter than its Content-Length") << QStringLiteral("/short")
-                                                              << QStringLiteral("接收中断: 收到 600/1000 字节");
-        QTest::newRow("no reply within the receive time-out") << QStringLiteral("/silent")
-                                                              << QStringLiteral("请求超时");
+        QTest::newRow("body shorter than its Content-Length")
+            << QStringLiteral("/short") << QStringLiteral("接收中断: 收到 600/1000 字节");
+        QTest::newRow("no reply within the receive time-out")
+            << QStringLiteral("/silent") << QStringLiteral("请求超时");
         QTest::newRow("closed port") << QString() << QStringLiteral("无法连接服务器");
     }
 
@@ -163,7 +163,8 @@ private Q_SLOTS:
         Intervals::setScale(0.01); // the program's 10 s time-outs become 100 ms
         TWinHTTP http;
         http.setTimeouts(10000);
-        http.setURL(path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/x").arg(ClosedLocalPort()) : srv.url(path));
+        http.setURL(path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/x").arg(ClosedLocalPort())
+                                   : srv.url(path));
         QSignalSpy done(&http, &TWinHTTP::OnDone);
         QSignalSpy error(&http, &TWinHTTP::OnAnyError);
         QVERIFY(http.Start());
@@ -215,7 +216,8 @@ private Q_SLOTS:
     {
         // The scheme is added when missing; the query is percent-encoded
         // with upper-case hex, its =, &, ? and / kept; %xx is not encoded twice.
-        QCOMPARE(TWinHTTP::wireUrl(QStringLiteral("127.0.0.1:8080/a")), QByteArray("http://127.0.0.1:8080/a"));
+        QCOMPARE(TWinHTTP::wireUrl(QStringLiteral("127.0.0.1:8080/a")),
+                 QByteArray("http://127.0.0.1:8080/a"));
         QCOMPARE(TWinHTTP::wireUrl(QStringLiteral("https://h/p?q=a b+c%d*<>#x")),
                  QByteArray("https://h/p?q=a%20b%2Bc%25d%2A%3C%3E%23x"));
         QCOMPARE(TWinHTTP::wireUrl(QStringLiteral("http://h/p?k=中&x=%41%2b/?y")),
