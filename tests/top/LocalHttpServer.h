@@ -33,11 +33,6 @@ class LocalHttpServer
 public:
     LocalHttpServer()
     {
-        m_server.set_logger([this](const httplib::Request &req, const httplib::Response &) {
-            std::lock_guard lock(m_mutex);
-            m_seen.append({QByteArray::fromStdString(req.method), QByteArray::fromStdString(req.target),
-                           QByteArray::fromStdString(req.body), req.headers});
-        });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         while (!m_server.is_running())
@@ -49,7 +44,16 @@ public:
         m_thread.join();
     }
 
-    httplib::Server &server() { return m_server; }
+    // Handlers that record the request before they answer, so that a client
+    // that has its reply also finds its request recorded.
+    void Get(const std::string &pattern, httplib::Server::Handler handler)
+    {
+        m_server.Get(pattern, recording(std::move(handler)));
+    }
+    void Post(const std::string &pattern, httplib::Server::Handler handler)
+    {
+        m_server.Post(pattern, recording(std::move(handler)));
+    }
     int port() const { return m_port; }
     QString url(const QString &path) const
     {
@@ -62,6 +66,18 @@ public:
     }
 
 private:
+    httplib::Server::Handler recording(httplib::Server::Handler handler)
+    {
+        return [this, handler = std::move(handler)](const httplib::Request &req, httplib::Response &res) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_seen.append({QByteArray::fromStdString(req.method), QByteArray::fromStdString(req.target),
+                               QByteArray::fromStdString(req.body), req.headers});
+            }
+            handler(req, res);
+        };
+    }
+
     httplib::Server m_server;
     int m_port = 0;
     std::thread m_thread;

@@ -35,7 +35,7 @@ class TopRequestTest : public QObject
         QStringList debug;
         Gateway()
         {
-            srv.server().Post("/router/rest", [](const httplib::Request &, httplib::Response &res) {
+            srv.Post("/router/rest", [](const httplib::Request &, httplib::Response &res) {
                 res.set_content("<ok/>", "text/xml;charset=UTF-8");
             });
             TopEndpoints e = TopEndpoints::defaults();
@@ -53,7 +53,10 @@ class TopRequestTest : public QObject
                 return {};
             if (!done.wait(5000))
                 return {};
-            const SeenRequest r = srv.seen().at(before);
+            const QList<SeenRequest> seen = srv.seen();
+            if (seen.size() <= before)
+                return {};
+            const SeenRequest r = seen.at(before);
             lastReferer = r.header("Referer");
             lastTarget = r.target;
             return r.body;

@@ -37,10 +37,10 @@ private Q_SLOTS:
         QByteArray binary;
         for (int i = 0; i < 5000; ++i)
             binary += char(i % 256);
-        srv.server().Get("/file", [&](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/file", [&](const httplib::Request &, httplib::Response &res) {
             res.set_content(binary.toStdString(), "application/octet-stream");
         });
-        srv.server().Post("/form", [](const httplib::Request &, httplib::Response &res) {
+        srv.Post("/form", [](const httplib::Request &, httplib::Response &res) {
             res.set_content("<ok/>", "text/xml;charset=UTF-8");
         });
 
@@ -88,11 +88,11 @@ private Q_SLOTS:
     void busyRefusal()
     {
         LocalHttpServer srv;
-        srv.server().Get("/slow", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/slow", [](const httplib::Request &, httplib::Response &res) {
             std::this_thread::sleep_for(200ms);
             res.set_content("slow", "text/plain");
         });
-        srv.server().Get("/other", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/other", [](const httplib::Request &, httplib::Response &res) {
             res.set_content("other", "text/plain");
         });
         TWinHTTP http;
@@ -143,11 +143,11 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(QString, why);
         LocalHttpServer srv;
-        srv.server().Get("/broken", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/broken", [](const httplib::Request &, httplib::Response &res) {
             res.status = 500;
             res.set_content("<html>oops</html>", "text/html");
         });
-        srv.server().Get("/short", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/short", [](const httplib::Request &, httplib::Response &res) {
             res.set_content_provider(1000, "text/plain", [](size_t offset, size_t, httplib::DataSink &sink) {
                 if (offset > 0)
                     return false;
@@ -156,7 +156,7 @@ private Q_SLOTS:
                 return true;
             });
         });
-        srv.server().Get("/silent", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/silent", [](const httplib::Request &, httplib::Response &res) {
             std::this_thread::sleep_for(600ms);
             res.set_content("late", "text/plain");
         });
@@ -187,7 +187,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, stall);
         LocalHttpServer srv;
-        srv.server().Get("/stream", [stall](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/stream", [stall](const httplib::Request &, httplib::Response &res) {
             res.set_chunked_content_provider("text/plain", [stall](size_t offset, httplib::DataSink &sink) {
                 if (offset > 0) {
                     if (stall)
@@ -225,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(TWinHTTP::EncodeExtra(QByteArray("?a=\x01\x7f\xff")), QByteArray("?a=%01\x7f%FF"));
 
         LocalHttpServer srv;
-        srv.server().Get(R"(/search.*)", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get(R"(/search.*)", [](const httplib::Request &, httplib::Response &res) {
             res.set_content("found", "text/html");
         });
         TWinHTTP http;
@@ -241,7 +241,7 @@ private Q_SLOTS:
     void releasingInFlightRaisesNothing()
     {
         LocalHttpServer srv;
-        srv.server().Get("/slow", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/slow", [](const httplib::Request &, httplib::Response &res) {
             std::this_thread::sleep_for(300ms);
             res.set_content("slow", "text/plain");
         });
@@ -274,7 +274,7 @@ private Q_SLOTS:
     {
         // An error handler swaps in a fresh component, as the retrying jobs do.
         LocalHttpServer srv;
-        srv.server().Get("/ok", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/ok", [](const httplib::Request &, httplib::Response &res) {
             res.set_content("ok", "text/plain");
         });
         QPointer<TWinHTTP> current = new TWinHTTP;
@@ -302,7 +302,7 @@ private Q_SLOTS:
     void exceptionInDoneBecomesAnyError()
     {
         LocalHttpServer srv;
-        srv.server().Get("/ok", [](const httplib::Request &, httplib::Response &res) {
+        srv.Get("/ok", [](const httplib::Request &, httplib::Response &res) {
             res.set_content("ok", "text/plain");
         });
         TWinHTTP http;
