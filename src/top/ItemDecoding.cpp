@@ -12,20 +12,20 @@ namespace {
 
 constexpr int kDashes = 54;
 
-bool isSkipped(const char *name)
+bool isSkipped(std::string_view n)
 {
-    switch (name[0]) {
-    case 'C':
-    case 'i':
-    case 'l':
-    case 's':
-        break;
+    switch (n.size()) {
+    case 4:
+        return n == "list" || n == "skus";
+    case 5:
+        return n == "items";
+    case 8:
+        return n == "CharData";
+    case 23:
+        return n == "items_list_get_response";
     default:
         return false;
     }
-    return std::strcmp(name, "CharData") == 0 || std::strcmp(name, "items_list_get_response") == 0 ||
-           std::strcmp(name, "items") == 0 || std::strcmp(name, "list") == 0 ||
-           std::strcmp(name, "skus") == 0;
 }
 
 // The text value of an element: its text content, references decoded.
@@ -48,17 +48,17 @@ public:
 
     void element(const pugi::xml_node &node)
     {
-        const char *name = node.name();
-        if (!isSkipped(name)) {
-            const std::string_view n(name);
-            if ((n[0] == 'i' || n[0] == 's') && (n == "item" || n == "sku"))
+        const std::string_view n(node.name());
+        if (!isSkipped(n)) {
+            if ((n.size() == 4 && n == "item") || (n.size() == 3 && n == "sku"))
                 m_sink.separator(n);
             else
                 m_sink.line(n, node);
         }
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            if (!isSkipped(a.name()))
-                m_sink.line(std::string_view(a.name()), a);
+            const std::string_view an(a.name());
+            if (!isSkipped(an))
+                m_sink.line(an, a);
         }
     }
 
@@ -97,7 +97,8 @@ struct ListSink
     }
     template <typename Node> void line(std::string_view name, const Node &node)
     {
-        buf.assign("<");
+        buf.clear();
+        buf += '<';
         buf += name;
         buf += ">=";
         appendValue(node, buf);
@@ -163,25 +164,44 @@ enum ItemField {
 };
 enum SkuField { SOuterId, SPrice, SProperties, SPropertiesName, SQuantity, SSkuId, STitle, SkuFieldCount };
 
-int itemFieldOf(std::string_view name)
+int itemFieldOf(std::string_view n)
 {
-    static const std::string_view names[ItemFieldCount] = {
-        "nick",           "approve_status", "num",        "num_iid",    "outer_id",
-        "property_alias", "price",          "props_name", "is_fenxiao", "title"};
-    for (int i = 0; i < ItemFieldCount; ++i)
-        if (names[i] == name)
-            return i;
-    return -1;
+    switch (n.size()) {
+    case 3:
+        return n == "num" ? INum : -1;
+    case 4:
+        return n == "nick" ? INick : -1;
+    case 5:
+        return n == "price" ? IPrice : n == "title" ? ITitle : -1;
+    case 7:
+        return n == "num_iid" ? INumIid : -1;
+    case 8:
+        return n == "outer_id" ? IOuterId : -1;
+    case 10:
+        return n == "props_name" ? IPropsName : n == "is_fenxiao" ? IIsFenxiao : -1;
+    case 14:
+        return n == "approve_status" ? IApproveStatus : n == "property_alias" ? IPropertyAlias : -1;
+    default:
+        return -1;
+    }
 }
 
-int skuFieldOf(std::string_view name)
+int skuFieldOf(std::string_view n)
 {
-    static const std::string_view names[SkuFieldCount] = {
-        "outer_id", "price", "properties", "properties_name", "quantity", "sku_id", "title"};
-    for (int i = 0; i < SkuFieldCount; ++i)
-        if (names[i] == name)
-            return i;
-    return -1;
+    switch (n.size()) {
+    case 5:
+        return n == "price" ? SPrice : n == "title" ? STitle : -1;
+    case 6:
+        return n == "sku_id" ? SSkuId : -1;
+    case 8:
+        return n == "outer_id" ? SOuterId : n == "quantity" ? SQuantity : -1;
+    case 10:
+        return n == "properties" ? SProperties : -1;
+    case 15:
+        return n == "properties_name" ? SPropertiesName : -1;
+    default:
+        return -1;
+    }
 }
 
 struct ItemCut
