@@ -96,6 +96,8 @@ public:
 
     // The builders, one per method the program calls.
     bool taobao_items_list_get(const QString &numIids, TWinHTTP &http);
+    // The window hands in a component created anew for each request (with its
+    // completion and error handlers bound), releasing the old one.
     bool taobao_items_custom_get(const QString &outerId, TWinHTTP &http);
     bool taobao_items_list_get3(const QString &numIids, TWinHTTP &http);
     bool taobao_items_inventory_get(const QString &keyword, const QString &pageNo, const QString &pageSize,

@@ -31,6 +31,7 @@ struct Request
     TWinHTTP::AccessType accessType = TWinHTTP::AccessType::Preconfig;
     QByteArray proxy;
     QByteArray proxyBypass;
+    QByteArray noProxy; // environment exceptions + bypass list, for the preconfigured proxy
     QByteArray proxyUsername;
     QByteArray proxyPassword;
 };
@@ -220,6 +221,10 @@ TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, req.connectMs);
     switch (req.accessType) {
     case TWinHTTP::AccessType::Preconfig:
+        // The proxy of the environment, if any; the bypass list is added to
+        // its own exceptions, so that local addresses stay direct.
+        if (!req.noProxy.isEmpty())
+            curl_easy_setopt(easy, CURLOPT_NOPROXY, req.noProxy.constData());
         break;
     case TWinHTTP::AccessType::Direct:
         curl_easy_setopt(easy, CURLOPT_PROXY, "");
@@ -401,6 +406,11 @@ bool TWinHTTP::Start()
     req.accessType = m_accessType;
     req.proxy = (m_proxyServer + QLatin1Char(':') + QString::number(m_proxyPort)).toUtf8();
     req.proxyBypass = QString(m_proxyBypass).replace(QLatin1Char(';'), QLatin1Char(',')).toUtf8();
+    QByteArray envNoProxy = qgetenv("no_proxy");
+    if (envNoProxy.isEmpty())
+        envNoProxy = qgetenv("NO_PROXY");
+    if (!envNoProxy.isEmpty() || !req.proxyBypass.isEmpty())
+        req.noProxy = envNoProxy + (envNoProxy.isEmpty() ? "" : ",") + req.proxyBypass;
     req.proxyUsername = m_proxyUsername.toUtf8();
     req.proxyPassword = m_proxyPassword.toUtf8();
 
