@@ -28,6 +28,37 @@ TopEndpoints TopEndpoints::load(const QSqlDatabase &db)
     return e;
 }
 
+TopEndpoints TopEndpoints::onBase(const QString &baseUrl)
+{
+    QString base = TrimText(baseUrl);
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return {base + QStringLiteral("/router/rest"), base + QStringLiteral("/container"),
+            base + QStringLiteral("/member/login.jhtml"), base + QStringLiteral("/item.htm")};
+}
+
+bool TopEndpoints::save(const QSqlDatabase &db) const
+{
+    const struct
+    {
+        int key;
+        const QString &value;
+        QString description;
+    } rows[] = {{GatewayKey, gateway, QStringLiteral("开放平台网关地址")},
+                {ContainerKey, container, QStringLiteral("授权容器地址")},
+                {LoginPageKey, loginPage, QStringLiteral("登录页地址")},
+                {ItemPageKey, itemPage, QStringLiteral("宝贝页地址")}};
+    for (const auto &row : rows) {
+        if (ParamExists(db, row.key)) {
+            if (!SetParam(db, row.key, row.value))
+                return false;
+        } else if (!InsertParamIfMissing(db, row.key, row.value, row.description)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 QString TopEndpoints::gatewayRoot() const
 {
     const QUrl url(gateway);

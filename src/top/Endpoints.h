@@ -18,6 +18,13 @@ struct TopEndpoints
     static TopEndpoints defaults();
     // Defaults with every non-empty override row applied.
     static TopEndpoints load(const QSqlDatabase &db);
+    // Every host on one base address (scheme, host and port, e.g.
+    // http://127.0.0.1:8800): base + /router/rest, /container,
+    // /member/login.jhtml and /item.htm.
+    static TopEndpoints onBase(const QString &baseUrl);
+    // Writes the four override rows, inserting those that are missing;
+    // false when a statement fails.
+    bool save(const QSqlDatabase &db) const;
 
     // Scheme and host of the gateway, without path (sent as Referer).
     QString gatewayRoot() const;

@@ -1,0 +1,498 @@
+#include "top/ItemDecoding.h"
+
+#include "store/TextRoutines.h"
+
+#include <pugixml.hpp>
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr int kDashes = 54;
+
+bool isSkipped(std::string_view n)
+{
+    switch (n.size()) {
+    case 4:
+        return n == "list" || n == "skus";
+    case 5:
+        return n == "items";
+    case 8:
+        return n == "CharData";
+    case 23:
+        return n == "items_list_get_response";
+    default:
+        return false;
+    }
+}
+
+// The text value of an element: its text content, references decoded.
+void appendTextValue(const pugi::xml_node &node, std::string &out)
+{
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            out += child.value();
+    }
+}
+
+// The depth-first walk of the flattening. The sink gets, in document order,
+// separator(name) for the "item" and "sku" nodes and line(name, value) for
+// every other node that is not skipped; attributes come as child nodes
+// before the element's children.
+template <typename Sink> class Flattener : public pugi::xml_tree_walker
+{
+public:
+    explicit Flattener(Sink &sink) : m_sink(sink) {}
+
+    void element(const pugi::xml_node &node)
+    {
+        const std::string_view n(node.name());
+        if (!isSkipped(n)) {
+            if ((n.size() == 4 && n == "item") || (n.size() == 3 && n == "sku"))
+                m_sink.separator(n);
+            else
+                m_sink.line(n, node);
+        }
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            const std::string_view an(a.name());
+            if (!isSkipped(an))
+                m_sink.line(an, a);
+        }
+    }
+
+    bool for_each(pugi::xml_node &node) override
+    {
+        if (node.type() == pugi::node_element)
+            element(node);
+        return true;
+    }
+
+private:
+    Sink &m_sink;
+};
+
+void appendValue(const pugi::xml_node &node, std::string &out)
+{
+    appendTextValue(node, out);
+}
+
+void appendValue(const pugi::xml_attribute &a, std::string &out)
+{
+    out += a.value();
+}
+
+// One list entry per line.
+struct ListSink
+{
+    QStringList &lines;
+    std::string buf;
+
+    void separator(std::string_view name)
+    {
+        buf.assign(name);
+        buf.append(kDashes, '-');
+        lines.append(QString::fromUtf8(buf.data(), qsizetype(buf.size())));
+    }
+    template <typename Node> void line(std::string_view name, const Node &node)
+    {
+        buf.clear();
+        buf += '<';
+        buf += name;
+        buf += ">=";
+        appendValue(node, buf);
+        lines.append(QString::fromUtf8(buf.data(), qsizetype(buf.size())));
+    }
+};
+
+bool loadReplyInPlace(pugi::xml_document &doc, QByteArray &utf8)
+{
+    if (utf8.isEmpty())
+        return false;
+    const pugi::xml_parse_result r =
+        doc.load_buffer_inplace(utf8.data(), size_t(utf8.size()), pugi::parse_default, pugi::encoding_utf8);
+    return r && doc.document_element();
+}
+
+bool loadReply(pugi::xml_document &doc, const QByteArray &utf8)
+{
+    if (utf8.isEmpty())
+        return false;
+    const pugi::xml_parse_result r =
+        doc.load_buffer(utf8.constData(), size_t(utf8.size()), pugi::parse_default, pugi::encoding_utf8);
+    return r && doc.document_element();
+}
+
+template <typename Sink> void walk(const pugi::xml_document &doc, Sink &sink)
+{
+    Flattener<Sink> f(sink);
+    pugi::xml_node root = doc.document_element();
+    f.element(root);
+    root.traverse(f);
+}
+
+// The fields read from the lines of one piece of the flattened text; the
+// first line of a name wins.
+template <int N> struct Fields
+{
+    QString value[N];
+    bool found[N] = {};
+
+    void take(int i, std::string_view v)
+    {
+        if (!found[i]) {
+            found[i] = true;
+            value[i] = QString::fromUtf8(v.data(), qsizetype(v.size()));
+        }
+    }
+    QString take(int i) { return std::move(value[i]); }
+};
+
+enum ItemField {
+    INick,
+    IApproveStatus,
+    INum,
+    INumIid,
+    IOuterId,
+    IPropertyAlias,
+    IPrice,
+    IPropsName,
+    IIsFenxiao,
+    ITitle,
+    ItemFieldCount
+};
+enum SkuField { SOuterId, SPrice, SProperties, SPropertiesName, SQuantity, SSkuId, STitle, SkuFieldCount };
+
+int itemFieldOf(std::string_view n)
+{
+    switch (n.size()) {
+    case 3:
+        return n == "num" ? INum : -1;
+    case 4:
+        return n == "nick" ? INick : -1;
+    case 5:
+        return n == "price" ? IPrice : n == "title" ? ITitle : -1;
+    case 7:
+        return n == "num_iid" ? INumIid : -1;
+    case 8:
+        return n == "outer_id" ? IOuterId : -1;
+    case 10:
+        return n == "props_name" ? IPropsName : n == "is_fenxiao" ? IIsFenxiao : -1;
+    case 14:
+        return n == "approve_status" ? IApproveStatus : n == "property_alias" ? IPropertyAlias : -1;
+    default:
+        return -1;
+    }
+}
+
+int skuFieldOf(std::string_view n)
+{
+    switch (n.size()) {
+    case 5:
+        return n == "price" ? SPrice : n == "title" ? STitle : -1;
+    case 6:
+        return n == "sku_id" ? SSkuId : -1;
+    case 8:
+        return n == "outer_id" ? SOuterId : n == "quantity" ? SQuantity : -1;
+    case 10:
+        return n == "properties" ? SProperties : -1;
+    case 15:
+        return n == "properties_name" ? SPropertiesName : -1;
+    default:
+        return -1;
+    }
+}
+
+struct ItemCut
+{
+    Fields<ItemFieldCount> own;        // the lines before the item's first SKU
+    QList<Fields<SkuFieldCount>> skus; // the lines of each SKU piece
+};
+
+void emitItem(ItemCut &cut, bool easySku, const std::function<void(const ItemRecord &)> &each)
+{
+    auto &f = cut.own;
+    ItemRecord r;
+    r.nick = f.take(INick);
+    r.approveStatus = f.take(IApproveStatus);
+    r.num = f.take(INum);
+    r.numIid = f.take(INumIid);
+    r.outerId = f.take(IOuterId);
+    r.propertyAlias = f.take(IPropertyAlias);
+    r.price = f.take(IPrice);
+    r.propsName = f.take(IPropsName);
+    r.isFenxiao = f.take(IIsFenxiao);
+    if (r.isFenxiao.isEmpty())
+        r.isFenxiao = QStringLiteral("0");
+    // The item's elements come in name order, so with SKUs the title
+    // follows the skus element and lands in the last SKU piece.
+    if (f.found[ITitle] || cut.skus.isEmpty())
+        r.title = f.take(ITitle);
+    else
+        r.title = cut.skus.last().take(STitle);
+    r.oldcode = ArticleNumber(r.propsName);
+    r.aliases = AliasTable(r.propertyAlias);
+    r.skus.reserve(cut.skus.size());
+    for (auto &k : cut.skus) {
+        SkuRecord s;
+        s.outerId = k.take(SOuterId);
+        s.price = k.take(SPrice);
+        s.properties = k.take(SProperties);
+        s.propertiesName = k.take(SPropertiesName);
+        s.quantity = k.take(SQuantity);
+        s.skuId = k.take(SSkuId);
+        s.color = SkuColor(s.propertiesName, r.aliases);
+        s.sku = SkuSize(s.propertiesName, easySku);
+        r.skus.append(std::move(s));
+    }
+    each(r);
+}
+
+// Cuts the flattened lines as they come: the item separators cut them into
+// items (whatever precedes the first is ignored), the SKU separators cut
+// each item into its own lines and its SKUs. It is the walk's sink, so the
+// flattened text is never held as a whole.
+class ItemCutter
+{
+public:
+    ItemCutter(bool easySku, const std::function<void(const ItemRecord &)> &each)
+        : m_easySku(easySku), m_each(each)
+    {
+    }
+
+    // Sink of the walk.
+    void separator(std::string_view name)
+    {
+        if (name == "item") {
+            finish();
+            m_cut = ItemCut();
+            m_cut.skus.reserve(8);
+            m_inItem = true;
+        } else if (m_inItem) {
+            m_cut.skus.append(Fields<SkuFieldCount>());
+        }
+    }
+    template <typename Node> void line(std::string_view name, const Node &node)
+    {
+        if (!m_inItem)
+            return;
+        const bool own = m_cut.skus.isEmpty();
+        const int i = own ? itemFieldOf(name) : skuFieldOf(name);
+        if (i < 0)
+            return;
+        if (own ? m_cut.own.found[i] : m_cut.skus.last().found[i])
+            return; // the first line of a name wins
+        m_value.clear();
+        appendValue(node, m_value);
+        // In the flattened text a value runs to the next CR.
+        std::string_view v(m_value);
+        v = v.substr(0, v.find('\r'));
+        if (own)
+            m_cut.own.take(i, v);
+        else
+            m_cut.skus.last().take(i, v);
+    }
+    void finish()
+    {
+        if (m_inItem)
+            emitItem(m_cut, m_easySku, m_each);
+        m_inItem = false;
+    }
+
+private:
+    const bool m_easySku;
+    const std::function<void(const ItemRecord &)> &m_each;
+    std::string m_value;
+    bool m_inItem = false;
+    ItemCut m_cut;
+};
+
+} // namespace
+
+namespace {
+
+// Without leading and trailing characters of code 32 or less.
+QStringView trimmed(QStringView v)
+{
+    qsizetype b = 0, e = v.size();
+    while (b < e && v.at(b).unicode() <= 32)
+        ++b;
+    while (e > b && v.at(e - 1).unicode() <= 32)
+        --e;
+    return v.mid(b, e - b);
+}
+
+// What follows the first marker up to the next ";" (or the end, as if ";"
+// had been appended); empty when the marker does not occur.
+QStringView valueAfter(QStringView text, QStringView marker)
+{
+    const qsizetype b = text.indexOf(marker);
+    if (b < 0)
+        return {};
+    const qsizetype from = b + marker.size();
+    qsizetype e = text.indexOf(QLatin1Char(';'), from);
+    if (e < 0)
+        e = text.size();
+    return text.mid(from, e - from);
+}
+
+} // namespace
+
+QString ItemSeparator()
+{
+    return QStringLiteral("item") + QString(kDashes, QLatin1Char('-'));
+}
+
+QString SkuSeparator()
+{
+    return QStringLiteral("sku") + QString(kDashes, QLatin1Char('-'));
+}
+
+QStringList XmlToLines(const QByteArray &utf8Reply)
+{
+    QStringList lines;
+    pugi::xml_document doc;
+    if (!loadReply(doc, utf8Reply))
+        return lines;
+    ListSink sink{lines, {}};
+    walk(doc, sink);
+    return lines;
+}
+
+QStringList XmlToLines(const QString &reply)
+{
+    return XmlToLines(reply.toUtf8());
+}
+
+QStringList SplitText(const QString &text, const QString &separator, int limit)
+{
+    QStringList pieces;
+    if (separator.isEmpty()) {
+        pieces.append(text);
+        return pieces;
+    }
+    qsizetype start = 0;
+    int cuts = 0;
+    while (limit <= 0 || cuts < limit) {
+        const qsizetype p = text.indexOf(separator, start);
+        if (p < 0)
+            break;
+        pieces.append(text.mid(start, p - start));
+        start = p + separator.size();
+        ++cuts;
+    }
+    pieces.append(text.mid(start));
+    return pieces;
+}
+
+qsizetype PosOfNth(int n, QChar ch, QStringView text)
+{
+    if (n <= 0)
+        return 0;
+    int seen = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == ch && ++seen == n)
+            return i + 1;
+    }
+    return 0;
+}
+
+qsizetype CountOf(QStringView sub, QStringView text)
+{
+    if (sub.isEmpty())
+        return 0;
+    qsizetype count = 0;
+    for (qsizetype p = text.indexOf(sub); p >= 0; p = text.indexOf(sub, p + sub.size()))
+        ++count;
+    return count;
+}
+
+QList<QPair<QString, QString>> AliasTable(const QString &propertyAlias)
+{
+    // The entries of property_alias, cut at ";" (as SplitText does).
+    QList<QPair<QString, QString>> table;
+    const QStringView all(propertyAlias);
+    qsizetype start = 0;
+    while (start <= all.size()) {
+        qsizetype end = all.indexOf(QLatin1Char(';'), start);
+        if (end < 0)
+            end = all.size();
+        const QStringView entry = all.mid(start, end - start);
+        start = end + 1;
+        if (entry.isEmpty())
+            continue;
+        const qsizetype p = PosOfNth(2, QLatin1Char(':'), entry);
+        const QStringView key = p > 0 ? trimmed(entry.left(p - 1)) : QStringView();
+        table.append({key.toString(), entry.mid(p).toString()});
+    }
+    return table;
+}
+
+QString ArticleNumber(const QString &propsName)
+{
+    // props_name with ";" appended, so that a last entry counts too.
+    return valueAfter(propsName, u"货号:").toString();
+}
+
+QString SkuColor(const QString &propertiesName, const QList<QPair<QString, QString>> &aliases)
+{
+    // The property-id:value-id of the first property (propertiesName + ";").
+    const qsizetype p = PosOfNth(2, QLatin1Char(':'), propertiesName);
+    const QStringView key = p > 0 ? trimmed(QStringView(propertiesName).left(p - 1)) : QStringView();
+    QString color = key.toString();
+    if (!key.isEmpty()) {
+        for (const auto &alias : aliases) {
+            if (!alias.first.isEmpty() && key.compare(alias.first, Qt::CaseInsensitive) == 0) {
+                color = alias.second;
+                color.remove(QLatin1Char('\n'));
+                break;
+            }
+        }
+    }
+    if (color.contains(QLatin1Char(':'))) {
+        QStringView named = valueAfter(propertiesName, u"颜色分类:");
+        if (named.isEmpty())
+            named = valueAfter(propertiesName, u"颜色:");
+        color = named.toString();
+    }
+    return color;
+}
+
+QString SkuSize(const QString &propertiesName, bool easySku)
+{
+    if (!easySku)
+        return propertiesName;
+    const qsizetype c = CountOf(u":", propertiesName);
+    const qsizetype p = PosOfNth(int(c - 1), QLatin1Char(':'), propertiesName);
+    return propertiesName.mid(p);
+}
+
+void DecodeItems(const QByteArray &utf8Reply, bool easySku,
+                 const std::function<void(const ItemRecord &)> &each)
+{
+    pugi::xml_document doc;
+    if (!loadReply(doc, utf8Reply))
+        return;
+    ItemCutter cutter(easySku, each);
+    walk(doc, cutter);
+    cutter.finish();
+}
+
+void DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each)
+{
+    QByteArray utf8 = reply.toUtf8(); // our own copy: parsed in place
+    pugi::xml_document doc;
+    if (!loadReplyInPlace(doc, utf8))
+        return;
+    ItemCutter cutter(easySku, each);
+    walk(doc, cutter);
+    cutter.finish();
+}
+
+QList<ItemRecord> DecodeItems(const QString &reply, bool easySku)
+{
+    QList<ItemRecord> records;
+    DecodeItems(reply, easySku, [&records](const ItemRecord &r) { records.append(r); });
+    return records;
+}

@@ -1,0 +1,523 @@
+#include "top/WinHTTP.h"
+
+#include "app/Clock.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QThread>
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// What the worker needs of the component, copied when the request starts.
+struct Request
+{
+    QByteArray url;
+    QByteArray referer;
+    QByteArray postData;
+    QByteArray agent;
+    QByteArray acceptTypes;
+    long connectMs = 0;
+    long receiveMs = 0;
+    long sendMs = 0;
+    TWinHTTP::AccessType accessType = TWinHTTP::AccessType::Preconfig;
+    QByteArray proxy;
+    QByteArray proxyBypass;
+    QByteArray noProxy; // environment exceptions + bypass list, for the preconfigured proxy
+    QByteArray proxyUsername;
+    QByteArray proxyPassword;
+};
+
+void initCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+long scaledTimeout(int wanted)
+{
+    if (wanted <= 0)
+        return 0;
+    const int ms = Intervals::ms(wanted);
+    return ms > 0 ? ms : 1;
+}
+
+// Percent-encodes the bytes that may not stand in a request line.
+QByteArray encodeUnsafePath(const QByteArray &path)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(path.size());
+    for (const char ch : path) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b <= 32 || b >= 128) {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+struct TWinHTTP::Result
+{
+    bool success = false;
+    int status = -1;
+    QString contentType;
+    qint64 received = 0;
+    QByteArray body;
+    QString message;
+};
+
+struct TWinHTTP::Shared
+{
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool delivered = false;
+    std::atomic<bool> aborted{false};
+    CURLM *multi = nullptr; // guarded by mutex, for the wake-up on abort
+};
+
+namespace {
+
+// State of one transfer, touched only by the worker's callbacks.
+struct Transfer
+{
+    TWinHTTP::Result *result = nullptr;
+    std::atomic<bool> *aborted = nullptr;
+    qint64 contentLength = -1;
+    bool connected = false;
+    bool uploadDone = false;
+    curl_off_t lastUpload = 0;
+    curl_off_t lastDownload = 0;
+    SteadyClock::time_point lastActivity = SteadyClock::now();
+};
+
+size_t onHeader(char *data, size_t size, size_t count, void *user)
+{
+    auto *t = static_cast<Transfer *>(user);
+    const size_t n = size * count;
+    t->lastActivity = SteadyClock::now();
+    const QByteArray line = QByteArray(data, qsizetype(n)).trimmed();
+    if (line.startsWith("HTTP/")) {
+        // A new response (after a redirect or an interim reply): its headers replace the old ones.
+        t->result->contentType.clear();
+        t->contentLength = -1;
+        return n;
+    }
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
+        return n;
+    const QByteArray name = line.left(colon).trimmed().toLower();
+    const QByteArray value = line.mid(colon + 1).trimmed();
+    if (name == "content-type") {
+        t->result->contentType = QString::fromLatin1(value);
+    } else if (name == "content-length") {
+        bool ok = false;
+        const qint64 length = value.toLongLong(&ok);
+        t->contentLength = ok && length >= 0 ? length : -1;
+    }
+    return n;
+}
+
+size_t onBody(char *data, size_t size, size_t count, void *user)
+{
+    auto *t = static_cast<Transfer *>(user);
+    if (t->aborted->load())
+        return 0;
+    const size_t n = size * count;
+    t->lastActivity = SteadyClock::now();
+    QByteArray &body = t->result->body;
+    if (body.isEmpty() && t->contentLength > 0)
+        body.reserve(qsizetype(std::min<qint64>(t->contentLength, 64 * 1024 * 1024)));
+    body.append(data, qsizetype(n));
+    t->result->received += qint64(n);
+    return n;
+}
+
+int onProgress(void *user, curl_off_t, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow)
+{
+    auto *t = static_cast<Transfer *>(user);
+    if (t->aborted->load())
+        return 1;
+    if (ulnow != t->lastUpload || dlnow != t->lastDownload) {
+        t->lastUpload = ulnow;
+        t->lastDownload = dlnow;
+        t->lastActivity = SteadyClock::now();
+    }
+    if (t->connected && ulnow >= ultotal)
+        t->uploadDone = true;
+    return 0;
+}
+
+int onConnected(void *user, char *, char *, int, int)
+{
+    auto *t = static_cast<Transfer *>(user);
+    t->connected = true;
+    t->lastActivity = SteadyClock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
+// The request sequence; returns with aborted set when the component went away.
+TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *multi)
+{
+    TWinHTTP::Result result;
+    Transfer t;
+    t.result = &result;
+    t.aborted = &aborted;
+
+    CURL *easy = curl_easy_init();
+    if (!easy) {
+        result.message = QStringLiteral("无法建立网络会话");
+        return result;
+    }
+    struct curl_slist *headers = nullptr;
+    char errorText[CURL_ERROR_SIZE] = {0};
+
+    curl_easy_setopt(easy, CURLOPT_URL, req.url.constData());
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, req.agent.constData());
+    if (!req.referer.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_REFERER, req.referer.constData());
+    const QByteArray accept = QByteArray("Accept: ") + req.acceptTypes;
+    headers = curl_slist_append(headers, accept.constData());
+    headers = curl_slist_append(headers, "Expect:");
+    if (!req.postData.isEmpty()) {
+        headers = curl_slist_append(headers, "Content-Type: application/x-www-form-urlencoded");
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(req.postData.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, req.postData.constData());
+    } else {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    }
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    if (req.connectMs > 0)
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, req.connectMs);
+    switch (req.accessType) {
+    case TWinHTTP::AccessType::Preconfig:
+        // The proxy of the environment, if any; the bypass list is added to
+        // its own exceptions, so that local addresses stay direct.
+        if (!req.noProxy.isEmpty())
+            curl_easy_setopt(easy, CURLOPT_NOPROXY, req.noProxy.constData());
+        break;
+    case TWinHTTP::AccessType::Direct:
+        curl_easy_setopt(easy, CURLOPT_PROXY, "");
+        break;
+    case TWinHTTP::AccessType::UseProxy:
+        curl_easy_setopt(easy, CURLOPT_PROXY, req.proxy.constData());
+        if (!req.proxyBypass.isEmpty())
+            curl_easy_setopt(easy, CURLOPT_NOPROXY, req.proxyBypass.constData());
+        if (!req.proxyUsername.isEmpty()) {
+            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, req.proxyUsername.constData());
+            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, req.proxyPassword.constData());
+        }
+        break;
+    }
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &t);
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, onConnected);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, &t);
+
+    curl_multi_add_handle(multi, easy);
+    bool timedOut = false;
+    CURLcode code = CURLE_OK;
+    int running = 1;
+    while (running) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            break;
+        if (!running || aborted.load())
+            break;
+        // Send and receive time-outs: the longest silence allowed while
+        // sending the request and while waiting for the reply.
+        const long idleLimit = t.uploadDone ? req.receiveMs : req.sendMs;
+        if (t.connected && idleLimit > 0) {
+            const auto idle =
+                std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - t.lastActivity);
+            if (idle.count() >= idleLimit) {
+                timedOut = true;
+                break;
+            }
+        }
+        curl_multi_poll(multi, nullptr, 0, 50, nullptr);
+    }
+    int left = 0;
+    while (CURLMsg *msg = curl_multi_info_read(multi, &left)) {
+        if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy) {
+            code = msg->data.result;
+        }
+    }
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    result.status = status > 0 ? int(status) : -1;
+    curl_multi_remove_handle(multi, easy);
+    curl_easy_cleanup(easy);
+    curl_slist_free_all(headers);
+
+    if (aborted.load())
+        return result;
+
+    const bool statusOk = result.status == 200 || result.status == 206;
+    const bool complete = t.contentLength < 0 || result.received == t.contentLength;
+    result.success = statusOk && complete;
+    if (result.success)
+        return result;
+    if (result.status == -1) {
+        if (timedOut)
+            result.message = QStringLiteral("请求超时");
+        else
+            result.message = QStringLiteral("无法连接服务器: ") +
+                             QString::fromLocal8Bit(errorText[0] ? errorText : curl_easy_strerror(code));
+    } else if (statusOk) {
+        result.message =
+            QStringLiteral("接收中断: 收到 %1/%2 字节").arg(result.received).arg(t.contentLength);
+    } else {
+        result.message = QStringLiteral("HTTP 错误 %1").arg(result.status);
+    }
+    return result;
+}
+
+} // namespace
+
+TWinHTTP::TWinHTTP(QObject *parent)
+    : QObject(parent), m_agent(defaultAgent()), m_acceptTypes(QStringLiteral("text/html, */*")),
+      m_proxyBypass(QStringLiteral("127.0.0.1;"))
+{
+    initCurlOnce();
+}
+
+TWinHTTP::~TWinHTTP()
+{
+    stopWorker();
+}
+
+QString TWinHTTP::defaultAgent()
+{
+    return QStringLiteral("stocksync-http/1.0");
+}
+
+QString TWinHTTP::browserAgent()
+{
+    return QStringLiteral(
+        "Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Trident/4.0; SLCC2; .NET CLR 2.0.50727; "
+        ".NET CLR 3.5.30729; .NET CLR 3.0.30729; Media Center PC 6.0; .NET4.0C; Tablet PC 2.0)");
+}
+
+void TWinHTTP::setTimeouts(int ms)
+{
+    m_connectTimeout = m_receiveTimeout = m_sendTimeout = ms;
+}
+
+QByteArray TWinHTTP::EncodeExtra(const QByteArray &extra)
+{
+    // %xx sequences back into bytes first, so that an encoded address is not encoded twice.
+    QByteArray raw;
+    raw.reserve(extra.size());
+    for (qsizetype i = 0; i < extra.size(); ++i) {
+        if (extra.at(i) == '%' && i + 2 < extra.size() && hexValue(extra.at(i + 1)) >= 0 &&
+            hexValue(extra.at(i + 2)) >= 0) {
+            raw += char(hexValue(extra.at(i + 1)) * 16 + hexValue(extra.at(i + 2)));
+            i += 2;
+        } else {
+            raw += extra.at(i);
+        }
+    }
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(raw.size() * 3);
+    for (const char ch : raw) {
+        const auto b = static_cast<unsigned char>(ch);
+        const bool escape = b < 32 || b >= 128 || b == ' ' || b == '#' || b == '%' || b == '*' || b == '+' ||
+                            b == '<' || b == '>';
+        if (escape) {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+QByteArray TWinHTTP::wireUrl(const QString &url)
+{
+    QByteArray u = url.trimmed().toUtf8();
+    if (!u.contains("://"))
+        u.prepend("http://");
+    const qsizetype hostStart = u.indexOf("://") + 3;
+    qsizetype extraStart = u.size();
+    for (qsizetype i = hostStart; i < u.size(); ++i) {
+        if (u.at(i) == '?' || u.at(i) == '#') {
+            extraStart = i;
+            break;
+        }
+    }
+    return encodeUnsafePath(u.left(extraStart)) + EncodeExtra(u.mid(extraStart));
+}
+
+bool TWinHTTP::Start()
+{
+    if (m_busy || m_releasePending)
+        return false;
+    if (m_worker.joinable())
+        m_worker.join(); // the previous worker has handed over its event and is ending
+    m_busy = true;
+
+    Request req;
+    req.url = wireUrl(m_url);
+    req.referer = m_referer.toUtf8();
+    req.postData = m_postData;
+    req.agent = m_agent.toUtf8();
+    req.acceptTypes = m_acceptTypes.toUtf8();
+    req.connectMs = scaledTimeout(m_connectTimeout);
+    req.receiveMs = scaledTimeout(m_receiveTimeout);
+    req.sendMs = scaledTimeout(m_sendTimeout);
+    req.accessType = m_accessType;
+    req.proxy = (m_proxyServer + QLatin1Char(':') + QString::number(m_proxyPort)).toUtf8();
+    req.proxyBypass = QString(m_proxyBypass).replace(QLatin1Char(';'), QLatin1Char(',')).toUtf8();
+    QByteArray envNoProxy = qgetenv("no_proxy");
+    if (envNoProxy.isEmpty())
+        envNoProxy = qgetenv("NO_PROXY");
+    if (!envNoProxy.isEmpty() || !req.proxyBypass.isEmpty())
+        req.noProxy = envNoProxy + (envNoProxy.isEmpty() ? "" : ",") + req.proxyBypass;
+    req.proxyUsername = m_proxyUsername.toUtf8();
+    req.proxyPassword = m_proxyPassword.toUtf8();
+
+    auto shared = std::make_shared<Shared>();
+    m_shared = shared;
+    m_worker = std::thread([this, shared, req] {
+        CURLM *multi = curl_multi_init();
+        {
+            std::lock_guard lock(shared->mutex);
+            shared->multi = multi;
+        }
+        Result result;
+        try {
+            result = perform(req, shared->aborted, multi);
+        } catch (const std::exception &e) {
+            result = Result();
+            result.message = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            result = Result();
+            result.message = QStringLiteral("请求失败");
+        }
+        {
+            std::lock_guard lock(shared->mutex);
+            shared->multi = nullptr;
+        }
+        curl_multi_cleanup(multi);
+        if (shared->aborted.load())
+            return;
+        if (QThread::currentThread() == thread()) {
+            finish(result);
+            return;
+        }
+        // Hand the outcome to the owner's thread and wait there until its
+        // event has returned; a component released meanwhile wakes us instead.
+        QMetaObject::invokeMethod(
+            this,
+            [this, shared, result] {
+                finish(result);
+                {
+                    std::lock_guard lock(shared->mutex);
+                    shared->delivered = true;
+                }
+                shared->cv.notify_all();
+            },
+            Qt::QueuedConnection);
+        std::unique_lock lock(shared->mutex);
+        shared->cv.wait(lock, [&] { return shared->delivered || shared->aborted.load(); });
+    });
+    return true;
+}
+
+void TWinHTTP::finish(const Result &result)
+{
+    if (m_releasePending) {
+        m_busy = false;
+        return;
+    }
+    // A handler that deletes the component outright (instead of release())
+    // must not leave us touching a deleted object.
+    const QPointer<TWinHTTP> self(this);
+    m_inEvent = true;
+    if (result.success) {
+        try {
+            Q_EMIT OnDone(result.contentType, result.received, result.body);
+        } catch (const std::exception &e) {
+            if (self)
+                Q_EMIT OnAnyError(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            if (self)
+                Q_EMIT OnAnyError(QStringLiteral("处理回复时出错"));
+        }
+    } else {
+        try {
+            Q_EMIT OnAnyError(result.message);
+        } catch (...) {
+        }
+    }
+    if (!self)
+        return;
+    m_inEvent = false;
+    m_busy = false;
+    if (m_releasePending)
+        deleteLater();
+}
+
+void TWinHTTP::release()
+{
+    if (m_releasePending)
+        return;
+    m_releasePending = true;
+    if (m_inEvent)
+        return; // finish() deletes the component once the event has returned
+    stopWorker();
+    m_busy = false;
+    deleteLater();
+}
+
+void TWinHTTP::stopWorker()
+{
+    if (m_shared) {
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->aborted.store(true);
+        if (m_shared->multi)
+            curl_multi_wakeup(m_shared->multi);
+        m_shared->cv.notify_all();
+    }
+    if (m_worker.joinable())
+        m_worker.join();
+    m_shared.reset();
+}

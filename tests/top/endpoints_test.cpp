@@ -1,0 +1,47 @@
+#include "store/Parameters.h"
+#include "top/Endpoints.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+class EndpointsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void overrideRows()
+    {
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("endpoints"));
+            db.setDatabaseName(QStringLiteral(":memory:"));
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(
+                QStringLiteral("Create Table _Parameter (NM int, ParaValue text, ParaDesc text)")));
+
+            // Without rows: the public hosts, over HTTPS.
+            const TopEndpoints d = TopEndpoints::load(db);
+            QVERIFY(d.gateway.startsWith(QStringLiteral("https://")));
+            QVERIFY(d.gateway.endsWith(QStringLiteral("/router/rest")));
+
+            // An empty row does not override; a stand-in base address moves every host.
+            QVERIFY(InsertParamIfMissing(db, TopEndpoints::GatewayKey, QStringLiteral(" "), QString()));
+            QCOMPARE(TopEndpoints::load(db).gateway, d.gateway);
+            QVERIFY(TopEndpoints::onBase(QStringLiteral("http://127.0.0.1:8800/")).save(db));
+            const TopEndpoints e = TopEndpoints::load(db);
+            QCOMPARE(e.gateway, QStringLiteral("http://127.0.0.1:8800/router/rest"));
+            QCOMPARE(e.container, QStringLiteral("http://127.0.0.1:8800/container"));
+            QCOMPARE(e.loginPage, QStringLiteral("http://127.0.0.1:8800/member/login.jhtml"));
+            QCOMPARE(e.itemPage, QStringLiteral("http://127.0.0.1:8800/item.htm"));
+            QCOMPARE(e.gatewayRoot(), QStringLiteral("http://127.0.0.1:8800"));
+            QCOMPARE(e.itemPageOf(QStringLiteral("42")),
+                     QStringLiteral("http://127.0.0.1:8800/item.htm?id=42"));
+            QCOMPARE(GetParam(db, TopEndpoints::ItemPageKey), e.itemPage);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("endpoints"));
+    }
+};
+
+QTEST_GUILESS_MAIN(EndpointsTest)
+#include "endpoints_test.moc"

@@ -1,0 +1,320 @@
+#include "top/LocalHttpServer.h"
+
+#include "app/Clock.h"
+#include "top/WinHTTP.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+
+using namespace std::chrono_literals;
+
+class WinHttpTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Waits until the component has raised one of its events.
+    static bool waitForEvent(QSignalSpy &done, QSignalSpy &error, int ms = 5000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (done.isEmpty() && error.isEmpty() && t.elapsed() < ms)
+            QTest::qWait(5);
+        return !done.isEmpty() || !error.isEmpty();
+    }
+
+private Q_SLOTS:
+    void init() { Intervals::setScale(1.0); }
+    void cleanup() { Intervals::setScale(1.0); }
+
+    void getAndPostRequests()
+    {
+        LocalHttpServer srv;
+        QByteArray binary;
+        for (int i = 0; i < 5000; ++i)
+            binary += char(i % 256);
+        srv.Get("/file", [&](const httplib::Request &, httplib::Response &res) {
+            res.set_content(binary.toStdString(), "application/octet-stream");
+        });
+        srv.Post("/form", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content("<ok/>", "text/xml;charset=UTF-8");
+        });
+
+        // Empty POSTData: a GET without Content-Type, with the default accept type.
+        TWinHTTP http;
+        http.setURL(srv.url(QStringLiteral("/file")));
+        http.setReferer(QStringLiteral("http://gw.example.test"));
+        QSignalSpy done(&http, &TWinHTTP::OnDone);
+        QSignalSpy error(&http, &TWinHTTP::OnAnyError);
+        QVERIFY(http.Start());
+        QVERIFY(http.busy());
+        QVERIFY(waitForEvent(done, error));
+        QCOMPARE(error.count(), 0);
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(done.at(0).at(0).toString(), QStringLiteral("application/octet-stream"));
+        QCOMPARE(done.at(0).at(1).toLongLong(), qint64(binary.size()));
+        QCOMPARE(done.at(0).at(2).toByteArray(), binary);
+        QVERIFY(!http.busy());
+        SeenRequest get = srv.seen().at(0);
+        QCOMPARE(get.method, QByteArray("GET"));
+        QCOMPARE(get.headerCount("Content-Type"), 0);
+        QCOMPARE(get.header("Accept"), QByteArray("text/html, */*"));
+        QCOMPARE(get.header("Referer"), QByteArray("http://gw.example.test"));
+        QCOMPARE(get.header("User-Agent"), TWinHTTP::defaultAgent().toUtf8());
+
+        // A body makes it a form POST with the one Content-Type header, sent byte for byte.
+        done.clear();
+        http.setURL(srv.url(QStringLiteral("/form")));
+        http.setPOSTData(QByteArray("a=1&b=%E4%B8%AD&sign=X"));
+        http.setAgent(TWinHTTP::browserAgent());
+        http.setAcceptTypes(QStringLiteral("*/*"));
+        QVERIFY(http.Start());
+        QVERIFY(waitForEvent(done, error));
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(done.at(0).at(1).toLongLong(), qint64(5));
+        SeenRequest post = srv.seen().at(1);
+        QCOMPARE(post.method, QByteArray("POST"));
+        QCOMPARE(post.headerCount("Content-Type"), 1);
+        QCOMPARE(post.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+        QCOMPARE(post.header("Accept"), QByteArray("*/*"));
+        QCOMPARE(post.header("User-Agent"), TWinHTTP::browserAgent().toUtf8());
+        QCOMPARE(post.body, QByteArray("a=1&b=%E4%B8%AD&sign=X"));
+    }
+
+    void busyRefusal()
+    {
+        LocalHttpServer srv;
+        srv.Get("/slow", [](const httplib::Request &, httplib::Response &res) {
+            std::this_thread::sleep_for(200ms);
+            res.set_content("slow", "text/plain");
+        });
+        srv.Get("/other", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content("other", "text/plain");
+        });
+        TWinHTTP http;
+        http.setURL(srv.url(QStringLiteral("/slow")));
+        QSignalSpy error(&http, &TWinHTTP::OnAnyError);
+        QList<bool> startsInsideDone;
+        QByteArray firstBody;
+        connect(&http, &TWinHTTP::OnDone, this, [&](const QString &, qint64, const QByteArray &body) {
+            if (firstBody.isEmpty())
+                firstBody = body;
+            QVERIFY(http.busy());
+            startsInsideDone.append(http.Start());
+        });
+        QVERIFY(http.Start());
+        http.setURL(srv.url(QStringLiteral("/other")));
+        QVERIFY(!http.Start()); // in flight: refused, nothing sent
+        QTRY_COMPARE_WITH_TIMEOUT(startsInsideDone.size(), 1, 5000);
+        QCOMPARE(startsInsideDone.at(0), false); // from inside its own OnDone: refused
+        QCOMPARE(firstBody, QByteArray("slow"));
+        QVERIFY(!http.busy());
+        QCOMPARE(srv.seen().size(), 1);
+        QCOMPARE(srv.seen().at(0).target, QByteArray("/slow"));
+
+        // Once the event has returned, the next request may start (as a job's timer does).
+        bool restarted = false;
+        QTimer::singleShot(0, this, [&] { restarted = http.Start(); });
+        QTRY_COMPARE_WITH_TIMEOUT(startsInsideDone.size(), 2, 5000);
+        QVERIFY(restarted);
+        QCOMPARE(srv.seen().at(1).target, QByteArray("/other"));
+        QCOMPARE(error.count(), 0);
+    }
+
+    void failuresRaiseAnyError_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("404") << QStringLiteral("/missing") << QStringLiteral("HTTP 错误 404");
+        QTest::newRow("500") << QStringLiteral("/broken") << QStringLiteral("HTTP 错误 500");
+        QTest::newRow("body shorter than its Content-Length")
+            << QStringLiteral("/short") << QStringLiteral("接收中断: 收到 600/1000 字节");
+        QTest::newRow("no reply within the receive time-out")
+            << QStringLiteral("/silent") << QStringLiteral("请求超时");
+        QTest::newRow("closed port") << QString() << QStringLiteral("无法连接服务器");
+    }
+
+    void failuresRaiseAnyError()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, why);
+        LocalHttpServer srv;
+        srv.Get("/broken", [](const httplib::Request &, httplib::Response &res) {
+            res.status = 500;
+            res.set_content("<html>oops</html>", "text/html");
+        });
+        srv.Get("/short", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content_provider(1000, "text/plain", [](size_t offset, size_t, httplib::DataSink &sink) {
+                if (offset > 0)
+                    return false;
+                const std::string part(600, 'x');
+                sink.write(part.data(), part.size());
+                return true;
+            });
+        });
+        srv.Get("/silent", [](const httplib::Request &, httplib::Response &res) {
+            std::this_thread::sleep_for(600ms);
+            res.set_content("late", "text/plain");
+        });
+        Intervals::setScale(0.01); // the program's 10 s time-outs become 100 ms
+        TWinHTTP http;
+        http.setTimeouts(10000);
+        http.setURL(path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/x").arg(ClosedLocalPort())
+                                   : srv.url(path));
+        QSignalSpy done(&http, &TWinHTTP::OnDone);
+        QSignalSpy error(&http, &TWinHTTP::OnAnyError);
+        QVERIFY(http.Start());
+        QVERIFY(waitForEvent(done, error));
+        QTest::qWait(20);
+        QCOMPARE(done.count(), 0);
+        QCOMPARE(error.count(), 1);
+        QVERIFY2(error.at(0).at(0).toString().startsWith(why), qPrintable(error.at(0).at(0).toString()));
+        QVERIFY(!http.busy());
+    }
+
+    void replyWithoutLengthThatBreaksOffIsSuccess_data()
+    {
+        QTest::addColumn<bool>("stall");
+        QTest::newRow("connection dropped") << false;
+        QTest::newRow("receive time-out") << true;
+    }
+
+    void replyWithoutLengthThatBreaksOffIsSuccess()
+    {
+        QFETCH(bool, stall);
+        LocalHttpServer srv;
+        srv.Get("/stream", [stall](const httplib::Request &, httplib::Response &res) {
+            res.set_chunked_content_provider("text/plain", [stall](size_t offset, httplib::DataSink &sink) {
+                if (offset > 0) {
+                    if (stall)
+                        std::this_thread::sleep_for(600ms);
+                    return false;
+                }
+                sink.write("partial", 7);
+                return true;
+            });
+        });
+        Intervals::setScale(0.01);
+        TWinHTTP http;
+        http.setTimeouts(10000);
+        http.setURL(srv.url(QStringLiteral("/stream")));
+        QSignalSpy done(&http, &TWinHTTP::OnDone);
+        QSignalSpy error(&http, &TWinHTTP::OnAnyError);
+        QVERIFY(http.Start());
+        QVERIFY(waitForEvent(done, error));
+        QCOMPARE(error.count(), 0);
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(done.at(0).at(2).toByteArray(), QByteArray("partial"));
+        QCOMPARE(done.at(0).at(1).toLongLong(), qint64(7));
+    }
+
+    void addressForms()
+    {
+        // The scheme is added when missing; the query is percent-encoded
+        // with upper-case hex, its =, &, ? and / kept; %xx is not encoded twice.
+        QCOMPARE(TWinHTTP::wireUrl(QStringLiteral("127.0.0.1:8080/a")),
+                 QByteArray("http://127.0.0.1:8080/a"));
+        QCOMPARE(TWinHTTP::wireUrl(QStringLiteral("https://h/p?q=a b+c%d*<>#x")),
+                 QByteArray("https://h/p?q=a%20b%2Bc%25d%2A%3C%3E%23x"));
+        QCOMPARE(TWinHTTP::wireUrl(QStringLiteral("http://h/p?k=中&x=%41%2b/?y")),
+                 QByteArray("http://h/p?k=%E4%B8%AD&x=A%2B/?y"));
+        QCOMPARE(TWinHTTP::EncodeExtra(QByteArray("?a=\x01\x7f\xff")), QByteArray("?a=%01\x7f%FF"));
+
+        LocalHttpServer srv;
+        srv.Get(R"(/search.*)", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content("found", "text/html");
+        });
+        TWinHTTP http;
+        http.setURL(QStringLiteral("127.0.0.1:%1/search?q=red shirt+2&cat=5/6&p=100%").arg(srv.port()));
+        QSignalSpy done(&http, &TWinHTTP::OnDone);
+        QSignalSpy error(&http, &TWinHTTP::OnAnyError);
+        QVERIFY(http.Start());
+        QVERIFY(waitForEvent(done, error));
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(srv.seen().at(0).target, QByteArray("/search?q=red%20shirt%2B2&cat=5/6&p=100%25"));
+    }
+
+    void releasingInFlightRaisesNothing()
+    {
+        LocalHttpServer srv;
+        srv.Get("/slow", [](const httplib::Request &, httplib::Response &res) {
+            std::this_thread::sleep_for(300ms);
+            res.set_content("slow", "text/plain");
+        });
+        std::atomic<int> events{0};
+        auto *http = new TWinHTTP;
+        http->setURL(srv.url(QStringLiteral("/slow")));
+        connect(http, &TWinHTTP::OnDone, this, [&] { ++events; });
+        connect(http, &TWinHTTP::OnAnyError, this, [&] { ++events; });
+        QVERIFY(http->Start());
+        QTest::qWait(50);
+        QElapsedTimer t;
+        t.start();
+        delete http;
+        QVERIFY2(t.elapsed() < 250, "the worker is stopped, not waited for");
+        QTest::qWait(400);
+        QCOMPARE(events.load(), 0);
+
+        // release() outside an event: no event follows either.
+        QPointer<TWinHTTP> second = new TWinHTTP;
+        second->setURL(srv.url(QStringLiteral("/slow")));
+        connect(second, &TWinHTTP::OnDone, this, [&] { ++events; });
+        QVERIFY(second->Start());
+        second->release();
+        QTRY_VERIFY_WITH_TIMEOUT(second.isNull(), 2000);
+        QTest::qWait(400);
+        QCOMPARE(events.load(), 0);
+    }
+
+    void replacingFromInsideItsOwnEvent()
+    {
+        // An error handler swaps in a fresh component, as the retrying jobs do.
+        LocalHttpServer srv;
+        srv.Get("/ok", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content("ok", "text/plain");
+        });
+        QPointer<TWinHTTP> current = new TWinHTTP;
+        current->setURL(srv.url(QStringLiteral("/missing")));
+        QPointer<TWinHTTP> old = current;
+        bool oldAliveInHandler = false;
+        QByteArray second;
+        connect(current, &TWinHTTP::OnAnyError, this, [&] {
+            TWinHTTP *fresh = new TWinHTTP;
+            fresh->setURL(srv.url(QStringLiteral("/ok")));
+            connect(fresh, &TWinHTTP::OnDone, this,
+                    [&](const QString &, qint64, const QByteArray &body) { second = body; });
+            current->release();
+            oldAliveInHandler = !old.isNull() && old->busy();
+            current = fresh;
+            QTimer::singleShot(0, fresh, [fresh] { fresh->Start(); });
+        });
+        QVERIFY(current->Start());
+        QTRY_COMPARE_WITH_TIMEOUT(second, QByteArray("ok"), 5000);
+        QVERIFY(oldAliveInHandler);
+        QTRY_VERIFY(old.isNull());
+        delete current;
+    }
+
+    void exceptionInDoneBecomesAnyError()
+    {
+        LocalHttpServer srv;
+        srv.Get("/ok", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content("ok", "text/plain");
+        });
+        TWinHTTP http;
+        http.setURL(srv.url(QStringLiteral("/ok")));
+        connect(&http, &TWinHTTP::OnDone, this, [] { throw std::runtime_error("bad reply"); });
+        QSignalSpy error(&http, &TWinHTTP::OnAnyError);
+        QVERIFY(http.Start());
+        QTRY_COMPARE_WITH_TIMEOUT(error.count(), 1, 5000);
+        QCOMPARE(error.at(0).at(0).toString(), QStringLiteral("bad reply"));
+        QVERIFY(!http.busy());
+    }
+};
+
+QTEST_GUILESS_MAIN(WinHttpTest)
+#include "winhttp_test.moc"
