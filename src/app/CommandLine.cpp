@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Interaction.h"
+#include "app/JobCommands.h"
 #include "lists/ItemLists.h"
 #include "store/DataModule.h"
 #include "store/Parameters.h"
@@ -102,22 +103,11 @@ int useSandbox(CommandContext &ctx)
     if (!data.DataModuleCreate())
         return 1;
     const QSqlDatabase db = data.ADOConn();
-    const struct
-    {
-        int key;
-        const char *path;
-        const char *desc;
-    } rows[] = {{TopEndpoints::GatewayKey, "/router/rest", "接口地址"},
-                {TopEndpoints::ContainerKey, "/container", "授权地址"},
-                {TopEndpoints::LoginPageKey, "/member/login.jhtml", "登录页地址"},
-                {TopEndpoints::ItemPageKey, "/item.htm", "宝贝页地址"}};
-    for (const auto &r : rows) {
-        const QString value = off ? QString(QLatin1String("")) : base + QLatin1String(r.path);
-        InsertParamIfMissing(db, r.key, value, QString::fromUtf8(r.desc));
-        if (!SetParam(db, r.key, value)) {
-            ctx.ui.error(db.lastError().text());
-            return 1;
-        }
+    const QString none(QLatin1String(""));
+    const TopEndpoints hosts = off ? TopEndpoints{none, none, none, none} : TopEndpoints::onBase(base);
+    if (!hosts.save(db)) {
+        ctx.ui.error(db.lastError().text());
+        return 1;
     }
     const TopEndpoints e = TopEndpoints::load(db);
     ctx.ui.info(QStringLiteral("接口地址: ") + e.gateway);
@@ -131,6 +121,8 @@ QList<CommandTable::Command> buildCommands()
          QStringLiteral("创建或升级数据库 TBData/TBData.db, 然后退出"), initDatabase},
         {QStringLiteral("add-items"), QStringLiteral("add-items --source|--target ID..."),
          QStringLiteral("把宝贝数字ID加入源 (或目标) 下载源的默认组, 已勾选"), addItems},
+        {QStringLiteral("download-source"), QStringLiteral("download-source"),
+         QStringLiteral("下载源宝贝库存数据 (源下载源中已勾选的宝贝) 到 TB_Source"), RunDownloadSource},
         {QStringLiteral("use-sandbox"), QStringLiteral("use-sandbox BASE_URL|off"),
          QStringLiteral("让程序的所有地址都指向 BASE_URL (本机测试服务); off 恢复正式地址"), useSandbox},
     };

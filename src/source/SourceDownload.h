@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/RequestJob.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+class TopClient;
+class TWinHTTP;
+struct ItemRecord;
+
+// The source download: empties TB_Source, fetches the ticked item ids of the
+// source download-source list in batches of 20 (one taobao.items.list.get
+// each), stores one row per SKU (or per item without SKUs), keeps the list's
+// entries current and applies the custom merchant codes at the end.
+class SourceDownloadJob : public RequestJob
+{
+    Q_OBJECT
+public:
+    enum class Outcome { Completed, NothingToDo, ErrorReply, NetworkGaveUp, DatabaseError, Cancelled };
+
+    SourceDownloadJob(JobHost &host, TopClient &client, const QSqlDatabase &db, QObject *parent = nullptr);
+    ~SourceDownloadJob() override;
+
+    // _FromDownloadClick: starts the job; false when it did not start
+    // (busy, or nothing ticked).
+    bool FromDownloadClick();
+
+    // The text of _users, shown in the tray hint.
+    void setAccountText(std::function<QString()> account) { m_account = std::move(account); }
+    // Finish step 4: the window reloads its lists (source list or totals, then the target list).
+    void setReloadLists(std::function<void()> reload) { m_reload = std::move(reload); }
+    // Hand-over to a running sync plan: upload step on (true) or off (false).
+    void setPlanHandOver(std::function<void(bool uploadStep)> handOver) { m_handOver = std::move(handOver); }
+
+    Outcome outcome() const { return m_outcome; }
+    // The statement last prepared while storing (shown in the debug memo after an error).
+    const QString &lastStatement() const { return m_lastStatement; }
+    TWinHTTP *component() const { return m_http; }
+
+Q_SIGNALS:
+    // The job is over (every outcome but a start that did not happen).
+    void ended(SourceDownloadJob::Outcome outcome);
+
+protected:
+    ProgressPanelState &panel() override;
+    QString progressCaption(int percent) const override;
+    void sendFirst() override;
+    void finish() override;
+    void replaceComponent() override;
+    QString trayHintFor(const QString &caption) const override;
+    void onCancelled() override;
+
+private Q_SLOTS:
+    void WinHTTP_SourceDone(const QString &contentType, qint64 fileSize, const QByteArray &body);
+    void WinHTTP_SourceAnyError(const QString &message);
+
+private:
+    void createComponent();
+    // Stores one reply; false after a database error (recorded in the debug memo).
+    bool ProcessXML_Source(const QString &reply);
+    bool storeItem(const ItemRecord &item);
+    void applyCustomCodes();
+    void over(Outcome outcome);
+
+    TopClient &m_client;
+    QSqlDatabase m_db;
+    TWinHTTP *m_http = nullptr;
+    bool m_easySku = true;
+    Outcome m_outcome = Outcome::NothingToDo;
+    QString m_lastStatement;
+    std::function<QString()> m_account;
+    std::function<void()> m_reload;
+    std::function<void(bool)> m_handOver;
+};
