@@ -58,6 +58,7 @@ public:
     bool busy() const { return m_panel1.shown() || m_panel2.shown(); }
     bool cancelled() const { return m_cancel; }
     void clearCancel() { m_cancel = false; }
+    void setCancelFlag(bool on) { m_cancel = on; }
     int errorCount() const { return m_errors; }
     void resetErrors() { m_errors = 0; }
     void addError() { ++m_errors; }

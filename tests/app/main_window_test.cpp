@@ -7,6 +7,7 @@
 #include "app/ListModel.h"
 #include "app/ui/About.h"
 #include "app/ui/ListView.h"
+#include "app/RequestJob.h"
 #include "app/ui/MainWindow.h"
 #include "store/DataModule.h"
 #include "store/Parameters.h"
@@ -316,7 +317,8 @@ private Q_SLOTS:
         QVERIFY(!refresh->isEnabled());
 
         // nothing happens while a progress panel is shown
-        child<QWidget>(w.get(), "_ProcessPanel2")->show();
+        w->jobs().panel2().show(QStringLiteral("正在下载中...(0%)"), true);
+        QVERIFY(!child<QWidget>(w.get(), "_ProcessPanel2")->isHidden());
         w->setCancelFlag(true);
         w->ShowSourcePageClick();
         QVERIFY(list->isHidden());

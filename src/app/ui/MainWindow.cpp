@@ -1,4 +1,8 @@
 #include "app/ui/MainWindow.h"
+#include "app/RequestJob.h"
+#include "source/SourceDownload.h"
+#include "source/SourceList.h"
+#include "top/TopClient.h"
 
 #include "app/BuiltinAppKey.h"
 #include "app/Clock.h"
@@ -148,6 +152,7 @@ TfrmMain::TfrmMain(const QSqlDatabase &db, int hideNonUniqueFlag, Interaction &u
     buildStatusBar();
     buildTray();
     buildPopupMenus();
+    buildSourceSide();
 
     // key preview: the window sees its keys before its controls do
     qApp->installEventFilter(this);
@@ -828,6 +833,8 @@ void TfrmMain::FormCreate()
     m_appSecret = key.secret;
 
     const TopEndpoints endpoints = TopEndpoints::load(m_db);
+    m_client->setAppKey(m_appKey, m_appSecret);
+    m_client->setEndpoints(endpoints);
     m_gateway = endpoints.gateway;
     m_gatewayRoot = endpoints.gatewayRoot();
     m_authorizationAddress = endpoints.authorizationAddress(m_appKey);
@@ -885,7 +892,7 @@ void TfrmMain::TimerShowTimer()
     if (!m_sourceList->isHidden())
         GetData_TB_Source(QString());
     else
-        m_lblSourceUpdate->setText(QStringLiteral("更新时间:") + GetParam(m_db, 1));
+        m_sourceLogic->showUpdateTime();
     GetTotal_Source();
     GetUserList();
     GetData_TB_Object(QString());
@@ -933,11 +940,6 @@ void TfrmMain::EnableControl(bool enabled)
     m_sourceToolbar->setEnabled(enabled);
 }
 
-bool TfrmMain::busy() const
-{
-    return !m_processPanel1->isHidden() || !m_processPanel2->isHidden();
-}
-
 void TfrmMain::applySourcePaneLook(bool expanded)
 {
     const SourcePaneLook look = SourcePaneLookFor(expanded, m_panelSourceTotal->height());
@@ -955,7 +957,7 @@ void TfrmMain::ShowSourcePageClick()
 {
     if (busy())
         return;
-    m_cancel = false;
+    m_jobs->clearCancel();
     const bool expand = m_sourceList->isHidden();
     applySourcePaneLook(expand);
     m_menuShowSourcePage->setText(SourcePaneLookFor(expand, 0).caption);
@@ -1094,8 +1096,6 @@ void TfrmMain::appendDebug(const QString &text)
     m_debug->appendPlainText(text);
 }
 
-void TfrmMain::GetData_TB_Source(const QString &) {}
-void TfrmMain::GetTotal_Source() {}
 void TfrmMain::GetUserList() {}
 void TfrmMain::GetData_TB_Object(const QString &) {}
 void TfrmMain::GetFormula() {}

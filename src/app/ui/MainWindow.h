@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "app/MainWindowState.h"
 
 #include <QMainWindow>
@@ -9,7 +12,12 @@
 
 class Desktop;
 class Interaction;
+class JobHost;
 class ListModel;
+class ProgressPanelState;
+class SourceDownloadJob;
+class SourceList;
+class TopClient;
 class ListView;
 class QAction;
 class QCheckBox;
@@ -50,8 +58,8 @@ public:
     const QString &gatewayRoot() const { return m_gatewayRoot; }
     const QString &authorizationAddress() const { return m_authorizationAddress; }
     const ShowSettings &showSettings() const { return m_show; }
-    bool cancelFlag() const { return m_cancel; }
-    void setCancelFlag(bool on) { m_cancel = on; }
+    bool cancelFlag() const;
+    void setCancelFlag(bool on);
     bool firstLoadDone() const { return m_firstLoadDone; }
     QSqlDatabase connection() const { return m_db; }
 
@@ -64,6 +72,11 @@ public:
 
     // True while a progress panel is shown: list commands and jobs wait.
     bool busy() const;
+    // The request jobs' shared state, the open-platform client and the source side's logic.
+    JobHost &jobs() const { return *m_jobs; }
+    TopClient &topClient() const { return *m_client; }
+    SourceList &sourceList() const { return *m_sourceLogic; }
+    SourceDownloadJob &sourceDownload() const { return *m_sourceDownload; }
     // A line for the debug memo.
     void appendDebug(const QString &text);
 
@@ -85,6 +98,22 @@ public Q_SLOTS:
     void UpdateOnlineClick();
     void AboutClick();
     void ObjectPageChange(int index);
+
+    // The source side (source list and source download).
+    void FromDownloadClick();
+    void Cancel1Click();
+    void Cancel2Click();
+    void RefreshData_SourceClick();
+    void SourceSearchClick();
+    void chkouterid2Click();
+    void chkEasyClick();
+    void N1Click();
+    void N3Click();
+    void N7Click();
+    void N13Click();
+    void N31Click();
+    void N57Click();
+    void N70Click();
 
     // The lists' loaders; they fill the lists once their commands exist.
     void GetData_TB_Source(const QString &keyword);
@@ -129,6 +158,11 @@ private:
     void applySourcePaneLook(bool expanded);
     void placeFloatingPanels();
     void colourSelector(QComboBox *box, uint rgb);
+    // The source side: the jobs, the client and the source list's logic.
+    void buildSourceSide();
+    void mirrorPanel(const ProgressPanelState &state, QFrame *panel);
+    void readSourceFilter();
+    std::vector<int> selectedSourceRows() const;
 
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption);
     QToolButton *addToolButton(QToolBar *bar, const QString &name, const QString &caption);
@@ -147,7 +181,6 @@ private:
     QString m_gatewayRoot;
     QString m_authorizationAddress;
     ShowSettings m_show;
-    bool m_cancel = false;
     bool m_shown = false;
     bool m_firstLoadDone = false;
 
@@ -207,4 +240,9 @@ private:
     ListModel *m_inventoryModel;
 
     QPointer<TfrmAbout> m_about;
+
+    JobHost *m_jobs = nullptr;
+    std::unique_ptr<TopClient> m_client;
+    SourceList *m_sourceLogic = nullptr;
+    SourceDownloadJob *m_sourceDownload = nullptr;
 };
