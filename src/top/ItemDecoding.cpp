@@ -1,10 +1,7 @@
 #include "top/ItemDecoding.h"
 
-#include "store/TextRoutines.h"
-
 #include <pugixml.hpp>
 
-#include <cstring>
 #include <string>
 #include <string_view>
 
