@@ -1,5 +1,7 @@
 #include "app/MainWindowState.h"
 
+#include "sync/MatchingKeys.h"
+
 #include "store/Parameters.h"
 #include "store/TextRoutines.h"
 
@@ -52,17 +54,7 @@ QString VersionStatusCaption(const QString &versionText)
 
 QStringList MatchingKeyCaptions()
 {
-    return {
-        QStringLiteral("主商家编码+颜色+SKU(尺码)"),
-        QStringLiteral("SKU商家编码"),
-        QStringLiteral("主商家编码+颜色+SKU(尺码)+SKU商家编码"),
-        QStringLiteral("主商家编码+SKU商家编码"),
-        QStringLiteral("主商家编码+颜色+SKU商家编码"),
-        QStringLiteral("主商家编码+SKU(尺码)"),
-        QStringLiteral("货号+颜色+SKU(尺码)"),
-        QStringLiteral("货号+颜色"),
-        QStringLiteral("货号+SKU(尺码)"),
-    };
+    return MatchingKeys::captions();
 }
 
 QStringList UploadModeCaptions()

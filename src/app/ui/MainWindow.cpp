@@ -103,15 +103,6 @@ QWidget *totalsBar(QWidget *parent, const QString &name, QLabel **text, const QS
     return bar;
 }
 
-const QStringList &searchFields()
-{
-    static const QStringList fields = {
-        QStringLiteral("宝贝名称"),  QStringLiteral("主商家编码"),  QStringLiteral("颜色"),
-        QStringLiteral("SKU(尺码)"), QStringLiteral("SKU商家编码"), QStringLiteral("商品数字ID"),
-        QStringLiteral("货号"),
-    };
-    return fields;
-}
 } // namespace
 
 TfrmMain::TfrmMain(const QSqlDatabase &db, int hideNonUniqueFlag, Interaction &ui, Desktop &desktop,
@@ -333,7 +324,7 @@ QWidget *TfrmMain::buildSourceListTab()
     QCheckBox *only = checkBox(m_sourcePanelTop, QStringLiteral("chkSearch"), QStringLiteral("仅搜索"));
     row->addWidget(only);
     auto *fields = named(new QComboBox(m_sourcePanelTop), QStringLiteral("_fields"));
-    fields->addItems(searchFields());
+    fields->addItems(SourceList::searchFields());
     fields->setCurrentIndex(6);
     fields->setEnabled(false);
     connect(only, &QCheckBox::toggled, fields, &QWidget::setEnabled);
@@ -344,12 +335,7 @@ QWidget *TfrmMain::buildSourceListTab()
     column->addWidget(m_sourcePanelTop);
 
     m_sourceList = named(new ListView(tab), QStringLiteral("_RzListView"));
-    m_sourceModel->setHeaders({QStringLiteral("宝贝名称"), QStringLiteral("主商家编码"),
-                               QStringLiteral("颜色"), QStringLiteral("SKU(尺码)"), QStringLiteral("数量"),
-                               QStringLiteral("价格"), QStringLiteral("SKU商家编码"),
-                               QStringLiteral("商品数字ID"), QStringLiteral("SKUID"), QStringLiteral("状态"),
-                               QStringLiteral("卖家昵称"), QStringLiteral("SKU属性值"),
-                               QStringLiteral("货号"), QString()});
+    m_sourceModel->setHeaders(SourceList::headers());
     m_sourceModel->setBanding(true);
     m_sourceList->setCheckBoxes(false);
     m_sourceList->setListModel(m_sourceModel);
@@ -545,7 +531,7 @@ QWidget *TfrmMain::buildTargetListTab()
     QCheckBox *only = checkBox(options, QStringLiteral("chksearch1"), QStringLiteral("仅搜索"));
     row2->addWidget(only);
     auto *fields = named(new QComboBox(options), QStringLiteral("_fields1"));
-    fields->addItems(searchFields());
+    fields->addItems(SourceList::searchFields());
     fields->setCurrentIndex(6);
     fields->setEnabled(false);
     connect(only, &QCheckBox::toggled, fields, &QWidget::setEnabled);
