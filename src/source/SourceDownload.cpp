@@ -219,9 +219,10 @@ bool SourceDownloadJob::storeItem(const ItemRecord &item)
             insert.addBindValue(v);
         if (!insert.exec())
             return fail(insert.lastError().text());
-        if (!refreshEntry())
-            return fail(refresh.lastError().text());
     }
+    // one refresh stands for the identical ones after each SKU row
+    if (!refreshEntry())
+        return fail(refresh.lastError().text());
     return true;
 }
 

@@ -38,6 +38,9 @@ public:
     // The statement last prepared while storing (shown in the debug memo after an error).
     const QString &lastStatement() const { return m_lastStatement; }
     TWinHTTP *component() const { return m_http; }
+    // ProcessXML_Source: stores one reply (every item and SKU row, the list's
+    // entries); false after a database error, recorded in the debug memo.
+    bool ProcessXML_Source(const QString &reply);
 
 Q_SIGNALS:
     // The job is over (every outcome but a start that did not happen).
@@ -58,8 +61,6 @@ private Q_SLOTS:
 
 private:
     void createComponent();
-    // Stores one reply; false after a database error (recorded in the debug memo).
-    bool ProcessXML_Source(const QString &reply);
     bool storeItem(const ItemRecord &item);
     void applyCustomCodes();
     void over(Outcome outcome);

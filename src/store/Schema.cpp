@@ -57,6 +57,8 @@ const IndexDef kIndexes[] = {
     {"IX_Object_08", "TB_Object(oldcode,sku)"},
     {"IX_Source_Tmp_01", "TB_Source_Tmp(PKValue)"},
     {"IX_Object_Tmp_01", "TB_Object_Tmp(PKValue)"},
+    // the list entries are looked up by item id after every stored item
+    {"IX_URL_01", "TB_URL(num_iid)"},
 };
 
 bool catalogueHas(const QSqlDatabase &db, const QString &type, const QString &name)
@@ -313,6 +315,9 @@ bool SchemaMigration::run()
         return false;
     if (!addColumn(QStringLiteral("TB_Object"), QStringLiteral("Promo_Price"),
                    alter + QStringLiteral("TB_Object\nadd Promo_Price money not null default 0")))
+        return false;
+    // 20: SQLite finds the list entries of an item without reading the whole list
+    if (!createIndex(names.at(18)))
         return false;
     return true;
 }

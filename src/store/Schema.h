@@ -12,7 +12,7 @@ bool IndexExists(const QSqlDatabase &db, const QString &index);
 // The statement that creates a named index of the program ("CREATE INDEX " +
 // name, then "ON " + table and columns); empty for an unknown name.
 QString IndexStatement(const QString &index);
-// IX_Source_01..08, IX_Object_01..08, IX_Source_Tmp_01, IX_Object_Tmp_01.
+// IX_Source_01..08, IX_Object_01..08, IX_Source_Tmp_01, IX_Object_Tmp_01, IX_URL_01.
 QStringList IndexNames();
 
 // Creates the base tables of a new database and the rows the program only
