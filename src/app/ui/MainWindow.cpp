@@ -821,6 +821,7 @@ void TfrmMain::FormCreate()
     const TopEndpoints endpoints = TopEndpoints::load(m_db);
     m_client->setAppKey(m_appKey, m_appSecret);
     m_client->setEndpoints(endpoints);
+    m_sourceLogic->setItemPageAddress([endpoints](const QString &id) { return endpoints.itemPageOf(id); });
     m_gateway = endpoints.gateway;
     m_gatewayRoot = endpoints.gatewayRoot();
     m_authorizationAddress = endpoints.authorizationAddress(m_appKey);

@@ -11,7 +11,6 @@
 #include "source/SourceList.h"
 #include "store/Parameters.h"
 #include "store/TextRoutines.h"
-#include "top/Endpoints.h"
 #include "top/TopClient.h"
 
 #include <QAction>
@@ -184,7 +183,6 @@ std::vector<int> TfrmMain::selectedSourceRows() const
 void TfrmMain::GetData_TB_Source(const QString &keyword)
 {
     readSourceFilter();
-    m_sourceLogic->setItemPageAddress([this](const QString &id) { return TopEndpoints::load(m_db).itemPageOf(id); });
     m_sourceLogic->GetData_TB_Source(keyword, !m_sourceList->isHidden());
 }
 
