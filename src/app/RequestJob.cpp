@@ -217,6 +217,12 @@ void RequestJob::resumeAfterCountdown()
 
 void RequestJob::transportError()
 {
+    if (m_host.cancelled() && m_rule != TransportRule::NoHandler) {
+        // the user ended the job while this request was out: no retry for it
+        replaceComponent();
+        stop();
+        return;
+    }
     switch (m_rule) {
     case TransportRule::Countdown:
         onTransportError();

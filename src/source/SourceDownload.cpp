@@ -137,7 +137,7 @@ void SourceDownloadJob::WinHTTP_SourceDone(const QString &, qint64, const QByteA
 
 void SourceDownloadJob::WinHTTP_SourceAnyError(const QString &)
 {
-    const bool givingUp = host().errorCount() >= 5;
+    const bool givingUp = !host().cancelled() && host().errorCount() >= 5;
     transportError();
     if (givingUp)
         over(Outcome::NetworkGaveUp);

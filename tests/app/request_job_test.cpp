@@ -179,6 +179,16 @@ void RequestJobTest::cancelStopsTheCountdown()
     QVERIFY(!host.panel1().shown());
     QCOMPARE(job.sent.size(), 1);
     QVERIFY(!job.running());
+
+    // an error of the request that was out when the user cancelled starts no countdown
+    ScriptedJob second(host, RequestJob::TransportRule::Countdown);
+    second.start(ids(5));
+    host.Cancel1Click();
+    second.fail();
+    QVERIFY(!host.countdownRunning());
+    QVERIFY(!second.running());
+    QVERIFY(!host.panel1().shown());
+    QVERIFY(ui.messages().isEmpty());
 }
 
 void RequestJobTest::immediateRetryGivesUpOnTheFifthError()
