@@ -143,86 +143,93 @@ void SourceDownloadJob::WinHTTP_SourceAnyError(const QString &)
         over(Outcome::NetworkGaveUp);
 }
 
+namespace {
+const QString kInsertItem = QStringLiteral("Insert Into TB_Source(title,oldcode,is_fenxiao,nick,approve_status,"
+                                           "outer_id,num,price,num_iid)\nvalues(?,?,?,?,?,?,?,?,?)");
+const QString kInsertSku = QStringLiteral("Insert Into TB_Source (title,oldcode,is_fenxiao,sku_properties,nick,"
+                                          "outer_id_sku,approve_status,outer_id,color,sku,num,price,num_iid,sku_id)\n"
+                                          "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+const QString kRefreshEntry = QStringLiteral("update TB_URL set\nouter_id=?,\ntitle=?,\nnick=?,\napprove_status=?\n"
+                                             "where tag=0 and num_iid=?\nand (outer_id='' or approve_status<>?)");
+} // namespace
+
+// The three statements of one reply, prepared once for all its items.
+struct SourceDownloadJob::Statements
+{
+    explicit Statements(const QSqlDatabase &db) : item(db), sku(db), refresh(db)
+    {
+        item.prepare(kInsertItem);
+        sku.prepare(kInsertSku);
+        refresh.prepare(kRefreshEntry);
+    }
+    QSqlQuery item;
+    QSqlQuery sku;
+    QSqlQuery refresh;
+};
+
 bool SourceDownloadJob::ProcessXML_Source(const QString &reply)
 {
     bool ok = true;
     m_db.transaction();
-    DecodeItems(reply, m_easySku, [this, &ok](const ItemRecord &item) {
-        if (ok)
-            ok = storeItem(item);
-    });
+    {
+        Statements statements(m_db);
+        DecodeItems(reply, m_easySku, [this, &ok, &statements](const ItemRecord &item) {
+            if (ok)
+                ok = storeItem(item, statements);
+        });
+    }
     // rows stored before a failing one stay, as they would without a transaction
     m_db.commit();
     return ok;
 }
 
-bool SourceDownloadJob::storeItem(const ItemRecord &item)
+bool SourceDownloadJob::storeItem(const ItemRecord &item, Statements &st)
 {
-    auto fail = [this](const QString &why) {
-        host().debug(why + QStringLiteral("\r\n") + m_lastStatement);
+    auto fail = [this](const QString &why, const QString &statement) {
+        m_lastStatement = statement;
+        host().debug(why + QStringLiteral("\r\n") + statement);
         return false;
     };
-    QSqlQuery insert(m_db);
-    QSqlQuery refresh(m_db);
-    m_lastStatement = QStringLiteral("update TB_URL set\nouter_id=?,\ntitle=?,\nnick=?,\napprove_status=?\n"
-                                     "where tag=0 and num_iid=?\nand (outer_id='' or approve_status<>?)");
-    refresh.prepare(m_lastStatement);
-    const QString fenxiaoText = item.isFenxiao.isEmpty() ? QStringLiteral("0") : item.isFenxiao;
-    const auto fenxiao = wholeNumber(fenxiaoText);
-
-    auto refreshEntry = [&]() {
-        refresh.addBindValue(SqlText(item.outerId));
-        refresh.addBindValue(SqlText(item.title));
-        refresh.addBindValue(SqlText(item.nick));
-        refresh.addBindValue(SqlText(item.approveStatus));
-        refresh.addBindValue(SqlText(item.numIid));
-        refresh.addBindValue(SqlText(item.approveStatus));
-        return refresh.exec();
+    auto notNumbers = [&](const QString &what, const QString &statement) {
+        return fail(QStringLiteral("宝贝 ") + item.numIid + what + QStringLiteral(" 的数量或价格不是数字"), statement);
     };
+    const auto fenxiao = wholeNumber(item.isFenxiao.isEmpty() ? QStringLiteral("0") : item.isFenxiao);
 
     if (item.skus.isEmpty()) {
-        m_lastStatement = QStringLiteral("Insert Into TB_Source(title,oldcode,is_fenxiao,nick,approve_status,outer_id,"
-                                         "num,price,num_iid)\nvalues(?,?,?,?,?,?,?,?,?)");
         const auto num = wholeNumber(item.num);
         const auto price = moneyValue(item.price);
         if (!fenxiao || !num || !price)
-            return fail(QStringLiteral("宝贝 ") + item.numIid + QStringLiteral(" 的数量或价格不是数字: num=") + item.num +
-                        QStringLiteral(" price=") + item.price + QStringLiteral(" is_fenxiao=") + item.isFenxiao);
-        insert.prepare(m_lastStatement);
+            return notNumbers(QStringLiteral(": num=") + item.num + QStringLiteral(" price=") + item.price +
+                                  QStringLiteral(" is_fenxiao=") + item.isFenxiao,
+                              kInsertItem);
         for (const QVariant &v : {SqlText(item.title), SqlText(item.oldcode), QVariant(*fenxiao), SqlText(item.nick),
                                   SqlText(item.approveStatus), SqlText(item.outerId), QVariant(*num), QVariant(*price),
                                   SqlText(item.numIid)})
-            insert.addBindValue(v);
-        if (!insert.exec())
-            return fail(insert.lastError().text());
-        if (!refreshEntry())
-            return fail(refresh.lastError().text());
-        return true;
+            st.item.addBindValue(v);
+        if (!st.item.exec())
+            return fail(st.item.lastError().text(), kInsertItem);
     }
-
-    m_lastStatement = QStringLiteral("Insert Into TB_Source (title,oldcode,is_fenxiao,sku_properties,nick,outer_id_sku,"
-                                     "approve_status,outer_id,color,sku,num,price,num_iid,sku_id)\n"
-                                     "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    insert.prepare(m_lastStatement);
     for (const SkuRecord &sku : item.skus) {
         const auto num = wholeNumber(sku.quantity);
         const auto price = moneyValue(sku.price);
         if (!fenxiao || !num || !price)
-            return fail(QStringLiteral("宝贝 ") + item.numIid + QStringLiteral(" SKU ") + sku.skuId +
-                        QStringLiteral(" 的数量或价格不是数字: quantity=") + sku.quantity + QStringLiteral(" price=") +
-                        sku.price);
+            return notNumbers(QStringLiteral(" SKU ") + sku.skuId + QStringLiteral(": quantity=") + sku.quantity +
+                                  QStringLiteral(" price=") + sku.price,
+                              kInsertSku);
         for (const QVariant &v :
              {SqlText(item.title), SqlText(item.oldcode), QVariant(*fenxiao), SqlText(sku.properties),
               SqlText(item.nick), SqlText(sku.outerId), SqlText(item.approveStatus), SqlText(item.outerId),
               SqlText(sku.color), SqlText(sku.sku), QVariant(*num), QVariant(*price), SqlText(item.numIid),
               SqlText(sku.skuId)})
-            insert.addBindValue(v);
-        if (!insert.exec())
-            return fail(insert.lastError().text());
+            st.sku.addBindValue(v);
+        if (!st.sku.exec())
+            return fail(st.sku.lastError().text(), kInsertSku);
     }
-    // one refresh stands for the identical ones after each SKU row
-    if (!refreshEntry())
-        return fail(refresh.lastError().text());
+    // the entry's refresh after each row is the same update every time: once per item
+    for (const QString &v : {item.outerId, item.title, item.nick, item.approveStatus, item.numIid, item.approveStatus})
+        st.refresh.addBindValue(SqlText(v));
+    if (!st.refresh.exec())
+        return fail(st.refresh.lastError().text(), kRefreshEntry);
     return true;
 }
 

@@ -61,7 +61,8 @@ private Q_SLOTS:
 
 private:
     void createComponent();
-    bool storeItem(const ItemRecord &item);
+    struct Statements;
+    bool storeItem(const ItemRecord &item, Statements &statements);
     void applyCustomCodes();
     void over(Outcome outcome);
 
