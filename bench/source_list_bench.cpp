@@ -1,9 +1,9 @@
 // Listing the source list: GetData_TB_Source over 100 000 rows against a bare
 // select that reads the same rows and columns, in the same run.
-#include "app/Interaction.h"
-#include "app/Desktop.h"
-#include "app/ListModel.h"
-#include "app/RequestJob.h"
+#include "base/Interaction.h"
+#include "base/Desktop.h"
+#include "base/ListModel.h"
+#include "jobs/RequestJob.h"
 #include "source/SourceList.h"
 #include "store/DataModule.h"
 
@@ -23,7 +23,7 @@ struct Shop
 
     explicit Shop(int rows)
     {
-        data = std::make_unique<TADOMain>(ui, dir.path());
+        data = std::make_unique<TADOMain>(dir.path());
         data->DataModuleCreate();
         QSqlDatabase db = data->ADOConn();
         db.transaction();

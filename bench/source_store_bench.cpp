@@ -3,8 +3,8 @@
 // job's ProcessXML_Source, against a bare prepared-insert loop of the same
 // rows in one transaction, measured in the same run.
 #include "TopSandbox.h"
-#include "app/Interaction.h"
-#include "app/RequestJob.h"
+#include "base/Interaction.h"
+#include "jobs/RequestJob.h"
 #include "lists/ItemLists.h"
 #include "source/SourceDownload.h"
 #include "store/DataModule.h"
@@ -56,7 +56,7 @@ struct Store
     std::unique_ptr<TADOMain> data;
     Store()
     {
-        data = std::make_unique<TADOMain>(ui, dir.path());
+        data = std::make_unique<TADOMain>(dir.path());
         data->DataModuleCreate();
         QString error;
         ItemLists(data->ADOConn()).addItems(ItemLists::SourceList, replies().ids, &error);

@@ -1,6 +1,6 @@
 // The program's entry: the window, or a headless command.
 #include "app/CommandLine.h"
-#include "app/Interaction.h"
+#include "base/Interaction.h"
 #include "app/ui/StartUp.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Interaction.h"
+#include "base/Interaction.h"
 #include "store/DataModule.h"
 
 #include <QTemporaryDir>
@@ -15,7 +15,7 @@ struct TestDataDir
 
     bool open()
     {
-        data = std::make_unique<TADOMain>(ui, dir.path());
+        data = std::make_unique<TADOMain>(dir.path());
         return data->DataModuleCreate();
     }
     QSqlDatabase db() const { return data->ADOConn(); }

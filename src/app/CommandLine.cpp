@@ -1,16 +1,16 @@
 #include "app/CommandLine.h"
 
-#include "app/Interaction.h"
+#include "app/Application.h"
 #include "app/JobCommands.h"
+#include "base/Desktop.h"
+#include "base/Interaction.h"
 #include "lists/ItemLists.h"
 #include "store/DataModule.h"
-#include "store/Parameters.h"
 #include "top/Endpoints.h"
-
-#include <QUrl>
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QUrl>
 
 CommandLineRequest ParseCommandLine(const QStringList &arguments)
 {
@@ -40,14 +40,24 @@ CommandLineRequest ParseCommandLine(const QStringList &arguments)
     return r;
 }
 
+std::unique_ptr<Application> OpenApplication(CommandContext &ctx)
+{
+    // nothing on the command line opens pages or uses the clipboard
+    static RecordingDesktop desktop;
+    auto app = std::make_unique<Application>(ctx.ui, desktop, ctx.dataDir);
+    if (!app->open())
+        return nullptr;
+    return app;
+}
+
 namespace {
 
 int initDatabase(CommandContext &ctx)
 {
-    TADOMain data(ctx.ui, ctx.dataDir);
-    if (!data.DataModuleCreate())
+    const auto app = OpenApplication(ctx);
+    if (!app)
         return 1;
-    ctx.ui.message(Interaction::tipCaption(), QStringLiteral("数据库已就绪: ") + data.databasePath(),
+    ctx.ui.message(Interaction::tipCaption(), QStringLiteral("数据库已就绪: ") + app->databasePath(),
                    Interaction::Icon::Information);
     return 0;
 }
@@ -66,11 +76,11 @@ int addItems(CommandContext &ctx)
         ctx.ui.error(QStringLiteral("用法: add-items --source ID... (或 --target ID...)"));
         return 2;
     }
-    TADOMain data(ctx.ui, ctx.dataDir);
-    if (!data.DataModuleCreate())
+    const auto app = OpenApplication(ctx);
+    if (!app)
         return 1;
     QString error;
-    const int added = ItemLists(data.ADOConn()).addItems(tag, args, &error);
+    const int added = ItemLists(app->db()).addItems(tag, args, &error);
     if (added < 0) {
         ctx.ui.error(error);
         return 1;
@@ -99,18 +109,16 @@ int useSandbox(CommandContext &ctx)
             return 2;
         }
     }
-    TADOMain data(ctx.ui, ctx.dataDir);
-    if (!data.DataModuleCreate())
+    const auto app = OpenApplication(ctx);
+    if (!app)
         return 1;
-    const QSqlDatabase db = data.ADOConn();
     const QString none(QLatin1String(""));
     const TopEndpoints hosts = off ? TopEndpoints{none, none, none, none} : TopEndpoints::onBase(base);
-    if (!hosts.save(db)) {
-        ctx.ui.error(db.lastError().text());
+    if (!app->saveEndpoints(hosts)) {
+        ctx.ui.error(app->db().lastError().text());
         return 1;
     }
-    const TopEndpoints e = TopEndpoints::load(db);
-    ctx.ui.info(QStringLiteral("接口地址: ") + e.gateway);
+    ctx.ui.info(QStringLiteral("接口地址: ") + app->endpoints().gateway);
     return 0;
 }
 

@@ -3,8 +3,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class Application;
 class Interaction;
 
 // What the program was asked to do: stocksync [--data-dir DIR] [COMMAND [ARGS...]].
@@ -26,6 +28,10 @@ struct CommandContext
     QStringList arguments;
     Interaction &ui;
 };
+
+// The composition root of a command on the context's data folder, opened;
+// null (the message shown) when the folder cannot be used.
+std::unique_ptr<Application> OpenApplication(CommandContext &ctx);
 
 class CommandTable
 {

@@ -1,7 +1,7 @@
 #include "app/HelpCommands.h"
 
-#include "app/Desktop.h"
-#include "app/Interaction.h"
+#include "base/Desktop.h"
+#include "base/Interaction.h"
 
 #include <QDir>
 

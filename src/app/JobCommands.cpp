@@ -1,14 +1,9 @@
 #include "app/JobCommands.h"
 
-#include "app/BuiltinAppKey.h"
+#include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/Interaction.h"
-#include "app/MainWindowState.h"
-#include "app/RequestJob.h"
+#include "jobs/RequestJob.h"
 #include "source/SourceDownload.h"
-#include "store/DataModule.h"
-#include "top/Endpoints.h"
-#include "top/TopClient.h"
 
 #include <QEventLoop>
 #include <cstdio>
@@ -24,46 +19,32 @@ void say(const QString &text)
     std::fflush(stdout);
 }
 
-// The window's state for a job: key pair, hosts, the panels on the terminal.
-struct HeadlessJobs
+// The panels' captions and retry countdowns on the terminal, the debug
+// memo's lines on standard error.
+void followOnTerminal(JobHost &host)
 {
-    explicit HeadlessJobs(CommandContext &ctx) : data(ctx.ui, ctx.dataDir), host(ctx.ui) {}
-
-    bool open()
-    {
-        if (!data.DataModuleCreate())
-            return false;
-        const AppKeyChoice key = ChooseAppKey(data.ADOConn(), BuiltinAppKey(), BuiltinAppSecret());
-        client.setAppKey(key.key, key.secret);
-        client.setEndpoints(TopEndpoints::load(data.ADOConn()));
-        for (ProgressPanelState *panel : {&host.panel1(), &host.panel2()}) {
-            QObject::connect(panel, &ProgressPanelState::captionSet, panel, [](const QString &c) { say(c); });
-            QObject::connect(panel, &ProgressPanelState::changed, panel, [panel, this]() {
-                if (panel->retryShown() && panel->retryText() != lastRetry)
-                    say(lastRetry = panel->retryText());
-            });
-        }
-        QObject::connect(&host, &JobHost::debugAdded, &host, [](const QString &text) {
-            std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    auto lastRetry = std::make_shared<QString>();
+    for (ProgressPanelState *panel : {&host.panel1(), &host.panel2()}) {
+        QObject::connect(panel, &ProgressPanelState::captionSet, panel, [](const QString &c) { say(c); });
+        QObject::connect(panel, &ProgressPanelState::changed, panel, [panel, lastRetry]() {
+            if (panel->retryShown() && panel->retryText() != *lastRetry)
+                say(*lastRetry = panel->retryText());
         });
-        return true;
     }
-
-    TADOMain data;
-    JobHost host;
-    TopClient client;
-    QString lastRetry;
-};
+    QObject::connect(&host, &JobHost::debugAdded, &host, [](const QString &text) {
+        std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    });
+}
 
 } // namespace
 
 int RunDownloadSource(CommandContext &ctx)
 {
-    HeadlessJobs jobs(ctx);
-    if (!jobs.open())
+    const auto app = OpenApplication(ctx);
+    if (!app)
         return 1;
-    jobs.host.setPlanRunning(false);
-    SourceDownloadJob job(jobs.host, jobs.client, jobs.data.ADOConn());
+    followOnTerminal(app->jobs());
+    SourceDownloadJob &job = app->sourceDownload();
     QEventLoop loop;
     SourceDownloadJob::Outcome outcome = SourceDownloadJob::Outcome::NothingToDo;
     QObject::connect(&job, &SourceDownloadJob::ended, &loop, [&](SourceDownloadJob::Outcome o) {

@@ -2,8 +2,8 @@
 
 #include "sync/MatchingKeys.h"
 
-#include "store/Parameters.h"
-#include "store/TextRoutines.h"
+#include "store/Settings.h"
+#include "base/TextRoutines.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -87,15 +87,16 @@ ShowSettings LoadShowSettings(const QSqlDatabase &db, int hideNonUniqueFlag, con
     s.plannedStart = QDateTime(now.date(), QTime(8, 0, 0));
     s.windowEnd = QTime(22, 0);
 
-    s.easyRowInserted = InsertParamIfMissing(db, 6, QStringLiteral("1"), QStringLiteral("使用简易sku(尺码)"));
-    s.easySku = GetParam(db, 6) == QLatin1String("1");
+    const Settings settings(db);
+    s.easyRowInserted = settings.ensure(Setting::EasySku);
+    s.easySku = settings.flag(Setting::EasySku);
 
     const QStringList keys = MatchingKeyCaptions();
-    s.keyMode = SelectorIndexFrom(GetParam(db, 9999), static_cast<int>(keys.size()));
+    s.keyMode = SelectorIndexFrom(settings.text(Setting::MatchingKey), static_cast<int>(keys.size()));
     s.keyColor = SelectorColor(s.keyMode);
     s.statusTips = StatusTipsText(keys.at(s.keyMode));
 
-    s.uploadMode = SelectorIndexFrom(GetParam(db, 9998), static_cast<int>(UploadModeCaptions().size()));
+    s.uploadMode = SelectorIndexFrom(settings.text(Setting::UploadMode), static_cast<int>(UploadModeCaptions().size()));
     s.uploadColor = SelectorColor(s.uploadMode);
     return s;
 }

@@ -1,6 +1,6 @@
 #include "lists/ItemLists.h"
 
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

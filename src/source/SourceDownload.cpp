@@ -1,9 +1,9 @@
 #include "source/SourceDownload.h"
 
-#include "app/Interaction.h"
-#include "store/Parameters.h"
+#include "base/Interaction.h"
+#include "store/Settings.h"
 #include "store/SqlValues.h"
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 #include "top/ItemDecoding.h"
 #include "top/TopClient.h"
 #include "top/WinHTTP.h"
@@ -103,7 +103,7 @@ bool SourceDownloadJob::FromDownloadClick()
     }
     host().resetErrors();
     // on until the window first stores the setting
-    m_easySku = !ParamExists(m_db, 6) || GetParam(m_db, 6) == QStringLiteral("1");
+    m_easySku = Settings(m_db).flag(Setting::EasySku);
     m_outcome = Outcome::Completed;
     begin(batches, kStartCaption, true);
     return true;
@@ -120,7 +120,9 @@ void SourceDownloadJob::sendFirst()
 
 void SourceDownloadJob::WinHTTP_SourceDone(const QString &, qint64, const QByteArray &body)
 {
-    if (!m_client.intake(body, TopErrorPrefix::download(), host().ui())) {
+    const TopIntake reply = m_client.intake(body, TopErrorPrefix::download());
+    if (!reply.ok()) {
+        host().ui().error(reply.message);
         host().panel1().hide();
         end();
         over(Outcome::ErrorReply);
@@ -235,7 +237,7 @@ bool SourceDownloadJob::storeItem(const ItemRecord &item, Statements &st)
 
 void SourceDownloadJob::finish()
 {
-    SetParam(m_db, 1, startTime());
+    Settings(m_db).set(Setting::SourceDownloadTime, startTime());
     host().panel1().setCaption(kFinishCaption);
     applyCustomCodes();
     host().panel1().hide();
@@ -244,7 +246,7 @@ void SourceDownloadJob::finish()
     if (!host().planRunning()) {
         host().ui().info(QStringLiteral("完成\"下载源宝贝库存数据\",请确认."));
     } else if (m_handOver) {
-        m_handOver(GetParam(m_db, 102) == QStringLiteral("1"));
+        m_handOver(Settings(m_db).flag(Setting::SyncUpload));
     }
     over(Outcome::Completed);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/RequestJob.h"
+#include "jobs/RequestJob.h"
 
 #include <QSqlDatabase>
 #include <QString>

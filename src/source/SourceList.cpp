@@ -1,13 +1,13 @@
 #include "source/SourceList.h"
 
-#include "app/Clock.h"
-#include "app/Desktop.h"
-#include "app/Interaction.h"
-#include "app/ListModel.h"
-#include "app/RequestJob.h"
-#include "store/Parameters.h"
+#include "base/Clock.h"
+#include "base/Desktop.h"
+#include "base/Interaction.h"
+#include "base/ListModel.h"
+#include "jobs/RequestJob.h"
+#include "store/Settings.h"
 #include "store/SqlValues.h"
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 #include "sync/MatchingKeys.h"
 #include "top/Endpoints.h"
 
@@ -181,7 +181,7 @@ bool SourceList::GetData_TB_Source(const QString &keyword, bool listShown)
         }
     }
     m_model.setRows(std::move(rows));
-    setUpdateLabel(QStringLiteral("源宝贝库存更新时间:") + GetParam(m_db, 1));
+    setUpdateLabel(QStringLiteral("源宝贝库存更新时间:") + Settings(m_db).text(Setting::SourceDownloadTime));
     panel.hide();
     setTotals(shownCount(m_model.count()));
     if (!ok)
@@ -207,7 +207,7 @@ void SourceList::GetTotal_Source()
 
 void SourceList::showUpdateTime()
 {
-    setUpdateLabel(QStringLiteral("更新时间:") + GetParam(m_db, 1));
+    setUpdateLabel(QStringLiteral("更新时间:") + Settings(m_db).text(Setting::SourceDownloadTime));
 }
 
 void SourceList::N3Click(std::vector<int> selected)

@@ -1,6 +1,5 @@
 #include "store/DataModule.h"
 
-#include "app/Interaction.h"
 #include "store/Schema.h"
 #include "store/SqlFunctions.h"
 
@@ -14,8 +13,8 @@ namespace {
 QAtomicInt g_connectionSerial;
 }
 
-TADOMain::TADOMain(Interaction &ui, const QString &dataDir, QObject *parent)
-    : QObject(parent), m_ui(ui), m_path(databasePathFor(dataDir)),
+TADOMain::TADOMain(const QString &dataDir, QObject *parent)
+    : QObject(parent), m_path(databasePathFor(dataDir)),
       m_connection(QStringLiteral("TBData-%1").arg(g_connectionSerial.fetchAndAddRelaxed(1)))
 {
 }
@@ -46,7 +45,7 @@ bool TADOMain::DataModuleCreate()
     const QFileInfo file(m_path);
     const bool existed = file.exists();
     auto fail = [this](const QString &text) {
-        m_ui.message(Interaction::errorCaption(), text, Interaction::Icon::Error);
+        m_openError = text;
         m_open = false;
         return false;
     };
@@ -96,6 +95,6 @@ bool TADOMain::DataModuleCreate()
     const bool migrated = migration.run();
     m_hideNonUnique = migration.hideNonUniqueFlag();
     if (!migrated)
-        m_ui.message(Interaction::errorCaption(), migration.error(), Interaction::Icon::Error);
+        m_migrationError = migration.error();
     return true;
 }

@@ -4,8 +4,6 @@
 #include <QSqlDatabase>
 #include <QString>
 
-class Interaction;
-
 // The data module: owns the program's one database connection, opens the
 // file TBData/TBData.db under the data folder and brings its schema up to date.
 class TADOMain : public QObject
@@ -13,16 +11,19 @@ class TADOMain : public QObject
     Q_OBJECT
 public:
     // dataDir is the folder that holds TBData/ (the program folder by default).
-    TADOMain(Interaction &ui, const QString &dataDir, QObject *parent = nullptr);
+    explicit TADOMain(const QString &dataDir, QObject *parent = nullptr);
     ~TADOMain() override;
 
     static QString databasePathFor(const QString &dataDir);
 
     // Opens (creating a new file when there is none) and migrates. On a
-    // failure to open it shows the message and returns false: the program
-    // must end without a main window. A failing migration step is reported
-    // and start-up goes on with the schema as far as it got.
+    // failure to open it returns false with the message in openError(): the
+    // program must end without a main window. A failing migration step
+    // leaves its message in migrationError() and start-up goes on with the
+    // schema as far as it got.
     bool DataModuleCreate();
+    const QString &openError() const { return m_openError; }
+    const QString &migrationError() const { return m_migrationError; }
 
     QSqlDatabase ADOConn() const;
     const QString &databasePath() const { return m_path; }
@@ -33,8 +34,9 @@ public:
     bool createdNew() const { return m_createdNew; }
 
 private:
-    Interaction &m_ui;
     QString m_path;
+    QString m_openError;
+    QString m_migrationError;
     QString m_connection;
     int m_hideNonUnique = 0;
     bool m_open = false;

@@ -1,15 +1,12 @@
 #include "store/Maintenance.h"
 
-#include "app/Interaction.h"
 #include "store/Schema.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-int DatabaseMaintenance::optimise()
+int DatabaseMaintenance::optimise(QString *error)
 {
-    if (!m_ui.ask(QStringLiteral("是否对本机数据库进行优化?")))
-        return -1;
     int created = 0;
     for (const QString &table : {QStringLiteral("Source"), QStringLiteral("Object")}) {
         for (int i = 1; i <= 5; ++i) {
@@ -18,18 +15,18 @@ int DatabaseMaintenance::optimise()
                 continue;
             QSqlQuery q(m_db);
             if (!q.exec(IndexStatement(name))) {
-                m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
-                return created;
+                if (error)
+                    *error = q.lastError().text();
+                return -1;
             }
             ++created;
         }
     }
-    m_ui.info(QStringLiteral("完成对本机数据库优化"));
     return created;
 }
 
-void DatabaseMaintenance::registerProvider(const QString &productName)
+QString DatabaseMaintenance::providerNote(const QString &productName)
 {
-    m_ui.info(QStringLiteral("本程序的数据库引擎 (SQLite) 已内置于") + productName +
-              QStringLiteral(", 无需另外安装数据库驱动."));
+    return QStringLiteral("本程序的数据库引擎 (SQLite) 已内置于") + productName +
+           QStringLiteral(", 无需另外安装数据库驱动.");
 }

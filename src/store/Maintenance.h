@@ -3,21 +3,19 @@
 #include <QSqlDatabase>
 #include <QString>
 
-class Interaction;
-
-// The Tools menu's database commands.
+// The Tools menu's database commands, without asking: the caller asks first.
 class DatabaseMaintenance
 {
 public:
-    DatabaseMaintenance(const QSqlDatabase &db, Interaction &ui) : m_db(db), m_ui(ui) {}
+    explicit DatabaseMaintenance(const QSqlDatabase &db) : m_db(db) {}
 
-    // Asks first; creates the first five indexes of TB_Source and TB_Object
-    // that are missing. Returns the number created (-1 when declined).
-    int optimise();
+    // Creates the first five indexes of TB_Source and TB_Object that are
+    // missing. Returns the number created, or -1 with the engine's message
+    // in *error.
+    int optimise(QString *error);
     // The database engine is part of the program: nothing to install.
-    void registerProvider(const QString &productName);
+    static QString providerNote(const QString &productName);
 
 private:
     QSqlDatabase m_db;
-    Interaction &m_ui;
 };

@@ -3,14 +3,19 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-QString GetParam(const QSqlDatabase &db, int key)
+std::optional<QString> ReadParam(const QSqlDatabase &db, int key)
 {
     QSqlQuery q(db);
     q.prepare(QStringLiteral("select ParaValue from _parameter where NM=?"));
     q.addBindValue(key);
     if (q.exec() && q.next())
         return q.value(0).toString();
-    return {};
+    return std::nullopt;
+}
+
+QString GetParam(const QSqlDatabase &db, int key)
+{
+    return ReadParam(db, key).value_or(QString());
 }
 
 bool ParamExists(const QSqlDatabase &db, int key)

@@ -1,6 +1,7 @@
 #include "store/Schema.h"
 
 #include "store/Parameters.h"
+#include "store/Settings.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -141,26 +142,14 @@ bool CreateBaseSchema(const QSqlDatabase &db, QString *error)
     if (!runStatements(db, statements, error))
         return false;
 
-    struct Row
-    {
-        int nm;
-        const char *value;
-        const char *desc;
-    };
-    const Row rows[] = {
-        {1, "", "源宝贝库存更新时间"},   {2, "", "目标店铺更新时间"},
-        {3, "", "最后使用的店铺帐号"},   {4, "默认组", "URL分组"},
-        {10, "", "添加淘宝店铺地址"},    {11, "", "添加淘宝店铺地址-关键字"},
-        {100, "10", "同步计划间隔(分钟)"}, {101, "1", "同步计划下载源宝贝"},
-        {102, "1", "同步计划上传库存"},  {9998, "0", "库存更新方式"},
-        {9999, "0", "关联值"},
-    };
     QSqlQuery q(db);
     q.prepare(QStringLiteral("insert into _Parameter(NM,ParaValue,ParaDesc) values(?,?,?)"));
-    for (const Row &r : rows) {
-        q.addBindValue(r.nm);
-        q.addBindValue(QString::fromUtf8(r.value));
-        q.addBindValue(QString::fromUtf8(r.desc));
+    for (const SettingDefinition *d = Settings::begin(); d != Settings::end(); ++d) {
+        if (!d->createdWithDatabase)
+            continue;
+        q.addBindValue(int(d->key));
+        q.addBindValue(QString::fromUtf8(d->value));
+        q.addBindValue(QString::fromUtf8(d->description));
         if (!q.exec()) {
             if (error)
                 *error = q.lastError().text();

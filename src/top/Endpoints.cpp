@@ -1,7 +1,6 @@
 #include "top/Endpoints.h"
 
-#include "store/Parameters.h"
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 
 #include <QUrl>
 
@@ -13,18 +12,18 @@ TopEndpoints TopEndpoints::defaults()
             QStringLiteral("https://item.taobao.com/item.htm")};
 }
 
-TopEndpoints TopEndpoints::load(const QSqlDatabase &db)
+TopEndpoints TopEndpoints::withOverrides(const TopEndpoints &overrides)
 {
     TopEndpoints e = defaults();
-    auto apply = [&db](int key, QString &field) {
-        const QString v = TrimText(GetParam(db, key));
+    auto apply = [](const QString &value, QString &field) {
+        const QString v = TrimText(value);
         if (!v.isEmpty())
             field = v;
     };
-    apply(GatewayKey, e.gateway);
-    apply(ContainerKey, e.container);
-    apply(LoginPageKey, e.loginPage);
-    apply(ItemPageKey, e.itemPage);
+    apply(overrides.gateway, e.gateway);
+    apply(overrides.container, e.container);
+    apply(overrides.loginPage, e.loginPage);
+    apply(overrides.itemPage, e.itemPage);
     return e;
 }
 
@@ -35,28 +34,6 @@ TopEndpoints TopEndpoints::onBase(const QString &baseUrl)
         base.chop(1);
     return {base + QStringLiteral("/router/rest"), base + QStringLiteral("/container"),
             base + QStringLiteral("/member/login.jhtml"), base + QStringLiteral("/item.htm")};
-}
-
-bool TopEndpoints::save(const QSqlDatabase &db) const
-{
-    const struct
-    {
-        int key;
-        const QString &value;
-        QString description;
-    } rows[] = {{GatewayKey, gateway, QStringLiteral("开放平台网关地址")},
-                {ContainerKey, container, QStringLiteral("授权容器地址")},
-                {LoginPageKey, loginPage, QStringLiteral("登录页地址")},
-                {ItemPageKey, itemPage, QStringLiteral("宝贝页地址")}};
-    for (const auto &row : rows) {
-        if (ParamExists(db, row.key)) {
-            if (!SetParam(db, row.key, row.value))
-                return false;
-        } else if (!InsertParamIfMissing(db, row.key, row.value, row.description)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 QString TopEndpoints::gatewayRoot() const

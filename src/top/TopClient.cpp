@@ -1,9 +1,7 @@
 #include "top/TopClient.h"
 
-#include "app/BuiltinAppKey.h"
-#include "app/Clock.h"
-#include "app/Interaction.h"
-#include "store/TextRoutines.h"
+#include "base/Clock.h"
+#include "base/TextRoutines.h"
 #include "top/WinHTTP.h"
 
 #include <QCryptographicHash>
@@ -159,7 +157,7 @@ QString warehouseListing()
 } // namespace TopErrorPrefix
 
 TopClient::TopClient()
-    : m_appKey(BuiltinAppKey()), m_secret(BuiltinAppSecret()), m_endpoints(TopEndpoints::defaults())
+    : m_endpoints(TopEndpoints::defaults())
 {
 }
 
@@ -175,25 +173,18 @@ void TopClient::echo(const QString &text) const
         m_debug(text);
 }
 
-bool TopClient::intake(const QByteArray &body, QString *errorText, bool echoReply)
+TopIntake TopClient::intake(const QByteArray &body, const QString &prefix, bool echoReply)
 {
     m_reply += QString::fromUtf8(body);
     if (echoReply)
         echo(m_reply);
-    if (!m_reply.contains(QStringLiteral("<error_response>")))
-        return true;
-    if (errorText)
-        *errorText = ErrorReplyText(m_reply);
-    return false;
-}
-
-bool TopClient::intake(const QByteArray &body, const QString &prefix, Interaction &ui, bool echoReply)
-{
-    QString error;
-    if (intake(body, &error, echoReply))
-        return true;
-    ui.error(prefix + error);
-    return false;
+    TopIntake result;
+    if (m_reply.contains(QStringLiteral("<error_response>"))) {
+        result.kind = TopIntake::Kind::ErrorReply;
+        result.errorText = ErrorReplyText(m_reply);
+        result.message = prefix + result.errorText;
+    }
+    return result;
 }
 
 QString TopClient::timestampText()

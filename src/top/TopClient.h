@@ -8,7 +8,6 @@
 
 #include <functional>
 
-class Interaction;
 class TWinHTTP;
 
 // The text between the first start marker and the first end marker that
@@ -57,6 +56,17 @@ QString listing();              // 商品上架失败.
 QString warehouseListing();     // 仓库商品上架失败.
 } // namespace TopErrorPrefix
 
+// What the reply intake made of a completion event's body. The caller
+// decides what to show: message is its prefix followed by the error text.
+struct TopIntake
+{
+    enum class Kind { Ok, ErrorReply };
+    Kind kind = Kind::Ok;
+    QString errorText; // msg,sub_code,sub_msg of an error reply
+    QString message;   // the caller's prefix + errorText
+    bool ok() const { return kind == Kind::Ok; }
+};
+
 // The open-platform state the main window owns: key pair, session, hosts,
 // the one reply buffer and the debug memo, and one request builder per API
 // method the program calls. Builders empty the reply buffer, sign the
@@ -68,6 +78,8 @@ public:
     // Receives the debug echoes; called only while the memo is shown.
     using DebugSink = std::function<void(const QString &)>;
 
+    // Key pair, hosts and session come in as values from the composition
+    // root; until then the key is empty and the hosts are the public ones.
     TopClient();
 
     void setAppKey(const QString &key, const QString &secret);
@@ -84,11 +96,9 @@ public:
 
     // Reply intake of a completion event: appends the decoded body to the
     // reply buffer and echoes the buffer to the memo (when echo is set).
-    // An error reply is shown as prefix + error text and false is returned;
-    // true means the caller's processing step runs on replyBuffer().
-    bool intake(const QByteArray &body, const QString &prefix, Interaction &ui, bool echo = true);
-    // The same without showing anything: errorText receives the error text.
-    bool intake(const QByteArray &body, QString *errorText, bool echo = true);
+    // On success the caller's processing step runs on replyBuffer(); an
+    // error reply comes back with the message the caller shows.
+    TopIntake intake(const QByteArray &body, const QString &prefix, bool echo = true);
 
     // The common parameters of a request (method, timestamp from the clock,
     // format, app_key, v, sign_method).

@@ -1,6 +1,6 @@
 #include "top/WinHTTP.h"
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 
 #include <QMetaObject>
 #include <QPointer>

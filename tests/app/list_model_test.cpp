@@ -1,4 +1,4 @@
-#include "app/ListModel.h"
+#include "base/ListModel.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 // Qt's model checker over the list model while it is filled, ticked, edited,
 // sorted and thinned out.
-#include "app/ListModel.h"
+#include "base/ListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The list view over the list model: colours, images, ticks, hidden Uniqid
 // column and header-click sorting.
-#include "app/ListModel.h"
+#include "base/ListModel.h"
 #include "app/ui/ListView.h"
 
 #include <QBrush>

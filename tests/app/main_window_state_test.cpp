@@ -1,13 +1,13 @@
 // The main window's start-up state, worked out without any widget.
 #include "app/BuiltinAppKey.h"
-#include "app/Clock.h"
-#include "app/Desktop.h"
+#include "base/Clock.h"
+#include "base/Desktop.h"
 #include "app/HelpCommands.h"
-#include "app/Interaction.h"
+#include "base/Interaction.h"
 #include "app/MainWindowState.h"
 #include "store/DataModule.h"
 #include "store/Parameters.h"
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -36,7 +36,7 @@ private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_dm = std::make_unique<TADOMain>(m_ui, m_dir->path());
+        m_dm = std::make_unique<TADOMain>(m_dir->path());
         QVERIFY(m_dm->DataModuleCreate());
     }
     void cleanup()

@@ -1,17 +1,18 @@
 // The main window on a real database, driven offscreen with a scripted
 // interaction and a recording desktop.
 #include "app/BuiltinAppKey.h"
-#include "app/Clock.h"
-#include "app/Desktop.h"
-#include "app/Interaction.h"
-#include "app/ListModel.h"
+#include "base/Clock.h"
+#include "base/Desktop.h"
+#include "base/Interaction.h"
+#include "base/ListModel.h"
 #include "app/ui/About.h"
 #include "app/ui/ListView.h"
-#include "app/RequestJob.h"
+#include "jobs/RequestJob.h"
 #include "app/ui/MainWindow.h"
+#include "TestRig.h"
 #include "store/DataModule.h"
 #include "store/Parameters.h"
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,19 +38,16 @@ class MainWindowTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TADOMain> m_dm;
-    ScriptedInteraction m_ui;
-    RecordingDesktop m_desktop;
+    std::unique_ptr<TestRig> m_rig;
 
     void openData()
     {
-        m_dm = std::make_unique<TADOMain>(m_ui, m_dir->path());
-        QVERIFY(m_dm->DataModuleCreate());
+        m_rig->app.reset();
+        QVERIFY(m_rig->open());
     }
     std::unique_ptr<TfrmMain> makeWindow(bool show = true)
     {
-        auto w = std::make_unique<TfrmMain>(m_dm->ADOConn(), m_dm->hideNonUniqueFlag(), m_ui, m_desktop);
+        auto w = std::make_unique<TfrmMain>(*m_rig->app);
         if (show) {
             w->resize(1280, 800);
             w->show();
@@ -68,14 +66,12 @@ private Q_SLOTS:
     void init()
     {
         Intervals::setScale(0.01);
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_ui.clear();
+        m_rig = std::make_unique<TestRig>();
         openData();
     }
     void cleanup()
     {
-        m_dm.reset();
-        m_dir.reset();
+        m_rig.reset();
         Intervals::setScale(1.0);
     }
 
@@ -170,9 +166,9 @@ private Q_SLOTS:
 
     void creationAndFirstShowState()
     {
-        QVERIFY(SetParam(m_dm->ADOConn(), 9999, QStringLiteral("3")));
-        QVERIFY(SetParam(m_dm->ADOConn(), 1, QStringLiteral("2026/01/02 03:04:05")));
-        QSqlQuery q(m_dm->ADOConn());
+        QVERIFY(SetParam(m_rig->db(), 9999, QStringLiteral("3")));
+        QVERIFY(SetParam(m_rig->db(), 1, QStringLiteral("2026/01/02 03:04:05")));
+        QSqlQuery q(m_rig->db());
         QVERIFY(q.exec(QStringLiteral("delete from _Parameter where NM=6")));
         Clock::setNow(QDateTime(QDate(2026, 5, 6), QTime(13, 14, 15)));
         auto w = makeWindow(false);
@@ -188,7 +184,7 @@ private Q_SLOTS:
         QSignalSpy loaded(w.get(), &TfrmMain::firstLoadFinished);
         w->show();
         Clock::reset();
-        QVERIFY(ParamExists(m_dm->ADOConn(), 6));
+        QVERIFY(ParamExists(m_rig->db(), 6));
         QVERIFY(child<QCheckBox>(w.get(), "_chkEasy")->isChecked());
         auto *key = child<QComboBox>(w.get(), "_Uniqid");
         QCOMPARE(key->currentIndex(), 3);
@@ -211,7 +207,7 @@ private Q_SLOTS:
                  QStringLiteral("更新时间:2026/01/02 03:04:05"));
         QTest::qWait(30);
         QCOMPARE(loaded.count(), 1);
-        QVERIFY(m_ui.records().isEmpty());
+        QVERIFY(m_rig->ui.records().isEmpty());
     }
 
     void hideNonUniqueOptionFromTheStoredFlag()
@@ -220,10 +216,9 @@ private Q_SLOTS:
             auto w = makeWindow();
             QVERIFY(!child<QCheckBox>(w.get(), "_NoShowOnly")->isChecked());
         }
-        QVERIFY(SetParam(m_dm->ADOConn(), 200, QStringLiteral("1")));
-        m_dm.reset();
+        QVERIFY(SetParam(m_rig->db(), 200, QStringLiteral("1")));
         openData(); // the data module reads NM 200 at start
-        QCOMPARE(m_dm->hideNonUniqueFlag(), 1);
+        QCOMPARE(m_rig->app->hideNonUniqueFlag(), 1);
         auto w = makeWindow();
         QVERIFY(child<QCheckBox>(w.get(), "_NoShowOnly")->isChecked());
     }
@@ -255,24 +250,24 @@ private Q_SLOTS:
     void exitAsksFirstCloseBoxDoesNot()
     {
         auto w = makeWindow();
-        m_ui.answerQuestion(false);
+        m_rig->ui.answerQuestion(false);
         child<QAction>(w.get(), "D2")->trigger();
         QVERIFY(w->isVisible());
-        QCOMPARE(m_ui.records().size(), 1);
-        QCOMPARE(m_ui.last()->caption, QStringLiteral("提示"));
-        QCOMPARE(m_ui.last()->text, QStringLiteral("是否要退出软件?"));
-        QCOMPARE(m_ui.last()->icon, Interaction::Icon::Question);
+        QCOMPARE(m_rig->ui.records().size(), 1);
+        QCOMPARE(m_rig->ui.last()->caption, QStringLiteral("提示"));
+        QCOMPARE(m_rig->ui.last()->text, QStringLiteral("是否要退出软件?"));
+        QCOMPARE(m_rig->ui.last()->icon, Interaction::Icon::Question);
 
-        m_ui.answerQuestion(true);
+        m_rig->ui.answerQuestion(true);
         w->D2Click();
         QVERIFY(!w->isVisible());
-        QCOMPARE(m_ui.records().size(), 2);
+        QCOMPARE(m_rig->ui.records().size(), 2);
 
         auto other = makeWindow();
-        m_ui.clear();
+        m_rig->ui.clear();
         QVERIFY(other->close());
         QVERIFY(!other->isVisible());
-        QVERIFY(m_ui.records().isEmpty());
+        QVERIFY(m_rig->ui.records().isEmpty());
     }
 
     void sourcePaneExpandsAndCollapses()
@@ -396,29 +391,29 @@ private Q_SLOTS:
     {
         auto w = makeWindow();
         child<QAction>(w.get(), "N19")->trigger();
-        QCOMPARE(m_desktop.startedPrograms().size(), 1);
+        QCOMPARE(m_rig->desktop.startedPrograms().size(), 1);
         child<QAction>(w.get(), "H2")->trigger();
         child<QAction>(w.get(), "K1")->trigger();
         child<QAction>(w.get(), "F2")->trigger();
-        QCOMPARE(m_desktop.openedUrls().size(), 3);
+        QCOMPARE(m_rig->desktop.openedUrls().size(), 3);
 
         // optimise declined, then accepted
         child<QAction>(w.get(), "est1")->trigger();
-        QCOMPARE(m_ui.last()->text, QStringLiteral("是否对本机数据库进行优化?"));
-        m_ui.answerQuestion(true);
+        QCOMPARE(m_rig->ui.last()->text, QStringLiteral("是否对本机数据库进行优化?"));
+        m_rig->ui.answerQuestion(true);
         child<QAction>(w.get(), "est1")->trigger();
-        QCOMPARE(m_ui.last()->text, QStringLiteral("完成对本机数据库优化"));
+        QCOMPARE(m_rig->ui.last()->text, QStringLiteral("完成对本机数据库优化"));
         child<QAction>(w.get(), "N10")->trigger();
-        QCOMPARE(m_ui.last()->kind, ScriptedInteraction::Kind::Message);
+        QCOMPARE(m_rig->ui.last()->kind, ScriptedInteraction::Kind::Message);
 
         // online update: No keeps the window, Yes starts the updater and ends
         child<QAction>(w.get(), "NUpdateOnline")->trigger();
-        QCOMPARE(m_ui.last()->caption, QStringLiteral("在线升级"));
+        QCOMPARE(m_rig->ui.last()->caption, QStringLiteral("在线升级"));
         QVERIFY(w->isVisible());
-        m_ui.answerQuestion(true);
+        m_rig->ui.answerQuestion(true);
         QTest::mouseClick(child<QToolButton>(w.get(), "_UpdateOnline"), Qt::LeftButton);
         QVERIFY(!w->isVisible());
-        QCOMPARE(m_desktop.startedPrograms().size(), 2);
+        QCOMPARE(m_rig->desktop.startedPrograms().size(), 2);
     }
 
     void aboutWindowClosesOnClickAndCtrlW()

@@ -1,6 +1,6 @@
-#include "app/Clock.h"
-#include "app/Interaction.h"
-#include "app/RequestJob.h"
+#include "base/Clock.h"
+#include "base/Interaction.h"
+#include "jobs/RequestJob.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "app/CommandLine.h"
-#include "app/Interaction.h"
+#include "base/Interaction.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

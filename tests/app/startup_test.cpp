@@ -1,6 +1,6 @@
 // The window program's start-up: splash, data module, main window, and the
 // end without a main window when the database cannot be opened.
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "app/ui/LoginShow.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/StartUp.h"

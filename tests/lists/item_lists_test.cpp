@@ -1,3 +1,5 @@
+#include "app/HostSettings.h"
+#include "store/Settings.h"
 #include "TestDataDir.h"
 #include "app/CommandLine.h"
 #include "lists/ItemLists.h"
@@ -50,7 +52,7 @@ void ItemListsTest::useSandboxPointsEveryHostAndBack()
     CommandContext ctx{d.path(), {QStringLiteral("http://127.0.0.1:8765/")}, d.ui};
     QCOMPARE(use->run(ctx), 0);
     QVERIFY(d.open());
-    TopEndpoints e = TopEndpoints::load(d.db());
+    TopEndpoints e = LoadEndpoints(Settings(d.db()));
     QCOMPARE(e.gateway, QStringLiteral("http://127.0.0.1:8765/router/rest"));
     QCOMPARE(e.gatewayRoot(), QStringLiteral("http://127.0.0.1:8765"));
     QCOMPARE(e.authorizationAddress(QStringLiteral("123")), QStringLiteral("http://127.0.0.1:8765/container?appkey=123"));
@@ -61,7 +63,7 @@ void ItemListsTest::useSandboxPointsEveryHostAndBack()
     QCOMPARE(use->run(ctx), 2);
     ctx.arguments = {QStringLiteral("off")};
     QCOMPARE(use->run(ctx), 0);
-    e = TopEndpoints::load(d.db());
+    e = LoadEndpoints(Settings(d.db()));
     QCOMPARE(e.gateway, TopEndpoints::defaults().gateway);
     QVERIFY(e.gateway.startsWith(QStringLiteral("https://")));
 }

@@ -1,11 +1,12 @@
 // The source side of the main window against the platform stand-in: the
 // download button, the panel that mirrors the job, the list and its popup.
+#include "TestRig.h"
 #include "TopSandbox.h"
-#include "app/Clock.h"
-#include "app/Desktop.h"
-#include "app/Interaction.h"
-#include "app/ListModel.h"
-#include "app/RequestJob.h"
+#include "base/Clock.h"
+#include "base/Desktop.h"
+#include "base/Interaction.h"
+#include "base/ListModel.h"
+#include "jobs/RequestJob.h"
 #include "app/ui/ListView.h"
 #include "app/ui/MainWindow.h"
 #include "lists/ItemLists.h"
@@ -32,11 +33,7 @@ class SourcePaneTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TADOMain> m_dm;
-    ScriptedInteraction m_ui;
-    RecordingDesktop m_desktop;
-    std::unique_ptr<topsandbox::TopSandbox> m_sandbox;
+    std::unique_ptr<TestRig> m_rig;
 
     template <class T> static T *child(QObject *w, const char *name)
     {
@@ -48,7 +45,7 @@ class SourcePaneTest : public QObject
 
     std::unique_ptr<TfrmMain> window()
     {
-        auto w = std::make_unique<TfrmMain>(m_dm->ADOConn(), m_dm->hideNonUniqueFlag(), m_ui, m_desktop);
+        auto w = std::make_unique<TfrmMain>(*m_rig->app);
         w->resize(1280, 800);
         w->show();
         return w;
@@ -58,16 +55,10 @@ private Q_SLOTS:
     void init()
     {
         Intervals::setScale(0.01);
-        m_ui.clear();
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_sandbox = std::make_unique<topsandbox::TopSandbox>();
-        QVERIFY(m_sandbox->loadFixture(QStringLiteral(SANDBOX_FIXTURE)));
-        QVERIFY(m_sandbox->start(0) > 0);
-        m_dm = std::make_unique<TADOMain>(m_ui, m_dir->path());
-        QVERIFY(m_dm->DataModuleCreate());
-        QVERIFY(TopEndpoints::onBase(m_sandbox->baseUrl()).save(m_dm->ADOConn()));
+        m_rig = std::make_unique<TestRig>();
+        QVERIFY(m_rig->openWithSandbox());
         QString error;
-        QCOMPARE(ItemLists(m_dm->ADOConn())
+        QCOMPARE(ItemLists(m_rig->db())
                      .addItems(ItemLists::SourceList,
                                {QStringLiteral("520000001001"), QStringLiteral("520000001003"),
                                 QStringLiteral("530000002003")},
@@ -76,9 +67,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        m_sandbox->stop();
-        m_dm.reset();
-        m_dir.reset();
+        m_rig.reset();
         Intervals::setScale(1.0);
     }
 
@@ -96,10 +85,10 @@ private Q_SLOTS:
         QCOMPARE(caption->text(), QStringLiteral("正在下载源宝贝库存数据...(0%)"));
         QTRY_COMPARE(ended.count(), 1);
         QVERIFY(panel->isHidden());
-        QCOMPARE(m_ui.messages().last(), QStringLiteral("完成\"下载源宝贝库存数据\",请确认."));
+        QCOMPARE(m_rig->ui.messages().last(), QStringLiteral("完成\"下载源宝贝库存数据\",请确认."));
         // every call signed with the built-in pair
-        QCOMPARE(m_sandbox->callCount(QStringLiteral("taobao.items.list.get")), 1);
-        QVERIFY(m_sandbox->calls().first().signatureValid);
+        QCOMPARE(m_rig->sandbox.callCount(QStringLiteral("taobao.items.list.get")), 1);
+        QVERIFY(m_rig->sandbox.calls().first().signatureValid);
 
         // collapsed: the totals; expanded: the rows
         QVERIFY(child<QLabel>(w.get(), "_PanelSource_Total_Caption")->text().startsWith(QStringLiteral(" 共 ")));
@@ -125,9 +114,9 @@ private Q_SLOTS:
         auto *view = child<ListView>(w.get(), "_RzListView");
         view->selectAll();
         child<QAction>(w.get(), "N8")->trigger();
-        QCOMPARE(m_desktop.clipboardText().split(QStringLiteral("\r\n")).size(), model->count());
+        QCOMPARE(m_rig->desktop.clipboardText().split(QStringLiteral("\r\n")).size(), model->count());
         child<QAction>(w.get(), "N31")->trigger();
-        QVERIFY(m_desktop.openedUrls().last().startsWith(m_sandbox->baseUrl() + QStringLiteral("/item.htm?id=")));
+        QVERIFY(m_rig->desktop.openedUrls().last().startsWith(m_rig->sandbox.baseUrl() + QStringLiteral("/item.htm?id=")));
     }
 
     void popupMenuInItsOrder()
@@ -148,7 +137,7 @@ private Q_SLOTS:
     void cancelHidesThePanelAndTheEasySettingIsStored()
     {
         auto w = window();
-        m_sandbox->injectFault(QStringLiteral("taobao.items.list.get"), topsandbox::Fault::closeConnection(), 10);
+        m_rig->sandbox.injectFault(QStringLiteral("taobao.items.list.get"), topsandbox::Fault::closeConnection(), 10);
         QSignalSpy ended(&w->sourceDownload(), &SourceDownloadJob::ended);
         w->FromDownloadClick();
         // the countdown shows in lblTry
@@ -166,7 +155,7 @@ private Q_SLOTS:
         auto *easy = child<QCheckBox>(w.get(), "_chkEasy");
         QVERIFY(easy->isChecked());
         QTest::mouseClick(easy, Qt::LeftButton);
-        QCOMPARE(GetParam(m_dm->ADOConn(), 6), QStringLiteral("0"));
+        QCOMPARE(GetParam(m_rig->db(), 6), QStringLiteral("0"));
     }
 };
 

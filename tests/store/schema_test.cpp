@@ -1,5 +1,5 @@
 #include "TestDataDir.h"
-#include "app/Interaction.h"
+#include "base/Interaction.h"
 #include "store/DataModule.h"
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
@@ -117,12 +117,12 @@ void SchemaTest::secondStartChangesNothing()
     ScriptedInteraction ui;
     QStringList before;
     {
-        TADOMain first(ui, dir.path());
+        TADOMain first(dir.path());
         QVERIFY(first.DataModuleCreate());
         before = catalogue(first.ADOConn()) + rows(first.ADOConn(), QStringLiteral("select * from _Parameter")) +
                  rows(first.ADOConn(), QStringLiteral("select * from TB_Groups"));
     }
-    TADOMain second(ui, dir.path());
+    TADOMain second(dir.path());
     QVERIFY(second.DataModuleCreate());
     QVERIFY(!second.createdNew());
     QCOMPARE(catalogue(second.ADOConn()) + rows(second.ADOConn(), QStringLiteral("select * from _Parameter")) +
@@ -189,21 +189,12 @@ void SchemaTest::optimiseHandlesOnlyTheFirstFiveIndexes()
     QVERIFY(exec(db, QStringLiteral("drop index IX_Source_02")));
     QVERIFY(exec(db, QStringLiteral("drop index IX_Object_05")));
 
-    DatabaseMaintenance maintenance(db, d.ui);
-    d.ui.answerQuestion(false);
-    QCOMPARE(maintenance.optimise(), -1);
-    QVERIFY(!IndexExists(db, QStringLiteral("IX_Source_02")));
-    QCOMPARE(d.ui.records().size(), 1);
-    QCOMPARE(d.ui.records().at(0).text, QStringLiteral("是否对本机数据库进行优化?"));
-    QCOMPARE(d.ui.records().at(0).caption, QStringLiteral("提示"));
-    QVERIFY(d.ui.records().at(0).icon == Interaction::Icon::Question);
-
-    d.ui.answerQuestion(true);
-    QCOMPARE(maintenance.optimise(), 2);
+    DatabaseMaintenance maintenance(db);
+    QString error;
+    QCOMPARE(maintenance.optimise(&error), 2);
     QVERIFY(IndexExists(db, QStringLiteral("IX_Source_02")));
     QVERIFY(IndexExists(db, QStringLiteral("IX_Object_05")));
     QVERIFY(!IndexExists(db, QStringLiteral("IX_Source_07")));
-    QCOMPARE(d.ui.messages().last(), QStringLiteral("完成对本机数据库优化"));
 
     // the next start creates it
     SchemaMigration m(db);
@@ -221,14 +212,10 @@ void SchemaTest::notADatabaseEndsWithTheErrorMessage()
     f.write(QByteArray("this is a price list, not a database\n").repeated(200));
     f.close();
 
-    ScriptedInteraction ui;
-    TADOMain data(ui, dir.path());
+    TADOMain data(dir.path());
     QVERIFY(!data.DataModuleCreate());
     QVERIFY(!data.isOpen());
-    QCOMPARE(ui.records().size(), 1);
-    QCOMPARE(ui.records().at(0).caption, QStringLiteral("错误"));
-    QVERIFY(ui.records().at(0).icon == Interaction::Icon::Error);
-    QVERIFY(ui.records().at(0).text.contains(QStringLiteral("TBData.db")));
+    QVERIFY(data.openError().contains(QStringLiteral("TBData.db")));
     // the file is left as it was
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.readAll().startsWith("this is a price list"));
@@ -237,19 +224,16 @@ void SchemaTest::notADatabaseEndsWithTheErrorMessage()
 void SchemaTest::failingMigrationStepIsReportedAndStartupGoesOn()
 {
     QTemporaryDir dir;
-    ScriptedInteraction ui;
     {
-        TADOMain first(ui, dir.path());
+        TADOMain first(dir.path());
         QVERIFY(first.DataModuleCreate());
         // a database without TB_URL: step 6 fails
         QVERIFY(exec(first.ADOConn(), QStringLiteral("drop table TB_URL")));
         QVERIFY(exec(first.ADOConn(), QStringLiteral("drop table TB_Source_Stock")));
     }
-    TADOMain second(ui, dir.path());
+    TADOMain second(dir.path());
     QVERIFY(second.DataModuleCreate());
-    QCOMPARE(ui.records().size(), 1);
-    QCOMPARE(ui.records().at(0).caption, QStringLiteral("错误"));
-    QVERIFY(ui.records().at(0).text.contains(QStringLiteral("TB_URL")));
+    QVERIFY(second.migrationError().contains(QStringLiteral("TB_URL")));
     // the steps after the failing one did not run
     QVERIFY(!TableExists(second.ADOConn(), QStringLiteral("TB_Source_Stock")));
 }

@@ -1,6 +1,6 @@
 #include "TestDataDir.h"
 #include "store/Parameters.h"
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 
 #include <QSqlQuery>
 #include <QtTest>

@@ -1,8 +1,8 @@
 #include "top/LocalHttpServer.h"
 
 #include "app/BuiltinAppKey.h"
-#include "app/Clock.h"
-#include "app/Interaction.h"
+#include "base/Clock.h"
+#include "base/Interaction.h"
 #include "top/TopClient.h"
 #include "top/WinHTTP.h"
 
@@ -38,6 +38,7 @@ class TopRequestTest : public QObject
             srv.Post("/router/rest", [](const httplib::Request &, httplib::Response &res) {
                 res.set_content("<ok/>", "text/xml;charset=UTF-8");
             });
+            client.setAppKey(BuiltinAppKey(), BuiltinAppSecret());
             TopEndpoints e = TopEndpoints::defaults();
             e.gateway = srv.url(QStringLiteral("/router/rest"));
             client.setEndpoints(e);
@@ -99,6 +100,7 @@ private Q_SLOTS:
         a.add(QStringLiteral("format"), QStringLiteral("xml"));
         a.add(QStringLiteral("app_key"), BuiltinAppKey());
         TopClient client;
+        client.setAppKey(BuiltinAppKey(), BuiltinAppSecret());
         TopParams b = client.commonParams(QStringLiteral("taobao.items.list.get"));
         b.add(QStringLiteral("num_iids"), QStringLiteral("1001,1002"));
         b.add(QStringLiteral("fields"), QString::fromLatin1(kF1));
@@ -238,31 +240,25 @@ private Q_SLOTS:
         TopClient client;
         QStringList debug;
         client.setDebugSink([&](const QString &t) { debug.append(t); });
-        ScriptedInteraction ui;
 
-        QVERIFY(
-            client.intake(QByteArray("<items_list_get_response>标题🙂"), TopErrorPrefix::download(), ui));
+        QVERIFY(client.intake(QByteArray("<items_list_get_response>标题🙂"), TopErrorPrefix::download()).ok());
         QCOMPARE(client.replyBuffer(), QStringLiteral("<items_list_get_response>标题🙂"));
         QCOMPARE(debug, QStringList{client.replyBuffer()});
-        QVERIFY(ui.records().isEmpty());
 
         client.clearReplyBuffer();
         const QByteArray withSub =
             "<?xml version=\"1.0\"?><error_response><code>27</code><msg>Invalid session</msg>"
             "<sub_code>invalid-sessionkey</sub_code><sub_msg>会话失效</sub_msg></error_response>";
-        QVERIFY(!client.intake(withSub, TopErrorPrefix::quantityUpload(), ui));
-        QCOMPARE(ui.records().size(), 1);
-        QCOMPARE(ui.last()->caption, QStringLiteral("提示"));
-        QCOMPARE(ui.last()->icon, Interaction::Icon::Error);
-        QCOMPARE(ui.last()->text,
+        const TopIntake failed = client.intake(withSub, TopErrorPrefix::quantityUpload());
+        QVERIFY(!failed.ok());
+        QCOMPARE(failed.message,
                  QStringLiteral("上传库存失败.\r\n错误原因: Invalid session,invalid-sessionkey,会话失效"));
 
         client.clearReplyBuffer();
-        QString error;
-        QVERIFY(!client.intake(QByteArray("<error_response><code>15</code><msg>Remote service error</msg>"
-                                          "</error_response>"),
-                               &error));
-        QCOMPARE(error, QStringLiteral("Remote service error,,"));
+        const TopIntake bare = client.intake(
+            QByteArray("<error_response><code>15</code><msg>Remote service error</msg></error_response>"),
+            TopErrorPrefix::download());
+        QCOMPARE(bare.errorText, QStringLiteral("Remote service error,,"));
     }
 };
 

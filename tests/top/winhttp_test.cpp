@@ -1,6 +1,6 @@
 #include "top/LocalHttpServer.h"
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "top/WinHTTP.h"
 
 #include <QPointer>

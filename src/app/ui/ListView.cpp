@@ -1,6 +1,6 @@
 #include "app/ui/ListView.h"
 
-#include "app/ListModel.h"
+#include "base/ListModel.h"
 
 #include <QBrush>
 #include <QColor>

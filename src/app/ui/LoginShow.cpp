@@ -1,6 +1,6 @@
 #include "app/ui/LoginShow.h"
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 
 #include <QGuiApplication>
 #include <QIcon>

@@ -1,21 +1,22 @@
 #include "app/ui/MainWindow.h"
-#include "app/RequestJob.h"
+#include "app/Application.h"
+#include "jobs/RequestJob.h"
 #include "source/SourceDownload.h"
 #include "source/SourceList.h"
 #include "top/TopClient.h"
 
 #include "app/BuiltinAppKey.h"
-#include "app/Clock.h"
-#include "app/Desktop.h"
+#include "base/Clock.h"
+#include "base/Desktop.h"
 #include "app/HelpCommands.h"
-#include "app/Interaction.h"
-#include "app/ListModel.h"
+#include "base/Interaction.h"
+#include "base/ListModel.h"
 #include "app/ui/About.h"
 #include "app/ui/ListView.h"
 #include "app/ui/LoginShow.h"
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 #include "top/Endpoints.h"
 
 #include <QApplication>
@@ -105,12 +106,12 @@ QWidget *totalsBar(QWidget *parent, const QString &name, QLabel **text, const QS
 
 } // namespace
 
-TfrmMain::TfrmMain(const QSqlDatabase &db, int hideNonUniqueFlag, Interaction &ui, Desktop &desktop,
-                   QWidget *parent)
-    : QMainWindow(parent), m_db(db), m_hideNonUniqueFlag(hideNonUniqueFlag), m_ui(ui), m_desktop(desktop),
-      m_sourceModel(new ListModel(this)), m_priceModel(new ListModel(this)),
+TfrmMain::TfrmMain(Application &app, QWidget *parent)
+    : QMainWindow(parent), m_db(app.db()), m_hideNonUniqueFlag(app.hideNonUniqueFlag()), m_ui(app.ui()),
+      m_desktop(app.desktop()), m_sourceModel(&app.sourceModel()), m_priceModel(new ListModel(this)),
       m_stockModel(new ListModel(this)), m_targetModel(new ListModel(this)),
-      m_inventoryModel(new ListModel(this))
+      m_inventoryModel(new ListModel(this)), m_app(app), m_jobs(&app.jobs()), m_client(&app.client()),
+      m_sourceLogic(&app.sourceList()), m_sourceDownload(&app.sourceDownload())
 {
     m_timerShow = new QTimer(this);
     LoadProgramResources();
@@ -814,14 +815,10 @@ void TfrmMain::FormCreate()
     setWindowTitle(MainWindowCaption(m_productName, m_versionText));
     SetColor();
 
-    const AppKeyChoice key = ChooseAppKey(m_db, m_appKeyEdit->text(), m_appSecretEdit->text());
-    m_appKey = key.key;
-    m_appSecret = key.secret;
+    m_appKey = m_app.appKey().key;
+    m_appSecret = m_app.appKey().secret;
 
-    const TopEndpoints endpoints = TopEndpoints::load(m_db);
-    m_client->setAppKey(m_appKey, m_appSecret);
-    m_client->setEndpoints(endpoints);
-    m_sourceLogic->setItemPageAddress([endpoints](const QString &id) { return endpoints.itemPageOf(id); });
+    const TopEndpoints &endpoints = m_app.endpoints();
     m_gateway = endpoints.gateway;
     m_gatewayRoot = endpoints.gatewayRoot();
     m_authorizationAddress = endpoints.authorizationAddress(m_appKey);
@@ -1029,12 +1026,18 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 
 void TfrmMain::est1Click()
 {
-    DatabaseMaintenance(m_db, m_ui).optimise();
+    if (!m_ui.ask(QStringLiteral("是否对本机数据库进行优化?")))
+        return;
+    QString error;
+    if (DatabaseMaintenance(m_db).optimise(&error) < 0)
+        m_ui.message(Interaction::errorCaption(), error, Interaction::Icon::Error);
+    else
+        m_ui.info(QStringLiteral("完成对本机数据库优化"));
 }
 
 void TfrmMain::N10Click()
 {
-    DatabaseMaintenance(m_db, m_ui).registerProvider(m_productName);
+    m_ui.info(DatabaseMaintenance::providerNote(m_productName));
 }
 
 void TfrmMain::N19Click()

@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QTimer>
 
+class Application;
 class Desktop;
 class Interaction;
 class JobHost;
@@ -44,8 +45,7 @@ class TfrmMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    TfrmMain(const QSqlDatabase &db, int hideNonUniqueFlag, Interaction &ui, Desktop &desktop,
-             QWidget *parent = nullptr);
+    explicit TfrmMain(Application &app, QWidget *parent = nullptr);
     ~TfrmMain() override;
 
     // Application state set at creation.
@@ -168,7 +168,7 @@ private:
     QToolButton *addToolButton(QToolBar *bar, const QString &name, const QString &caption);
 
     QSqlDatabase m_db;
-    int m_hideNonUniqueFlag;
+    int m_hideNonUniqueFlag = 0;
     Interaction &m_ui;
     Desktop &m_desktop;
 
@@ -241,8 +241,9 @@ private:
 
     QPointer<TfrmAbout> m_about;
 
+    Application &m_app;
     JobHost *m_jobs = nullptr;
-    std::unique_ptr<TopClient> m_client;
+    TopClient *m_client = nullptr;
     SourceList *m_sourceLogic = nullptr;
     SourceDownloadJob *m_sourceDownload = nullptr;
 };

@@ -1,11 +1,11 @@
 #include "app/ui/StartUp.h"
 
+#include "app/Application.h"
 #include "app/MainWindowState.h"
 #include "app/ui/LoginShow.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/WidgetDesktop.h"
 #include "app/ui/WidgetInteraction.h"
-#include "store/DataModule.h"
 
 #include <QApplication>
 #include <QDir>
@@ -67,16 +67,15 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
     TfrmLoginShow splash;
     WidgetInteraction ui(&splash);
     WidgetDesktop desktop;
-    TADOMain dataModule(ui, dataDir.isEmpty() ? QCoreApplication::applicationDirPath() : dataDir);
-    if (!dataModule.DataModuleCreate())
+    Application application(ui, desktop, dataDir.isEmpty() ? QCoreApplication::applicationDirPath() : dataDir);
+    if (!application.open())
         return 1;
 
     std::unique_ptr<TfrmMain> main;
     bool failed = false;
     QObject::connect(&splash, &TfrmLoginShow::timerFired, &splash, [&] {
         try {
-            main =
-                std::make_unique<TfrmMain>(dataModule.ADOConn(), dataModule.hideNonUniqueFlag(), ui, desktop);
+            main = std::make_unique<TfrmMain>(application);
             ui.setOwner(main.get());
             if (!shots.isEmpty()) {
                 QObject::connect(main.get(), &TfrmMain::firstLoadFinished, main.get(), [&] {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Desktop.h"
+#include "base/Desktop.h"
 
 // The desktop through Qt: the system clipboard, the default browser or mail
 // program, and starting programs detached from this one.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Interaction.h"
+#include "base/Interaction.h"
 
 #include <QPointer>
 

@@ -2,15 +2,15 @@
 // filter bar and popup menu, the source download, and the two progress
 // panels that mirror the request jobs' state. The handlers forward to
 // SourceList and SourceDownloadJob.
-#include "app/Interaction.h"
-#include "app/ListModel.h"
-#include "app/RequestJob.h"
+#include "base/Interaction.h"
+#include "base/ListModel.h"
+#include "jobs/RequestJob.h"
 #include "app/ui/ListView.h"
 #include "app/ui/MainWindow.h"
 #include "source/SourceDownload.h"
 #include "source/SourceList.h"
-#include "store/Parameters.h"
-#include "store/TextRoutines.h"
+#include "store/Settings.h"
+#include "base/TextRoutines.h"
 #include "top/TopClient.h"
 
 #include <QAction>
@@ -38,11 +38,6 @@ template <typename T> T *childNamed(QObject *root, const char *name)
 
 void TfrmMain::buildSourceSide()
 {
-    m_jobs = new JobHost(m_ui, this);
-    m_client = std::make_unique<TopClient>();
-    m_sourceLogic = new SourceList(m_db, *m_sourceModel, *m_jobs, m_ui, m_desktop, this);
-    m_sourceDownload = new SourceDownloadJob(*m_jobs, *m_client, m_db, this);
-
     mirrorPanel(m_jobs->panel1(), m_processPanel1);
     mirrorPanel(m_jobs->panel2(), m_processPanel2);
     connect(m_jobs, &JobHost::debugAdded, this, &TfrmMain::appendDebug);
@@ -230,7 +225,7 @@ void TfrmMain::chkouterid2Click()
 
 void TfrmMain::chkEasyClick()
 {
-    SetParam(m_db, 6, m_chkEasy->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Settings(m_db).setFlag(Setting::EasySku, m_chkEasy->isChecked());
 }
 
 void TfrmMain::N1Click()

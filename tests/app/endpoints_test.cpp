@@ -1,4 +1,6 @@
+#include "app/HostSettings.h"
 #include "store/Parameters.h"
+#include "store/Settings.h"
 #include "top/Endpoints.h"
 
 #include <QSqlDatabase>
@@ -19,17 +21,18 @@ private Q_SLOTS:
             QVERIFY(db.open());
             QVERIFY(QSqlQuery(db).exec(
                 QStringLiteral("Create Table _Parameter (NM int, ParaValue text, ParaDesc text)")));
+            const Settings settings(db);
 
             // Without rows: the public hosts, over HTTPS.
-            const TopEndpoints d = TopEndpoints::load(db);
+            const TopEndpoints d = LoadEndpoints(settings);
             QVERIFY(d.gateway.startsWith(QStringLiteral("https://")));
             QVERIFY(d.gateway.endsWith(QStringLiteral("/router/rest")));
 
             // An empty row does not override; a stand-in base address moves every host.
-            QVERIFY(InsertParamIfMissing(db, TopEndpoints::GatewayKey, QStringLiteral(" "), QString()));
-            QCOMPARE(TopEndpoints::load(db).gateway, d.gateway);
-            QVERIFY(TopEndpoints::onBase(QStringLiteral("http://127.0.0.1:8800/")).save(db));
-            const TopEndpoints e = TopEndpoints::load(db);
+            QVERIFY(settings.set(Setting::GatewayHost, QStringLiteral(" ")));
+            QCOMPARE(LoadEndpoints(settings).gateway, d.gateway);
+            QVERIFY(SaveEndpoints(settings, TopEndpoints::onBase(QStringLiteral("http://127.0.0.1:8800/"))));
+            const TopEndpoints e = LoadEndpoints(settings);
             QCOMPARE(e.gateway, QStringLiteral("http://127.0.0.1:8800/router/rest"));
             QCOMPARE(e.container, QStringLiteral("http://127.0.0.1:8800/container"));
             QCOMPARE(e.loginPage, QStringLiteral("http://127.0.0.1:8800/member/login.jhtml"));
@@ -37,7 +40,7 @@ private Q_SLOTS:
             QCOMPARE(e.gatewayRoot(), QStringLiteral("http://127.0.0.1:8800"));
             QCOMPARE(e.itemPageOf(QStringLiteral("42")),
                      QStringLiteral("http://127.0.0.1:8800/item.htm?id=42"));
-            QCOMPARE(GetParam(db, TopEndpoints::ItemPageKey), e.itemPage);
+            QCOMPARE(GetParam(db, 903), e.itemPage);
         }
         QSqlDatabase::removeDatabase(QStringLiteral("endpoints"));
     }

@@ -1,8 +1,8 @@
-#include "app/RequestJob.h"
+#include "jobs/RequestJob.h"
 
-#include "app/Clock.h"
-#include "app/Interaction.h"
-#include "store/TextRoutines.h"
+#include "base/Clock.h"
+#include "base/Interaction.h"
+#include "base/TextRoutines.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "app/Interaction.h"
+#include "base/Interaction.h"
 
 #include <cstdio>
 

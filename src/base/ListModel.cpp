@@ -1,6 +1,6 @@
-#include "app/ListModel.h"
+#include "base/ListModel.h"
 
-#include "store/TextRoutines.h"
+#include "base/TextRoutines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,37 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when a file under SRC_DIR includes a header of a layer above its own,
+# or when GUI-free code includes a widget or GUI header.
+# Called with -DSRC_DIR=<src folder> (the build's check, and the test that
+# shows it refusing a tree with such an include).
+include(${CMAKE_CURRENT_LIST_DIR}/Sources.cmake)
+
+file(GLOB_RECURSE files RELATIVE ${SRC_DIR} ${SRC_DIR}/*.cpp ${SRC_DIR}/*.h)
+set(bad "")
+foreach(rel IN LISTS files)
+    stocksync_layer_of("${rel}" layer)
+    if(layer STREQUAL "unknown")
+        list(APPEND bad "src/${rel}: a file outside the known layers")
+        continue()
+    endif()
+    stocksync_allowed_layers(${layer} allowed)
+    file(STRINGS ${SRC_DIR}/${rel} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line IN LISTS lines)
+        if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+            set(inc ${CMAKE_MATCH_1})
+            if(EXISTS ${SRC_DIR}/${inc})
+                stocksync_layer_of("${inc}" target)
+                if(NOT target IN_LIST allowed)
+                    list(APPEND bad "src/${rel} (${layer}) includes ${inc} (${target})")
+                endif()
+            endif()
+        endif()
+        if(NOT layer MATCHES "^(widgets|program)$" AND
+           line MATCHES "#[ \t]*include[ \t]*[<\"](QtWidgets|QtGui|QApplication|QWidget|QMessageBox|QMainWindow|QDialog|QColor|QIcon|QPixmap|QImage|QBrush|QFont|QWeb)")
+            list(APPEND bad "src/${rel} (${layer}) includes a widget or GUI header: ${line}")
+        endif()
+    endforeach()
+endforeach()
+if(bad)
+    list(JOIN bad "\n  " msg)
+    message(FATAL_ERROR "An include points up a layer (or GUI-free code includes a GUI header):\n  ${msg}")
+endif()

@@ -1,0 +1,109 @@
+#include "app/Application.h"
+
+#include "app/BuiltinAppKey.h"
+#include "app/HostSettings.h"
+#include "base/Interaction.h"
+#include "base/ListModel.h"
+#include "jobs/RequestJob.h"
+#include "source/SourceDownload.h"
+#include "source/SourceList.h"
+#include "store/DataModule.h"
+#include "top/TopClient.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+Application::Application(Interaction &ui, Desktop &desktop, const QString &dataDir, QObject *parent)
+    : QObject(parent), m_ui(ui), m_desktop(desktop), m_dataDir(dataDir), m_client(std::make_unique<TopClient>())
+{
+}
+
+Application::~Application()
+{
+    // the services go before the connection they use
+    delete m_sourceDownload;
+    delete m_sourceList;
+    delete m_sourceModel;
+    delete m_jobs;
+    m_settings.reset();
+    m_store.reset();
+    m_lock.reset();
+}
+
+QString Application::folderInUseText(const QString &dataDir)
+{
+    return QStringLiteral("数据文件夹 ") + QDir::toNativeSeparators(QDir(dataDir).absolutePath()) +
+           QStringLiteral(" 正在被本程序的另一个副本使用.\r\n请先关闭另一个副本, 再重新启动.");
+}
+
+QString Application::databasePath() const
+{
+    return TADOMain::databasePathFor(m_dataDir);
+}
+
+QSqlDatabase Application::db() const
+{
+    return m_store ? m_store->ADOConn() : QSqlDatabase();
+}
+
+int Application::hideNonUniqueFlag() const
+{
+    return m_store ? m_store->hideNonUniqueFlag() : 0;
+}
+
+bool Application::open()
+{
+    auto fail = [this](const QString &text) {
+        m_ui.message(Interaction::errorCaption(), text, Interaction::Icon::Error);
+        return false;
+    };
+    // One program per data folder: the lock is taken before anything is
+    // changed. A lock left by a process that no longer runs is taken over.
+    const QString folder = QFileInfo(databasePath()).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("无法创建数据文件夹: ") + QDir::toNativeSeparators(folder));
+    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("stocksync.lock")));
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        const bool inUse = m_lock->error() == QLockFile::LockFailedError;
+        m_lock.reset();
+        return fail(inUse ? folderInUseText(m_dataDir)
+                          : QStringLiteral("无法锁定数据文件夹: ") + QDir::toNativeSeparators(folder));
+    }
+
+    m_store = std::make_unique<TADOMain>(m_dataDir);
+    if (!m_store->DataModuleCreate())
+        return fail(m_store->openError());
+    if (!m_store->migrationError().isEmpty())
+        m_ui.message(Interaction::errorCaption(), m_store->migrationError(), Interaction::Icon::Error);
+
+    const QSqlDatabase conn = m_store->ADOConn();
+    m_settings = std::make_unique<Settings>(conn);
+    m_key = ChooseAppKey(conn, BuiltinAppKey(), BuiltinAppSecret());
+    m_client->setAppKey(m_key.key, m_key.secret);
+
+    m_jobs = new JobHost(m_ui);
+    m_sourceModel = new ListModel();
+    m_sourceList = new SourceList(conn, *m_sourceModel, *m_jobs, m_ui, m_desktop);
+    m_sourceDownload = new SourceDownloadJob(*m_jobs, *m_client, conn);
+    m_endpoints = LoadEndpoints(*m_settings);
+    applyEndpoints();
+    return true;
+}
+
+bool Application::saveEndpoints(const TopEndpoints &hosts)
+{
+    if (!SaveEndpoints(*m_settings, hosts))
+        return false;
+    m_endpoints = LoadEndpoints(*m_settings);
+    applyEndpoints();
+    return true;
+}
+
+void Application::applyEndpoints()
+{
+    m_client->setEndpoints(m_endpoints);
+    const TopEndpoints hosts = m_endpoints;
+    m_sourceList->setItemPageAddress([hosts](const QString &id) { return hosts.itemPageOf(id); });
+}

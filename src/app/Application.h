@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/MainWindowState.h"
+#include "store/Settings.h"
+#include "top/Endpoints.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <memory>
+
+class Desktop;
+class Interaction;
+class JobHost;
+class ListModel;
+class QLockFile;
+class SourceDownloadJob;
+class SourceList;
+class TADOMain;
+class TopClient;
+
+// The composition root, used alike by the window and by the command line:
+// it holds the data folder against other copies of the program, opens the
+// store, reads the settings, builds the open-platform client and owns the job
+// host and the domain services. Nothing here shows a widget; messages go
+// through the interaction it is given.
+class Application : public QObject
+{
+    Q_OBJECT
+public:
+    // dataDir: the folder that holds TBData/.
+    Application(Interaction &ui, Desktop &desktop, const QString &dataDir, QObject *parent = nullptr);
+    ~Application() override;
+
+    // Takes the data folder, opens and migrates the database, chooses the key
+    // pair and the hosts and builds the services. False, with the message
+    // shown (caption "错误"), when the program must end; a failing migration
+    // step is shown and start-up goes on.
+    bool open();
+
+    Interaction &ui() { return m_ui; }
+    Desktop &desktop() { return m_desktop; }
+    const QString &dataDir() const { return m_dataDir; }
+    QString databasePath() const;
+    QSqlDatabase db() const;
+    const Settings &settings() const { return *m_settings; }
+    // _Parameter NM 200 as the migration found it at start.
+    int hideNonUniqueFlag() const;
+
+    const AppKeyChoice &appKey() const { return m_key; }
+    const TopEndpoints &endpoints() const { return m_endpoints; }
+    // Stores the hosts and uses them from now on.
+    bool saveEndpoints(const TopEndpoints &hosts);
+
+    TopClient &client() { return *m_client; }
+    JobHost &jobs() { return *m_jobs; }
+    ListModel &sourceModel() { return *m_sourceModel; }
+    SourceList &sourceList() { return *m_sourceList; }
+    SourceDownloadJob &sourceDownload() { return *m_sourceDownload; }
+
+    // The text shown when another copy of the program holds the data folder.
+    static QString folderInUseText(const QString &dataDir);
+
+private:
+    void applyEndpoints();
+
+    Interaction &m_ui;
+    Desktop &m_desktop;
+    QString m_dataDir;
+    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<TADOMain> m_store;
+    std::unique_ptr<Settings> m_settings;
+    AppKeyChoice m_key;
+    TopEndpoints m_endpoints;
+    std::unique_ptr<TopClient> m_client;
+    JobHost *m_jobs = nullptr;
+    ListModel *m_sourceModel = nullptr;
+    SourceList *m_sourceList = nullptr;
+    SourceDownloadJob *m_sourceDownload = nullptr;
+};

@@ -1,0 +1,15 @@
+#include "app/HostSettings.h"
+
+#include "store/Settings.h"
+
+TopEndpoints LoadEndpoints(const Settings &settings)
+{
+    return TopEndpoints::withOverrides({settings.text(Setting::GatewayHost), settings.text(Setting::ContainerHost),
+                                        settings.text(Setting::LoginPageHost), settings.text(Setting::ItemPageHost)});
+}
+
+bool SaveEndpoints(const Settings &settings, const TopEndpoints &hosts)
+{
+    return settings.set(Setting::GatewayHost, hosts.gateway) && settings.set(Setting::ContainerHost, hosts.container) &&
+           settings.set(Setting::LoginPageHost, hosts.loginPage) && settings.set(Setting::ItemPageHost, hosts.itemPage);
+}

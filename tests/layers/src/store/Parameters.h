@@ -1,0 +1,2 @@
+#pragma once
+// A store header, for the layer check's test tree.

@@ -1,0 +1,2 @@
+// The open-platform client reaching into the store: the layer check refuses it.
+#include "store/Parameters.h"
