@@ -65,7 +65,7 @@ void JobHost::stopCountdown()
     m_retryPanel = nullptr;
 }
 
-void JobHost::Cancel1Click()
+void JobHost::cancelSourceSide()
 {
     m_cancel = true;
     if (m_tryTimer.isActive())
@@ -74,7 +74,7 @@ void JobHost::Cancel1Click()
     Q_EMIT cancelled1();
 }
 
-void JobHost::Cancel2Click()
+void JobHost::cancelTargetSide()
 {
     m_cancel = true;
     if (m_tryTimer.isActive())

@@ -70,8 +70,8 @@ public:
     void setTrayHint(const QString &hint);
 
     // Cancel buttons: set the flag and hide the panel (the window reloads its lists).
-    void Cancel1Click();
-    void Cancel2Click();
+    void cancelSourceSide();
+    void cancelTargetSide();
 
     // Countdown retry of a job: ten one-second ticks shown in the retry label
     // of the job's panel, then the error count goes up and the job's timer

@@ -210,7 +210,7 @@ void SourceList::showUpdateTime()
     setUpdateLabel(QStringLiteral("更新时间:") + Settings(m_db).text(Setting::SourceDownloadTime));
 }
 
-void SourceList::N3Click(std::vector<int> selected)
+void SourceList::deleteRows(std::vector<int> selected)
 {
     selected = inListOrder(std::move(selected), m_model.count());
     if (selected.empty()) {
@@ -245,7 +245,7 @@ void SourceList::N3Click(std::vector<int> selected)
     setTotals(shownCount(m_model.count()));
 }
 
-void SourceList::N70Click()
+void SourceList::emptyAll()
 {
     if (!m_ui.ask(QStringLiteral("是否要清空源店铺所有已下载数据?")))
         return;
@@ -273,7 +273,7 @@ QStringList SourceList::exportLines(std::vector<int> selected) const
     return lines;
 }
 
-void SourceList::N13Click(std::vector<int> selected)
+void SourceList::exportRows(std::vector<int> selected)
 {
     const QString suggested =
         QStringLiteral("sExport") + Clock::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".csv");
@@ -310,7 +310,7 @@ void SourceList::CopyText_Source(std::vector<int> selected, int column)
         m_desktop.setClipboardText(text);
 }
 
-void SourceList::N57Click(std::vector<int> selected)
+void SourceList::copyItemPages(std::vector<int> selected)
 {
     QStringList values;
     for (int r : inListOrder(std::move(selected), m_model.count()))
@@ -320,7 +320,7 @@ void SourceList::N57Click(std::vector<int> selected)
         m_desktop.setClipboardText(text);
 }
 
-void SourceList::N31Click(std::vector<int> selected)
+void SourceList::openItemPage(std::vector<int> selected)
 {
     const std::vector<int> rows = inListOrder(std::move(selected), m_model.count());
     if (rows.empty())

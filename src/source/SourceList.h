@@ -61,12 +61,12 @@ public:
     const QString &updateLabel() const { return m_updateLabel; }
 
     // Commands on the selected rows (row numbers of the model, any order).
-    void N3Click(std::vector<int> selected);    // delete the selected rows
-    void N70Click();                            // empty TB_Source
-    void N13Click(std::vector<int> selected);   // export the selected rows
+    void deleteRows(std::vector<int> selected);    // delete the selected rows
+    void emptyAll();                            // empty TB_Source
+    void exportRows(std::vector<int> selected);   // export the selected rows
     void CopyText_Source(std::vector<int> selected, int column); // -1 = caption
-    void N57Click(std::vector<int> selected);   // copy item-page addresses
-    void N31Click(std::vector<int> selected);   // open the first selected row's page
+    void copyItemPages(std::vector<int> selected);   // copy item-page addresses
+    void openItemPage(std::vector<int> selected);   // open the first selected row's page
 
     // Every row of an export: the header line and one line per row.
     QStringList exportLines(std::vector<int> selected) const;

@@ -181,6 +181,8 @@ TopIntake TopClient::intake(const QByteArray &body, const QString &prefix, bool 
     TopIntake result;
     if (m_reply.contains(QStringLiteral("<error_response>"))) {
         result.kind = TopIntake::Kind::ErrorReply;
+        result.code = GetBetween(m_reply, QStringLiteral("<code>"), QStringLiteral("</code>")).trimmed().toInt();
+        result.subCode = GetBetween(m_reply, QStringLiteral("<sub_code>"), QStringLiteral("</sub_code>"));
         result.errorText = ErrorReplyText(m_reply);
         result.message = prefix + result.errorText;
     }

@@ -62,6 +62,8 @@ struct TopIntake
 {
     enum class Kind { Ok, ErrorReply };
     Kind kind = Kind::Ok;
+    int code = 0;      // <code> of an error reply
+    QString subCode;   // <sub_code> of an error reply
     QString errorText; // msg,sub_code,sub_msg of an error reply
     QString message;   // the caller's prefix + errorText
     bool ok() const { return kind == Kind::Ok; }

@@ -109,7 +109,7 @@ void RequestJobTest::cancelDuringARequestStoresTheReplyAndSendsNothingMore()
     ScriptedJob job(host, RequestJob::TransportRule::Countdown);
     job.start(ids(41));
     QCOMPARE(job.sent.size(), 1);
-    host.Cancel1Click();
+    host.cancelSourceSide();
     QVERIFY(!host.panel1().shown());
     job.reply(); // the reply in flight still arrives and is processed
     QCOMPARE(job.doneCount(), 1);
@@ -121,7 +121,7 @@ void RequestJobTest::cancelDuringARequestStoresTheReplyAndSendsNothingMore()
     // a cancelled last batch still finishes
     ScriptedJob last(host, RequestJob::TransportRule::Countdown);
     last.start(ids(3));
-    host.Cancel1Click();
+    host.cancelSourceSide();
     last.reply();
     QCOMPARE(last.finished, 1);
 }
@@ -172,7 +172,7 @@ void RequestJobTest::cancelStopsTheCountdown()
     job.start(ids(5));
     job.fail();
     QVERIFY(host.countdownRunning());
-    host.Cancel1Click();
+    host.cancelSourceSide();
     QVERIFY(!host.countdownRunning());
     QVERIFY(!host.panel1().retryShown());
     QTest::qWait(60);
@@ -183,7 +183,7 @@ void RequestJobTest::cancelStopsTheCountdown()
     // an error of the request that was out when the user cancelled starts no countdown
     ScriptedJob second(host, RequestJob::TransportRule::Countdown);
     second.start(ids(5));
-    host.Cancel1Click();
+    host.cancelSourceSide();
     second.fail();
     QVERIFY(!host.countdownRunning());
     QVERIFY(!second.running());

@@ -247,7 +247,7 @@ void SourceDownloadTest::cancelStoresTheReplyInFlightAndSendsNothingMore()
     rig.list(rig.generatedIds(45));
     QSignalSpy ended(rig.job.get(), &SourceDownloadJob::ended);
     QVERIFY(rig.job->FromDownloadClick());
-    rig.host->Cancel1Click(); // the first request is on its way
+    rig.host->cancelSourceSide(); // the first request is on its way
     QVERIFY(!rig.host->panel1().shown());
     QTRY_COMPARE(rig.count(QStringLiteral("select count(*) from TB_Source")), 20);
     QTRY_COMPARE(ended.count(), 1);
@@ -303,7 +303,7 @@ void SourceDownloadTest::databaseErrorStopsWithThePanelShown()
     QVERIFY(rig.host->debugLines().last().contains(QStringLiteral("Insert Into TB_Source(")));
     // the rows stored before the failing one stay
     QCOMPARE(rig.count(QStringLiteral("select count(*) from TB_Source where num_iid='800001'")), 3);
-    rig.host->Cancel1Click();
+    rig.host->cancelSourceSide();
     QVERIFY(!rig.host->busy());
 }
 

@@ -186,16 +186,16 @@ void SourceListTest::deleteAsksAndRemoves()
         f.source(QStringLiteral("t%1").arg(i), QStringLiteral("C%1").arg(i), QString(), QString(), QString());
     f.list->GetData_TB_Source(QString(), false);
 
-    f.list->N3Click({});
+    f.list->deleteRows({});
     QCOMPARE(f.d.ui.messages().last(), QStringLiteral("请选择要删除的项"));
 
     f.d.ui.answerQuestion(false);
-    f.list->N3Click({1});
+    f.list->deleteRows({1});
     QCOMPARE(f.d.ui.last()->text, QStringLiteral("是否要删除:C1.t1"));
     QCOMPARE(f.model.count(), 4);
 
     f.d.ui.answerQuestion(true);
-    f.list->N3Click({3, 0, 2});
+    f.list->deleteRows({3, 0, 2});
     QCOMPARE(f.d.ui.last()->text, QStringLiteral("是否要删除选中的 3 条记录"));
     QCOMPARE(f.titles(), QStringList{QStringLiteral("t1")});
     QCOMPARE(f.list->totalsText(), QStringLiteral(" 当前显示共 1 项"));
@@ -205,7 +205,7 @@ void SourceListTest::deleteAsksAndRemoves()
     QVERIFY(!q.next());
 
     f.d.ui.answerQuestion(true);
-    f.list->N70Click();
+    f.list->emptyAll();
     QCOMPARE(f.d.ui.messages().last(), QStringLiteral("完成清空源店铺所有已下载数据，请确认."));
     QCOMPARE(f.model.count(), 0);
     QVERIFY(q.exec(QStringLiteral("select count(*) from TB_Source")) && q.next());
@@ -225,7 +225,7 @@ void SourceListTest::exportWritesFourteenFields()
     QTemporaryDir out;
     const QString path = out.filePath(QStringLiteral("sExport.csv"));
     f.d.ui.answerSaveFile(path);
-    f.list->N13Click({1, 0});
+    f.list->exportRows({1, 0});
     QCOMPARE(f.d.ui.messages().last(), QStringLiteral("完成选中项另存为,请确认"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -247,7 +247,7 @@ void SourceListTest::exportWritesFourteenFields()
 
     // cancelled dialog: nothing written, nothing said
     const qsizetype before = f.d.ui.records().size();
-    f.list->N13Click({0});
+    f.list->exportRows({0});
     QCOMPARE(f.d.ui.records().size(), before + 1);
 }
 
@@ -264,12 +264,12 @@ void SourceListTest::copyAndOpen()
     QCOMPARE(f.desktop.clipboardText(), QStringLiteral("A2"));
     f.list->CopyText_Source({1}, 11); // empty article number: clipboard left alone
     QCOMPARE(f.desktop.clipboardText(), QStringLiteral("A2"));
-    f.list->N57Click({0, 1});
+    f.list->copyItemPages({0, 1});
     QCOMPARE(f.desktop.clipboardText(), QStringLiteral("http://127.0.0.1:1/item.htm?id=6001A1\r\n"
                                                        "http://127.0.0.1:1/item.htm?id=6001A2"));
-    f.list->N31Click({});
+    f.list->openItemPage({});
     QVERIFY(f.desktop.openedUrls().isEmpty());
-    f.list->N31Click({1, 0});
+    f.list->openItemPage({1, 0});
     QCOMPARE(f.desktop.openedUrls(), QStringList{QStringLiteral("http://127.0.0.1:1/item.htm?id=6001A1")});
 }
 

@@ -193,7 +193,7 @@ void TfrmMain::FromDownloadClick()
 
 void TfrmMain::Cancel1Click()
 {
-    m_jobs->Cancel1Click();
+    m_jobs->cancelSourceSide();
     if (!m_sourceList->isHidden())
         GetData_TB_Source(QString());
     GetData_TB_Object(QString());
@@ -201,7 +201,7 @@ void TfrmMain::Cancel1Click()
 
 void TfrmMain::Cancel2Click()
 {
-    m_jobs->Cancel2Click();
+    m_jobs->cancelTargetSide();
     GetData_TB_Object(QString());
 }
 
@@ -235,7 +235,7 @@ void TfrmMain::N1Click()
 
 void TfrmMain::N3Click()
 {
-    m_sourceLogic->N3Click(selectedSourceRows());
+    m_sourceLogic->deleteRows(selectedSourceRows());
     if (selectedSourceRows().empty())
         m_sourceList->setFocus();
 }
@@ -248,20 +248,20 @@ void TfrmMain::N7Click()
 
 void TfrmMain::N13Click()
 {
-    m_sourceLogic->N13Click(selectedSourceRows());
+    m_sourceLogic->exportRows(selectedSourceRows());
 }
 
 void TfrmMain::N31Click()
 {
-    m_sourceLogic->N31Click(selectedSourceRows());
+    m_sourceLogic->openItemPage(selectedSourceRows());
 }
 
 void TfrmMain::N57Click()
 {
-    m_sourceLogic->N57Click(selectedSourceRows());
+    m_sourceLogic->copyItemPages(selectedSourceRows());
 }
 
 void TfrmMain::N70Click()
 {
-    m_sourceLogic->N70Click();
+    m_sourceLogic->emptyAll();
 }
