@@ -1,5 +1,7 @@
 #include "sync/MatchingKeys.h"
 
+#include <QStringList>
+
 namespace {
 struct Key
 {
@@ -32,7 +34,12 @@ QString MatchingKeys::caption(int index)
     return isValid(index) ? QString::fromUtf8(kKeys[index].caption) : QString();
 }
 
-QString MatchingKeys::expression(int index)
+QString MatchingKeys::expression(int index, const QString &prefix)
 {
-    return isValid(index) ? QString::fromLatin1(kKeys[index].expression) : QString();
+    if (!isValid(index))
+        return {};
+    QStringList columns = QString::fromLatin1(kKeys[index].expression).split(QStringLiteral("||"));
+    for (QString &c : columns)
+        c.prepend(prefix);
+    return QStringLiteral("(") + columns.join(QStringLiteral("||")) + QStringLiteral(") collate nocase");
 }

@@ -30,6 +30,13 @@ void ItemListsTest::addsTickedEntriesToTheDefaultGroup()
     // a bad id refuses the whole call
     QCOMPARE(lists.addItems(ItemLists::SourceList, {QStringLiteral("604"), QStringLiteral("60'5")}, &error), -1);
     QVERIFY(error.contains(QStringLiteral("60'5")));
+    // item ids the platform can hold, without leading zeros; nothing of a refused call is stored
+    for (const char *bad : {"0", "000", "9223372036854775808", "1234567890123456789012345678901234567890", "-5", "1.5"}) {
+        QCOMPARE(lists.addItems(ItemLists::SourceList, {QStringLiteral("605"), QString::fromLatin1(bad)}, &error), -1);
+        QVERIFY2(error.contains(QString::fromLatin1(bad)), bad);
+    }
+    QCOMPARE(lists.addItems(ItemLists::SourceList, {QStringLiteral("00603"), QStringLiteral("9223372036854775807")}, &error),
+             1);
     QCOMPARE(lists.addItems(ItemLists::TargetList, {QStringLiteral("601")}, &error), 1);
 
     QSqlQuery q(d.db());
@@ -41,7 +48,8 @@ void ItemListsTest::addsTickedEntriesToTheDefaultGroup()
                     .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
                          q.value(4).toString());
     QCOMPARE(rows, (QStringList{QStringLiteral("0|1|601|默认组|0"), QStringLiteral("0|1|602|默认组|0"),
-                                QStringLiteral("0|1|603|默认组|0"), QStringLiteral("1|1|601|默认组|1")}));
+                                QStringLiteral("0|1|603|默认组|0"),
+                                QStringLiteral("0|1|9223372036854775807|默认组|0"), QStringLiteral("1|1|601|默认组|1")}));
 }
 
 void ItemListsTest::useSandboxPointsEveryHostAndBack()
