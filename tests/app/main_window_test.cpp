@@ -9,6 +9,7 @@
 #include "app/ui/ListView.h"
 #include "jobs/RequestJob.h"
 #include "app/ui/MainWindow.h"
+#include "source/ui/SourcePane.h"
 #include "TestRig.h"
 #include "store/DataModule.h"
 #include "store/Parameters.h"
@@ -315,7 +316,7 @@ private Q_SLOTS:
         w->jobs().panel2().show(QStringLiteral("正在下载中...(0%)"), true);
         QVERIFY(!child<QWidget>(w.get(), "_ProcessPanel2")->isHidden());
         w->setCancelFlag(true);
-        w->ShowSourcePageClick();
+        w->sourcePane().ShowSourcePageClick();
         QVERIFY(list->isHidden());
         QVERIFY(w->cancelFlag());
     }
