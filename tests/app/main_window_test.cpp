@@ -9,9 +9,11 @@
 #include "app/ui/ListView.h"
 #include "jobs/RequestJob.h"
 #include "app/ui/MainWindow.h"
+#include "source/ui/SourcePane.h"
 #include "TestRig.h"
 #include "store/DataModule.h"
 #include "store/Parameters.h"
+#include "top/TopClient.h"
 #include "base/TextRoutines.h"
 
 #include <QAction>
@@ -22,7 +24,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QSystemTrayIcon>
@@ -162,6 +166,26 @@ private Q_SLOTS:
         QCOMPARE(caption("_delisting"), QStringLiteral("执行商品下架") + QString(9, QLatin1Char(' ')));
         QCOMPARE(caption("N10"), QStringLiteral("安装 SQLCE 动态库(dll) ...  "));
         QVERIFY(!child<QAction>(w.get(), "NUpload")->isEnabled());
+
+        // every command and component name names one thing
+        QSet<QString> seen;
+        for (QObject *o : w->findChildren<QObject *>()) {
+            const QString name = o->objectName();
+            const bool command = qobject_cast<QAction *>(o) || qobject_cast<QMenu *>(o);
+            if (name.isEmpty() || (!command && !name.startsWith(QLatin1Char('_'))))
+                continue;
+            QVERIFY2(!seen.contains(name), qPrintable(name));
+            seen.insert(name);
+        }
+        // the target toolbar's buttons come before the account and matching-key boxes
+        auto *bar = child<QToolBar>(w.get(), "_ObjectToolbar");
+        QStringList order;
+        for (QAction *a : bar->actions())
+            if (QWidget *c = bar->widgetForAction(a); c && !c->objectName().isEmpty())
+                order << c->objectName();
+        QCOMPARE(order.first(), QStringLiteral("_AccountAdmin"));
+        QCOMPARE(order.indexOf(QStringLiteral("_Other")) + 1, order.indexOf(QStringLiteral("_users")));
+        QCOMPARE(order.last(), QStringLiteral("_UpgradeStock"));
     }
 
     void creationAndFirstShowState()
@@ -247,6 +271,36 @@ private Q_SLOTS:
         QCOMPARE(edit->text(), QStringLiteral("iI"));
     }
 
+    void debugMemoEchoesRequestsOnlyWhileShown()
+    {
+        auto w = makeWindow();
+        auto *memo = child<QPlainTextEdit>(w.get(), "_Debug");
+        TopClient &client = m_rig->app->client();
+        auto echo = [&](const char *body) {
+            client.clearReplyBuffer();
+            client.intake(QByteArray(body), QString());
+        };
+        echo("<hidden1/>");
+        m_rig->app->jobs().debug(QStringLiteral("数据库错误一"));
+        QTest::keyClick(w.get(), Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
+        echo("<shown/>");
+        QTest::keyClick(w.get(), Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
+        echo("<hidden2/>");
+        m_rig->app->jobs().debug(QStringLiteral("数据库错误二"));
+        const QString text = memo->toPlainText();
+        QVERIFY(text.contains(QStringLiteral("<shown/>")));
+        QVERIFY(!text.contains(QStringLiteral("<hidden1/>")));
+        QVERIFY(!text.contains(QStringLiteral("<hidden2/>")));
+        // the job host's lines are written also while the memo is hidden
+        QVERIFY(text.contains(QStringLiteral("数据库错误一")));
+        QVERIFY(text.contains(QStringLiteral("数据库错误二")));
+
+        // the client outlives the window: a shown memo's echo ends with it
+        QTest::keyClick(w.get(), Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
+        w.reset();
+        echo("<after/>");
+    }
+
     void exitAsksFirstCloseBoxDoesNot()
     {
         auto w = makeWindow();
@@ -315,7 +369,7 @@ private Q_SLOTS:
         w->jobs().panel2().show(QStringLiteral("正在下载中...(0%)"), true);
         QVERIFY(!child<QWidget>(w.get(), "_ProcessPanel2")->isHidden());
         w->setCancelFlag(true);
-        w->ShowSourcePageClick();
+        w->sourcePane().ShowSourcePageClick();
         QVERIFY(list->isHidden());
         QVERIFY(w->cancelFlag());
     }

@@ -9,6 +9,7 @@
 #include "jobs/RequestJob.h"
 #include "app/ui/ListView.h"
 #include "app/ui/MainWindow.h"
+#include "source/ui/SourcePane.h"
 #include "lists/ItemLists.h"
 #include "source/SourceDownload.h"
 #include "store/DataModule.h"
@@ -139,7 +140,7 @@ private Q_SLOTS:
         auto w = window();
         m_rig->sandbox.injectFault(QStringLiteral("taobao.items.list.get"), topsandbox::Fault::closeConnection(), 10);
         QSignalSpy ended(&w->sourceDownload(), &SourceDownloadJob::ended);
-        w->FromDownloadClick();
+        w->sourcePane().FromDownloadClick();
         // the countdown shows in lblTry
         auto *retry = child<QLabel>(w.get(), "lblTry");
         QTRY_VERIFY(!retry->isHidden());

@@ -4,6 +4,7 @@
 #include "app/MainWindowState.h"
 #include "app/ui/LoginShow.h"
 #include "app/ui/MainWindow.h"
+#include "source/ui/SourcePane.h"
 #include "app/ui/WidgetDesktop.h"
 #include "app/ui/WidgetInteraction.h"
 
@@ -83,7 +84,7 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
                     QTimer::singleShot(300, main.get(), [&] {
                         QDir().mkpath(shots);
                         main->grab().save(QDir(shots).filePath(QStringLiteral("main.png")));
-                        main->ShowSourcePageClick();
+                        main->sourcePane().ShowSourcePageClick();
                         QTimer::singleShot(300, main.get(), [&] {
                             main->grab().save(QDir(shots).filePath(QStringLiteral("main_source.png")));
                             QCoreApplication::exit(0);
