@@ -40,7 +40,7 @@ std::vector<ActionEntry> table()
     const Pane F = Pane::Frame, S = Pane::Source, T = Pane::Target;
     return {
         // main menu
-        menu(P::MenuBar, "F1", "文件(&F)", P::FileMenu),
+        menu(P::MenuBar, "MenuFile", "文件(&F)", P::FileMenu),
         item(P::FileMenu, "N24", "执行同步计划(&G)"),
         item(P::FileMenu, "N25", "设置同步计划(&P)..."),
         separator(P::FileMenu),
