@@ -2,8 +2,11 @@
 
 #include "base/Clock.h"
 #include "base/Interaction.h"
+#include "base/ListModel.h"
 #include "base/TextRoutines.h"
+#include "top/TopClient.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 void ProgressPanelState::show(const QString &caption, bool cancelShown)
@@ -65,30 +68,34 @@ void JobHost::stopCountdown()
     m_retryPanel = nullptr;
 }
 
-void JobHost::cancelSourceSide()
+void JobHost::cancelSide(ProgressPanelState &panel)
 {
     m_cancel = true;
-    if (m_tryTimer.isActive())
+    if (m_tryTimer.isActive() && m_retryPanel == &panel)
         stopCountdown();
-    m_panel1.hide();
+    if (m_active && &m_active->panel() == &panel)
+        m_active->cancel();
+    panel.hide();
+}
+
+void JobHost::cancelSourceSide()
+{
+    cancelSide(m_panel1);
     Q_EMIT cancelled1();
 }
 
 void JobHost::cancelTargetSide()
 {
-    m_cancel = true;
-    if (m_tryTimer.isActive())
-        stopCountdown();
-    m_panel2.hide();
+    cancelSide(m_panel2);
     Q_EMIT cancelled2();
 }
 
-void JobHost::startRetryCountdown(RequestJob *job, ProgressPanelState &panel)
+void JobHost::startRetryCountdown(RequestJob *job, ProgressPanelState &panel, int seconds)
 {
     m_retryJob = job;
     m_retryPanel = &panel;
-    m_tryLeft = 10;
-    panel.setRetry(true, QStringLiteral("重试 = 10"));
+    m_tryLeft = std::max(1, seconds);
+    panel.setRetry(true, QStringLiteral("重试 = ") + QString::number(m_tryLeft));
     m_tryTimer.setInterval(Intervals::ms(1000));
     m_tryTimer.start();
 }
@@ -111,8 +118,7 @@ void JobHost::tryTick()
     m_retryJob = nullptr;
     panel->setRetry(false, panel->retryText());
     panel->showAgain();
-    ++m_errors;
-    job->resumeAfterCountdown();
+    job->countdownOver();
 }
 
 void JobHost::debug(const QString &text)
@@ -126,6 +132,17 @@ RequestJob::RequestJob(JobHost &host, int intervalMs, TransportRule rule, QObjec
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &RequestJob::tick);
+}
+
+RequestJob::~RequestJob()
+{
+    if (m_host.m_active == this)
+        m_host.m_active = nullptr;
+    if (m_host.m_retryJob == this) {
+        m_host.m_tryTimer.stop();
+        m_host.m_retryJob = nullptr;
+        m_host.m_retryPanel = nullptr;
+    }
 }
 
 int RequestJob::Percent(int done, int total)
@@ -151,24 +168,147 @@ QStringList RequestJob::Batches(const QStringList &ids, int size)
     return batches;
 }
 
-void RequestJob::begin(const QStringList &items, const QString &startCaption, bool cancelShown)
+int RequestJob::TemporaryWait(const TopIntake &reply)
 {
-    m_items = items;
+    if (reply.ok())
+        return -1;
+    if (reply.code == 7) {
+        // "This ban will last for 42 more seconds", in msg or sub_msg
+        static const QRegularExpression ban(QStringLiteral("ban will last (?:for )?(\\d+) more second"),
+                                            QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = ban.match(reply.errorText);
+        if (!m.hasMatch())
+            return -1;
+        bool ok = false;
+        const int seconds = m.captured(1).toInt(&ok);
+        return ok && seconds <= kLongestBan ? std::max(1, seconds) : -1;
+    }
+    if (reply.code == 15) {
+        const QString sub = reply.subCode.trimmed();
+        if (sub == QStringLiteral("isp.top-remote-connection-timeout") ||
+            sub == QStringLiteral("isp.remote-service-timeout"))
+            return 10;
+    }
+    return -1;
+}
+
+void RequestJob::releaseOldRun()
+{
+    if (!m_inFlight)
+        return;
+    // its reply must not reach the new run, and its component is busy until then
+    replaceComponent();
+    m_inFlight = false;
+    if (m_running)
+        stop();
+}
+
+void RequestJob::start(const QString &startCaption, bool cancelShown)
+{
+    releaseOldRun();
+    m_timer.stop();
     m_done = 0;
+    m_cancelled = false;
+    m_platformWaits = 0;
+    m_platformWait = false;
     m_startTime = Clock::nowText();
     m_running = true;
+    m_host.m_active = this;
     panel().show(startCaption, cancelShown);
-    sendFirst();
+}
+
+void RequestJob::begin(const QStringList &items, const QString &startCaption, bool cancelShown)
+{
+    m_model = nullptr;
+    m_items = items;
+    start(startCaption, cancelShown);
+    sendCurrent();
+}
+
+bool RequestJob::beginRows(ListModel &model, const QString &startCaption, bool cancelShown, bool sentItemList)
+{
+    m_model = &model;
+    m_items.clear();
+    m_useSentItems = sentItemList;
+    m_sentItems.clear();
+    m_rowTotal = model.checkedCount();
+    m_row = -1;
+    for (int r = 0; r < model.count(); ++r)
+        if (model.isChecked(r)) {
+            m_row = r;
+            break;
+        }
+    if (m_row < 0)
+        return false;
+    start(startCaption, cancelShown);
+    sendCurrent();
+    return true;
+}
+
+void RequestJob::sendCurrent()
+{
+    if (!m_model) {
+        m_inFlight = true;
+        sendFirst();
+        return;
+    }
+    if (m_useSentItems) {
+        const QString key = sentItemKey(m_row);
+        if (!key.isEmpty()) {
+            if (m_sentItems.contains(key)) {
+                // another row of an item sent in this run: done without a request
+                rowAlreadySent(m_row);
+                rowDone();
+                return;
+            }
+            m_sentItems.append(key);
+        }
+    }
+    m_inFlight = true;
+    sendRow(m_row);
+}
+
+int RequestJob::nextTickedRow() const
+{
+    for (int r = 0; r < m_model->count(); ++r)
+        if (m_model->isChecked(r))
+            return r;
+    return -1;
 }
 
 void RequestJob::advance()
 {
+    m_inFlight = false;
     ++m_done;
     if (!m_items.isEmpty())
         m_items.removeFirst();
     if (m_items.isEmpty()) {
+        // a cancelled job whose last item came back still finishes
         m_running = false;
         finish();
+        return;
+    }
+    if (m_cancelled) {
+        stop();
+        return;
+    }
+    armTimer();
+}
+
+void RequestJob::rowDone()
+{
+    m_inFlight = false;
+    if (m_row >= 0 && m_row < m_model->count())
+        m_model->setChecked(m_row, false);
+    m_row = nextTickedRow();
+    if (m_row < 0) {
+        m_running = false;
+        finish();
+        return;
+    }
+    ++m_done;
+    if (m_cancelled) {
+        stop();
         return;
     }
     armTimer();
@@ -177,16 +317,18 @@ void RequestJob::advance()
 void RequestJob::tick()
 {
     m_timer.stop();
-    if (m_host.cancelled()) {
+    if (m_cancelled || !m_running) {
         stop();
         return;
     }
-    const QString caption = progressCaption(Percent(m_done, m_done + static_cast<int>(m_items.size())));
+    const int percent = m_model ? Percent(m_done, m_rowTotal)
+                                : Percent(m_done, m_done + static_cast<int>(m_items.size()));
+    const QString caption = progressCaption(percent);
     panel().setCaption(caption);
     const QString hint = trayHintFor(caption);
     if (!hint.isEmpty())
         m_host.setTrayHint(hint);
-    sendFirst();
+    sendCurrent();
 }
 
 void RequestJob::armTimer()
@@ -198,15 +340,32 @@ void RequestJob::armTimer()
 void RequestJob::end()
 {
     m_running = false;
+    m_inFlight = false;
     m_timer.stop();
+    if (m_host.m_active == this)
+        m_host.m_active = nullptr;
 }
 
 void RequestJob::stop()
 {
     const bool wasRunning = m_running;
+    // a request still out stays marked: its reply is processed, and a new
+    // start replaces its component
+    const bool out = m_inFlight;
     end();
+    m_inFlight = out;
     if (wasRunning)
         onCancelled();
+}
+
+void RequestJob::cancel()
+{
+    if (!m_running)
+        return;
+    m_cancelled = true;
+    // the reply of a request still out ends the job when it arrives
+    if (!m_inFlight)
+        stop();
 }
 
 void RequestJob::resumeAfterCountdown()
@@ -215,9 +374,37 @@ void RequestJob::resumeAfterCountdown()
     armTimer();
 }
 
-void RequestJob::transportError()
+void RequestJob::countdownOver()
 {
-    if (m_host.cancelled() && m_rule != TransportRule::NoHandler) {
+    if (!m_platformWait)
+        m_host.addError();
+    m_platformWait = false;
+    resumeAfterCountdown();
+}
+
+RequestJob::ErrorReplyEnd RequestJob::errorReply(const TopIntake &reply)
+{
+    m_inFlight = false;
+    const int wait = TemporaryWait(reply);
+    if (wait > 0 && !m_cancelled && m_running && m_platformWaits < kMaxPlatformWaits) {
+        ++m_platformWaits;
+        m_platformWait = true;
+        m_host.debug(reply.message);
+        m_host.startRetryCountdown(this, panel(), wait);
+        return ErrorReplyEnd::Waiting;
+    }
+    m_host.ui().error(reply.message);
+    panel().hide();
+    end();
+    return ErrorReplyEnd::Ended;
+}
+
+void RequestJob::transportError(const QString &cause)
+{
+    m_inFlight = false;
+    if (!cause.isEmpty())
+        m_host.debug(cause);
+    if (m_cancelled && m_rule != TransportRule::NoHandler) {
         // the user ended the job while this request was out: no retry for it
         replaceComponent();
         stop();
@@ -234,6 +421,7 @@ void RequestJob::transportError()
             m_host.ui().error(JobHost::networkErrorText());
             return;
         }
+        m_platformWait = false;
         m_host.startRetryCountdown(this, panel());
         return;
     case TransportRule::Immediate: {

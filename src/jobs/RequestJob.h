@@ -7,7 +7,9 @@
 #include <functional>
 
 class Interaction;
+class ListModel;
 class RequestJob;
+struct TopIntake;
 
 // A floating progress panel as state; the window's panel widget mirrors it.
 class ProgressPanelState : public QObject
@@ -56,6 +58,9 @@ public:
 
     // Busy guard: a progress panel is shown.
     bool busy() const { return m_panel1.shown() || m_panel2.shown(); }
+    // The shared cancel flag of the window: set by the cancel buttons, cleared
+    // by the window before its own commands. A stopped job stays stopped by
+    // itself; the flag no longer decides that.
     bool cancelled() const { return m_cancel; }
     void clearCancel() { m_cancel = false; }
     void setCancelFlag(bool on) { m_cancel = on; }
@@ -69,14 +74,15 @@ public:
     const QString &trayHint() const { return m_trayHint; }
     void setTrayHint(const QString &hint);
 
-    // Cancel buttons: set the flag and hide the panel (the window reloads its lists).
+    // Cancel buttons: set the flag, cancel the job of that side and hide the
+    // panel (the window reloads its lists).
     void cancelSourceSide();
     void cancelTargetSide();
 
-    // Countdown retry of a job: ten one-second ticks shown in the retry label
-    // of the job's panel, then the error count goes up and the job's timer
-    // resends the item in flight. A cancel stops the countdown and the job.
-    void startRetryCountdown(RequestJob *job, ProgressPanelState &panel);
+    // Countdown of a job: one-second ticks (ten unless told) shown in the
+    // retry label of the job's panel, then the job resends the item in
+    // flight. A cancel stops the countdown and the job.
+    void startRetryCountdown(RequestJob *job, ProgressPanelState &panel, int seconds = 10);
     bool countdownRunning() const { return m_tryTimer.isActive(); }
     // The message after a job gave up on the network.
     static QString networkErrorText() { return QStringLiteral("网络通讯错误,请稍候重试."); }
@@ -92,8 +98,10 @@ Q_SIGNALS:
     void trayHintChanged(const QString &hint);
 
 private:
+    friend class RequestJob;
     void tryTick();
     void stopCountdown();
+    void cancelSide(ProgressPanelState &panel);
 
     Interaction &m_ui;
     ProgressPanelState m_panel1;
@@ -106,13 +114,23 @@ private:
     int m_tryLeft = 0;
     RequestJob *m_retryJob = nullptr;
     ProgressPanelState *m_retryPanel = nullptr;
+    RequestJob *m_active = nullptr; // the job started last, while it runs
     QStringList m_debug;
 };
 
 // One request job: a walk over work items (list-walking) or over the ticked
 // rows of a list (row-walking) with exactly one request in flight, paced by
-// the job's timer. Subclasses send the request for an item, store replies and
-// finish; the common steps live here.
+// the job's timer. Subclasses send the request for an item or a row, store
+// replies and finish; the common steps live here.
+//
+// A cancel ends the job itself: the reply in flight is still processed, but
+// it arms neither the timer nor a countdown (only a last work item still
+// finishes). A new start while the old request is out replaces the component.
+//
+// Temporary refusals of the platform (error 7 with "This ban will last N more
+// seconds", N <= 300; error 15 with a time-out sub_code) are waited out with
+// the countdown (N seconds, or ten) and the same request goes again, at most
+// five times per job; every other error reply ends the job.
 class RequestJob : public QObject
 {
     Q_OBJECT
@@ -120,28 +138,57 @@ public:
     enum class TransportRule { Countdown, Immediate, NoRetry, NoHandler };
 
     RequestJob(JobHost &host, int intervalMs, TransportRule rule, QObject *parent = nullptr);
+    ~RequestJob() override;
 
     JobHost &host() { return m_host; }
     bool running() const { return m_running; }
+    // The job was ended by a cancel (until the next start).
+    bool wasCancelled() const { return m_cancelled; }
+    // A request of the job is out (its event has not arrived yet).
+    bool requestOut() const { return m_inFlight; }
     const QString &startTime() const { return m_startTime; }
     int doneCount() const { return m_done; }
     const QStringList &items() const { return m_items; }
+    // Row-walking: the row whose request is out, and the ticked rows at the start.
+    int currentRow() const { return m_row; }
+    int rowTotal() const { return m_rowTotal; }
+    // Waits for temporary platform refusals used up in this run.
+    int platformWaits() const { return m_platformWaits; }
     // percentage of a walk, rounded half to even
     static int Percent(int done, int total);
     // item ids joined by "," in batches of size (the last may be shorter)
     static QStringList Batches(const QStringList &ids, int size = 20);
+    // Seconds to wait before sending the refused request again, or -1 when
+    // the error reply ends the job.
+    static int TemporaryWait(const TopIntake &reply);
+    static constexpr int kMaxPlatformWaits = 5;
+    static constexpr int kLongestBan = 300;
 
-    // Called when the retry countdown runs out: resend the item in flight.
+    // Called when the countdown runs out: resend the item in flight.
     void resumeAfterCountdown();
-    // Called by a cancel: the job is over.
+    // Called by a cancel: the job is over; a request still out stays out and
+    // its reply is still processed.
+    void cancel();
+    // Ends the job now (a cancel during a countdown, or at the next tick).
     void stop();
 
 protected:
     // The panel the job shows, and whether the countdown uses lblTry (panel 1).
     virtual ProgressPanelState &panel() = 0;
     virtual QString progressCaption(int percent) const = 0;
-    // Sends the request for the first remaining work item.
-    virtual void sendFirst() = 0;
+    // List-walking: sends the request for the first remaining work item.
+    virtual void sendFirst() {}
+    // Row-walking: sends the request for a row of the model.
+    virtual void sendRow(int row) { Q_UNUSED(row); }
+    // Row-walking with the sent-item list: the key of a row's item (empty:
+    // always send); a row whose key was sent in this run is not sent again
+    // but marked done at once through rowAlreadySent().
+    virtual QString sentItemKey(int row) const
+    {
+        Q_UNUSED(row);
+        return {};
+    }
+    virtual void rowAlreadySent(int row) { Q_UNUSED(row); }
     // After the last item: the job's own finish (store the start time, reload, report).
     virtual void finish() = 0;
     // A transport error replaces the job's HTTP component by a fresh one.
@@ -161,18 +208,38 @@ protected:
         return {};
     }
 
+    // A start while the request of a cancelled run is still out: that run
+    // ends now and the busy component is replaced by a fresh one (begin does
+    // this too; a job calls it first when it prepares its storage).
+    void releaseOldRun();
     // Steps 6 to 8 of a start: start time, counters, panel, first request.
     void begin(const QStringList &items, const QString &startCaption, bool cancelShown);
+    // The same for a row-walking job over the ticked rows of the model, in
+    // the model's current order; false (nothing started) when none is ticked.
+    bool beginRows(ListModel &model, const QString &startCaption, bool cancelShown, bool sentItemList = false);
     // A reply processed: count it, drop the item, finish or arm the timer.
     void advance();
+    // Row-walking: the current row's reply processed: untick it, move to the
+    // next ticked row, finish or arm the timer.
+    void rowDone();
     // A job that ends early (error reply, database error): hides nothing by itself.
     void end();
     void armTimer();
-    // A transport error of the request in flight, handled by the job's rule.
-    void transportError();
+    // A transport error of the request in flight, handled by the job's rule;
+    // the cause goes to the debug memo.
+    void transportError(const QString &cause = QString());
+    // An error reply: waits and resends when the platform refused for a
+    // while; otherwise reports it, hides the panel and ends the job.
+    enum class ErrorReplyEnd { Waiting, Ended };
+    ErrorReplyEnd errorReply(const TopIntake &reply);
 
 private:
+    friend class JobHost;
     void tick();
+    void start(const QString &startCaption, bool cancelShown);
+    void sendCurrent();
+    int nextTickedRow() const;
+    void countdownOver();
 
     JobHost &m_host;
     TransportRule m_rule;
@@ -182,4 +249,14 @@ private:
     int m_done = 0;
     QString m_startTime;
     bool m_running = false;
+    bool m_cancelled = false;
+    bool m_inFlight = false;
+    bool m_platformWait = false; // the countdown under way waits for the platform
+    int m_platformWaits = 0;
+    // row-walking
+    ListModel *m_model = nullptr;
+    int m_row = -1;
+    int m_rowTotal = 0;
+    bool m_useSentItems = false;
+    QStringList m_sentItems;
 };

@@ -8,7 +8,6 @@
 #include "top/TopClient.h"
 #include "top/WinHTTP.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,6 +18,7 @@ namespace {
 
 const QString kStartCaption = QStringLiteral("正在下载源宝贝库存数据...(0%)");
 const QString kFinishCaption = QStringLiteral("下载完毕,正在刷新并保存数据...");
+const QString kStagingTable = QStringLiteral("TB_Source_Download");
 
 // Whole number of a reply field; nullopt when it is not one.
 std::optional<qlonglong> wholeNumber(const QString &text)
@@ -50,7 +50,10 @@ SourceDownloadJob::~SourceDownloadJob()
 
 void SourceDownloadJob::createComponent()
 {
+    // placed on the main window: the browser's agent and 10 s time-outs
     m_http = new TWinHTTP();
+    m_http->setAgent(TWinHTTP::browserAgent());
+    m_http->setTimeouts(10000);
     connect(m_http, &TWinHTTP::OnDone, this, &SourceDownloadJob::WinHTTP_SourceDone);
     connect(m_http, &TWinHTTP::OnAnyError, this, &SourceDownloadJob::WinHTTP_SourceAnyError);
 }
@@ -83,13 +86,21 @@ bool SourceDownloadJob::FromDownloadClick()
 {
     if (host().busy())
         return false;
+    releaseOldRun();
     host().clearCancel();
 
+    auto refuse = [this](const QSqlQuery &q, const QString &statement) {
+        host().debug(q.lastError().text() + QStringLiteral("\r\n") + statement);
+        host().ui().message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
+        return false;
+    };
+    const QString select = QStringLiteral("select bcheck,num_iid from tb_url where tag=0 and bcheck=1 and num_iid<>''");
     QSqlQuery q(m_db);
     QStringList ids;
-    if (q.exec(QStringLiteral("select bcheck,num_iid from tb_url where tag=0 and bcheck=1 and num_iid<>''")))
-        while (q.next())
-            ids << TrimText(q.value(1).toString());
+    if (!q.exec(select))
+        return refuse(q, select);
+    while (q.next())
+        ids << TrimText(q.value(1).toString());
     if (ids.isEmpty()) {
         if (!host().planRunning())
             host().ui().warn(QStringLiteral("没有配置源下载源,请进入<配置源下载源>进行配置勾选"));
@@ -97,13 +108,11 @@ bool SourceDownloadJob::FromDownloadClick()
         return false;
     }
     const QStringList batches = Batches(ids);
-    if (!q.exec(QStringLiteral("delete from TB_Source"))) {
-        host().ui().message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
-        return false;
-    }
+    // the replies gather beside TB_Source; it is replaced only when the download completes
+    const QString empty = QStringLiteral("delete from ") + kStagingTable;
+    if (!q.exec(empty))
+        return refuse(q, empty);
     host().resetErrors();
-    // on until the window first stores the setting
-    m_easySku = Settings(m_db).flag(Setting::EasySku);
     m_outcome = Outcome::Completed;
     begin(batches, kStartCaption, true);
     return true;
@@ -122,10 +131,8 @@ void SourceDownloadJob::WinHTTP_SourceDone(const QString &, qint64, const QByteA
 {
     const TopIntake reply = m_client.intake(body, TopErrorPrefix::download());
     if (!reply.ok()) {
-        host().ui().error(reply.message);
-        host().panel1().hide();
-        end();
-        over(Outcome::ErrorReply);
+        if (errorReply(reply) == ErrorReplyEnd::Ended)
+            over(Outcome::ErrorReply);
         return;
     }
     if (!ProcessXML_Source(m_client.replyBuffer())) {
@@ -137,18 +144,18 @@ void SourceDownloadJob::WinHTTP_SourceDone(const QString &, qint64, const QByteA
     advance();
 }
 
-void SourceDownloadJob::WinHTTP_SourceAnyError(const QString &)
+void SourceDownloadJob::WinHTTP_SourceAnyError(const QString &message)
 {
-    const bool givingUp = !host().cancelled() && host().errorCount() >= 5;
-    transportError();
+    const bool givingUp = !wasCancelled() && host().errorCount() >= 5;
+    transportError(QStringLiteral("网络通讯错误: ") + message);
     if (givingUp)
         over(Outcome::NetworkGaveUp);
 }
 
 namespace {
-const QString kInsertItem = QStringLiteral("Insert Into TB_Source(title,oldcode,is_fenxiao,nick,approve_status,"
+const QString kInsertItem = QStringLiteral("Insert Into TB_Source_Download(title,oldcode,is_fenxiao,nick,approve_status,"
                                            "outer_id,num,price,num_iid)\nvalues(?,?,?,?,?,?,?,?,?)");
-const QString kInsertSku = QStringLiteral("Insert Into TB_Source (title,oldcode,is_fenxiao,sku_properties,nick,"
+const QString kInsertSku = QStringLiteral("Insert Into TB_Source_Download (title,oldcode,is_fenxiao,sku_properties,nick,"
                                           "outer_id_sku,approve_status,outer_id,color,sku,num,price,num_iid,sku_id)\n"
                                           "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
 const QString kRefreshEntry = QStringLiteral("update TB_URL set\nouter_id=?,\ntitle=?,\nnick=?,\napprove_status=?\n"
@@ -172,15 +179,18 @@ struct SourceDownloadJob::Statements
 bool SourceDownloadJob::ProcessXML_Source(const QString &reply)
 {
     bool ok = true;
+    // the user may switch the easy sizes while a download runs
+    const bool easySku = Settings(m_db).flag(Setting::EasySku);
     m_db.transaction();
     {
         Statements statements(m_db);
-        DecodeItems(reply, m_easySku, [this, &ok, &statements](const ItemRecord &item) {
+        DecodeItems(reply, easySku, [this, &ok, &statements](const ItemRecord &item) {
             if (ok)
                 ok = storeItem(item, statements);
         });
     }
-    // rows stored before a failing one stay, as they would without a transaction
+    // the list entries refreshed before a failing item keep their news; the
+    // gathered rows count only once the whole download has come in
     m_db.commit();
     return ok;
 }
@@ -237,9 +247,12 @@ bool SourceDownloadJob::storeItem(const ItemRecord &item, Statements &st)
 
 void SourceDownloadJob::finish()
 {
-    Settings(m_db).set(Setting::SourceDownloadTime, startTime());
     host().panel1().setCaption(kFinishCaption);
-    applyCustomCodes();
+    if (!replaceSourceRows()) {
+        // the previous download stays; the panel stays until the user cancels
+        over(Outcome::DatabaseError);
+        return;
+    }
     host().panel1().hide();
     if (m_reload)
         m_reload();
@@ -251,33 +264,66 @@ void SourceDownloadJob::finish()
     over(Outcome::Completed);
 }
 
-void SourceDownloadJob::applyCustomCodes()
+bool SourceDownloadJob::replaceSourceRows()
 {
-    QSqlQuery codes(m_db);
-    if (!codes.exec(QStringLiteral("select num_iid,outer_id2 from TB_URL where tag=0 and outer_id2<>''")))
-        return;
+    QSqlQuery q(m_db);
+    auto fail = [&](const QString &statement, const QString &error) {
+        m_lastStatement = statement;
+        host().debug(error + QStringLiteral("\r\n") + statement);
+        m_db.rollback();
+        return false;
+    };
+    if (!m_db.transaction()) {
+        host().debug(m_db.lastError().text());
+        return false;
+    }
+    QString statement;
+    if (!applyCustomCodes(q, statement))
+        return fail(statement, q.lastError().text());
+    const QString columns = QStringLiteral("title,oldcode,is_fenxiao,sku_properties,nick,outer_id_sku,approve_status,"
+                                           "outer_id,color,sku,num,price,num_iid,sku_id");
+    const QStringList statements = {
+        QStringLiteral("delete from TB_Source"),
+        QStringLiteral("Insert Into TB_Source(") + columns + QStringLiteral(")\nselect ") + columns +
+            QStringLiteral(" from ") + kStagingTable + QStringLiteral(" order by Uniqid"),
+        QStringLiteral("delete from ") + kStagingTable,
+    };
+    for (const QString &st : statements)
+        if (!q.exec(st))
+            return fail(st, q.lastError().text());
+    if (!Settings(m_db).set(Setting::SourceDownloadTime, startTime()))
+        return fail(QStringLiteral("Update _parameter set ParaValue=? where NM=1"), m_db.lastError().text());
+    if (!m_db.commit())
+        return fail(QStringLiteral("commit"), m_db.lastError().text());
+    return true;
+}
+
+bool SourceDownloadJob::applyCustomCodes(QSqlQuery &q, QString &statement)
+{
+    statement = QStringLiteral("select num_iid,outer_id2 from TB_URL where tag=0 and outer_id2<>''");
+    if (!q.exec(statement))
+        return false;
     QList<QPair<QString, QString>> rows;
-    while (codes.next())
-        rows.append({TrimText(codes.value(0).toString()), TrimText(codes.value(1).toString())});
-    QSqlQuery update(m_db);
-    update.prepare(QStringLiteral("update tb_source set outer_id=?\nwhere num_iid=?"));
-    QElapsedTimer repaint;
-    repaint.start();
-    m_db.transaction();
+    while (q.next())
+        rows.append({TrimText(q.value(0).toString()), TrimText(q.value(1).toString())});
+    statement = QStringLiteral("update ") + kStagingTable + QStringLiteral(" set outer_id=?\nwhere num_iid=?");
+    q.prepare(statement);
+    QElapsedTimer shown;
+    shown.start();
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (repaint.elapsed() >= 100 || i == 0) {
+        // the caption follows a few times a second; the window repaints it if it likes
+        if (i == 0 || shown.elapsed() >= 100) {
             host().panel1().setCaption(kFinishCaption + QString::number(i + 1) + QLatin1Char('/') +
                                        QString::number(rows.size()));
-            QCoreApplication::processEvents();
-            repaint.restart();
+            shown.restart();
         }
         const QString code = rows.at(i).second == QStringLiteral("null") ? QString(QLatin1String("")) : rows.at(i).second;
-        update.addBindValue(code);
-        update.addBindValue(rows.at(i).first);
-        if (!update.exec())
-            host().debug(update.lastError().text() + QStringLiteral("\r\n") + update.lastQuery());
+        q.addBindValue(code);
+        q.addBindValue(rows.at(i).first);
+        if (!q.exec())
+            return false;
     }
-    m_db.commit();
+    return true;
 }
 
 void SourceDownloadJob::onCancelled()

@@ -3,6 +3,7 @@
 #include "jobs/RequestJob.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <functional>
 
@@ -10,10 +11,13 @@ class TopClient;
 class TWinHTTP;
 struct ItemRecord;
 
-// The source download: empties TB_Source, fetches the ticked item ids of the
-// source download-source list in batches of 20 (one taobao.items.list.get
-// each), stores one row per SKU (or per item without SKUs), keeps the list's
-// entries current and applies the custom merchant codes at the end.
+// The source download: fetches the ticked item ids of the source
+// download-source list in batches of 20 (one taobao.items.list.get each),
+// gathers one row per SKU (or per item without SKUs) in TB_Source_Download,
+// keeps the list's entries current, and when every batch has come in puts the
+// rows in place of TB_Source, with the custom merchant codes and the time of
+// the download (NM 1), in one transaction. Any other end leaves TB_Source and
+// NM 1 as the last complete download left them.
 class SourceDownloadJob : public RequestJob
 {
     Q_OBJECT
@@ -38,9 +42,14 @@ public:
     // The statement last prepared while storing (shown in the debug memo after an error).
     const QString &lastStatement() const { return m_lastStatement; }
     TWinHTTP *component() const { return m_http; }
-    // ProcessXML_Source: stores one reply (every item and SKU row, the list's
-    // entries); false after a database error, recorded in the debug memo.
+    // ProcessXML_Source: stores one reply (every item and SKU row into
+    // TB_Source_Download, the list's entries); false after a database error,
+    // recorded in the debug memo.
     bool ProcessXML_Source(const QString &reply);
+    // The gathered rows in place of TB_Source, the custom merchant codes
+    // applied and NM 1 set to the job's start, all or nothing; false after a
+    // database error, recorded in the debug memo.
+    bool replaceSourceRows();
 
 Q_SIGNALS:
     // The job is over (every outcome but a start that did not happen).
@@ -63,13 +72,12 @@ private:
     void createComponent();
     struct Statements;
     bool storeItem(const ItemRecord &item, Statements &statements);
-    void applyCustomCodes();
+    bool applyCustomCodes(QSqlQuery &q, QString &statement);
     void over(Outcome outcome);
 
     TopClient &m_client;
     QSqlDatabase m_db;
     TWinHTTP *m_http = nullptr;
-    bool m_easySku = true;
     Outcome m_outcome = Outcome::NothingToDo;
     QString m_lastStatement;
     std::function<QString()> m_account;

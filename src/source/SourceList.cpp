@@ -11,7 +11,6 @@
 #include "sync/MatchingKeys.h"
 #include "top/Endpoints.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlError>
@@ -116,7 +115,6 @@ bool SourceList::GetData_TB_Source(const QString &keyword, bool listShown)
     Q_EMIT controlsEnabled(false);
     ProgressPanelState &panel = m_jobs.panel1();
     panel.show(QStringLiteral("读取数据中..."), false);
-    QCoreApplication::processEvents();
 
     const SourceListStatement st = BuildSourceListStatement(m_filter, keyword);
     QSqlQuery q(m_db);
@@ -171,11 +169,11 @@ bool SourceList::GetData_TB_Source(const QString &keyword, bool listShown)
             r.cells << QString() << q.value(iUniqid).toString();
             r.imageIndex = q.value(iFenxiao).toInt() == 1 ? 1 : 0;
             rows.push_back(std::move(r));
-            // the window repaints a few times a second while the list fills
+            // the caption follows a few times a second; the window may repaint the panel
             if (repaint.elapsed() >= 100) {
                 panel.setCaption(QStringLiteral("读取数据中...(") + QString::number(n) + QLatin1Char('/') +
                                  QString::number(std::max(n, total)) + QLatin1Char(')'));
-                QCoreApplication::processEvents();
+                Q_EMIT loadProgress(n, std::max(n, total));
                 repaint.restart();
             }
         }
@@ -280,13 +278,27 @@ void SourceList::exportRows(std::vector<int> selected)
     QString path = m_ui.saveFileName(QStringLiteral("选中项另存为..."), QStringLiteral("csv 文件(*.csv)"), suggested);
     if (path.isEmpty())
         return;
-    if (!path.contains(QLatin1Char('.')))
+    // the default extension when the file's name has none (folders may have points)
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    if (!path.mid(slash + 1).contains(QLatin1Char('.')))
         path += QStringLiteral(".csv");
     // GB18030 is GBK for every character GBK has, and keeps the others
     QStringEncoder gbk("GB18030");
+    if (!gbk.isValid()) {
+        m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") +
+                                                       QStringLiteral("缺少 GB18030 编码"),
+                     Interaction::Icon::Error);
+        return;
+    }
     QByteArray bytes;
     for (const QString &line : exportLines(std::move(selected)))
         bytes += QByteArray(gbk.encode(line)) + "\r\n";
+    if (gbk.hasError()) {
+        m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") +
+                                                       QStringLiteral("选中项中有无法保存为 GB18030 文本的字符"),
+                     Interaction::Icon::Error);
+        return;
+    }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush()) {
         m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") +

@@ -76,6 +76,9 @@ Q_SIGNALS:
     void controlsEnabled(bool enabled);
     void totalsChanged(const QString &text);
     void updateLabelChanged(const QString &text);
+    // A long listing on its way: n of total rows read (a few times a second).
+    // Nothing else runs while a list fills; the window may repaint its panel.
+    void loadProgress(int n, int total);
 
 private:
     void setTotals(const QString &text);

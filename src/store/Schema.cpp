@@ -20,6 +20,15 @@ QString nv(const QString &column, int width)
 
 const QString kId = QStringLiteral("Uniqid INTEGER PRIMARY KEY AUTOINCREMENT");
 
+// The item columns TB_Source and TB_Object are created with.
+QString baseItemColumns()
+{
+    const QString t = QStringLiteral(" text COLLATE NOCASE default ''");
+    return QStringLiteral("title") + t + QStringLiteral(", outer_id") + t + QStringLiteral(", color") + t +
+           QStringLiteral(", sku") + t + QStringLiteral(", num int default 0, price Money default 0, outer_id_sku") +
+           t + QStringLiteral(", num_iid") + t + QStringLiteral(", sku_id") + t + QStringLiteral(", approve_status") + t;
+}
+
 bool runStatements(const QSqlDatabase &db, const QStringList &statements, QString *error)
 {
     QSqlQuery q(db);
@@ -114,11 +123,7 @@ bool CreateBaseSchema(const QSqlDatabase &db, QString *error)
     // Base tables in the shape the migration expects to find; the columns it
     // adds are left to it.
     const QString t = QStringLiteral(" text COLLATE NOCASE default ''");
-    const QString itemColumns = QStringLiteral("title") + t + QStringLiteral(", outer_id") + t +
-                                QStringLiteral(", color") + t + QStringLiteral(", sku") + t +
-                                QStringLiteral(", num int default 0, price Money default 0, outer_id_sku") + t +
-                                QStringLiteral(", num_iid") + t + QStringLiteral(", sku_id") + t +
-                                QStringLiteral(", approve_status") + t;
+    const QString itemColumns = baseItemColumns();
     const QStringList statements = {
         QStringLiteral("Create Table TB_Source\n(bCheck bit default 0, ") + itemColumns + QStringLiteral(", nick") +
             t + QStringLiteral(", ") + kId + QStringLiteral(")"),
@@ -307,6 +312,15 @@ bool SchemaMigration::run()
         return false;
     // 20: SQLite finds the list entries of an item without reading the whole list
     if (!createIndex(names.at(18)))
+        return false;
+    // 21: the source download gathers its rows here and replaces TB_Source
+    // with them only when it completes; the columns are those of TB_Source
+    if (!createTable(QStringLiteral("TB_Source_Download"),
+                     QStringLiteral("Create Table TB_Source_Download\n(bCheck bit default 0, ") + baseItemColumns() +
+                         QStringLiteral(", nick text COLLATE NOCASE default '', ") + kId + QStringLiteral(", ") +
+                         nv(QStringLiteral("sku_properties"), 256) + QStringLiteral(", ") +
+                         nv(QStringLiteral("oldcode"), 64) +
+                         QStringLiteral(", is_fenxiao int not null default 0, Promo_Price money not null default 0)")))
         return false;
     return true;
 }

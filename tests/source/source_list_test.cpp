@@ -6,6 +6,7 @@
 #include "store/Parameters.h"
 #include "store/SqlValues.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QStringDecoder>
@@ -249,6 +250,22 @@ void SourceListTest::exportWritesFourteenFields()
     const qsizetype before = f.d.ui.records().size();
     f.list->exportRows({0});
     QCOMPARE(f.d.ui.records().size(), before + 1);
+
+    // the extension goes on a name without one, whatever the folders are called
+    QVERIFY(QDir(out.path()).mkdir(QStringLiteral("john.doe")));
+    f.d.ui.answerSaveFile(out.filePath(QStringLiteral("john.doe/list")));
+    f.list->exportRows({0});
+    QCOMPARE(f.d.ui.messages().last(), QStringLiteral("完成选中项另存为,请确认"));
+    QVERIFY(QFile::exists(out.filePath(QStringLiteral("john.doe/list.csv"))));
+
+    // a character no code page can hold: said so, not reported done
+    f.model.setCaption(1, QStringLiteral("半") + QChar(0xD800));
+    const QString broken = out.filePath(QStringLiteral("broken.csv"));
+    f.d.ui.answerSaveFile(broken);
+    f.list->exportRows({1});
+    QVERIFY(f.d.ui.last()->icon == Interaction::Icon::Error);
+    QVERIFY(f.d.ui.messages().last() != QStringLiteral("完成选中项另存为,请确认"));
+    QVERIFY(!QFile::exists(broken));
 }
 
 void SourceListTest::copyAndOpen()
@@ -284,7 +301,12 @@ void SourceListTest::busyListDoesNothing()
     QCOMPARE(f.model.count(), 0);
     QCOMPARE(enabled.count(), 0);
     f.jobs->panel2().hide();
+    // nothing else runs while the list fills (a job's reply waits for it)
+    bool ranInside = false;
+    QTimer::singleShot(0, f.list.get(), [&] { ranInside = f.jobs->panel1().shown(); });
     QVERIFY(f.list->GetData_TB_Source(QString(), true));
+    QCoreApplication::processEvents();
+    QVERIFY(!ranInside);
     QCOMPARE(enabled.count(), 2);
     QCOMPARE(enabled.at(0).at(0).toBool(), false);
     QCOMPARE(enabled.at(1).at(0).toBool(), true);
