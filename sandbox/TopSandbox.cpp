@@ -405,6 +405,17 @@ int TopSandbox::start(int port)
     server->Get("/router/rest", gatewayHandler);
     server->Get("/_sandbox/.*", adminHandler);
     server->Post("/_sandbox/.*", adminHandler);
+    // A POST without a body (curl -X POST) carries no Content-Length; left to
+    // the routing, it would be read up to the read time-out and refused with
+    // 400. The admin paths take it as an empty form.
+    server->set_pre_routing_handler([p](const httplib::Request &req, httplib::Response &res) {
+        if (req.method == "POST" && req.path.rfind("/_sandbox/", 0) == 0 && !req.has_header("Content-Length") &&
+            !req.has_header("Transfer-Encoding")) {
+            p->serveAdmin(req, res);
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     server->set_keep_alive_timeout(5);
     server->set_tcp_nodelay(true);
     int bound = -1;

@@ -103,6 +103,24 @@ struct ListSink
     }
 };
 
+// One root element named "..._response", and no text beside it.
+bool holdsPlatformReply(const pugi::xml_document &doc)
+{
+    pugi::xml_node root;
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
+        if (n.type() == pugi::node_element) {
+            if (root)
+                return false;
+            root = n;
+        } else if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) {
+            return false;
+        }
+    }
+    constexpr std::string_view suffix("_response");
+    const std::string_view name(root ? root.name() : "");
+    return name.size() > suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+}
+
 bool loadReplyInPlace(pugi::xml_document &doc, QByteArray &utf8)
 {
     if (utf8.isEmpty())
@@ -465,26 +483,41 @@ QString SkuSize(const QString &propertiesName, bool easySku)
     return propertiesName.mid(p);
 }
 
-void DecodeItems(const QByteArray &utf8Reply, bool easySku,
+bool IsPlatformReply(const QByteArray &utf8Reply)
+{
+    pugi::xml_document doc;
+    return loadReply(doc, utf8Reply) && holdsPlatformReply(doc);
+}
+
+bool IsPlatformReply(const QString &reply)
+{
+    QByteArray utf8 = reply.toUtf8();
+    pugi::xml_document doc;
+    return loadReplyInPlace(doc, utf8) && holdsPlatformReply(doc);
+}
+
+bool DecodeItems(const QByteArray &utf8Reply, bool easySku,
                  const std::function<void(const ItemRecord &)> &each)
 {
     pugi::xml_document doc;
-    if (!loadReply(doc, utf8Reply))
-        return;
+    if (!loadReply(doc, utf8Reply) || !holdsPlatformReply(doc))
+        return false;
     ItemCutter cutter(easySku, each);
     walk(doc, cutter);
     cutter.finish();
+    return true;
 }
 
-void DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each)
+bool DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each)
 {
     QByteArray utf8 = reply.toUtf8(); // our own copy: parsed in place
     pugi::xml_document doc;
-    if (!loadReplyInPlace(doc, utf8))
-        return;
+    if (!loadReplyInPlace(doc, utf8) || !holdsPlatformReply(doc))
+        return false;
     ItemCutter cutter(easySku, each);
     walk(doc, cutter);
     cutter.finish();
+    return true;
 }
 
 QList<ItemRecord> DecodeItems(const QString &reply, bool easySku)

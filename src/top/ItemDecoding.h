@@ -69,9 +69,17 @@ QString SkuColor(const QString &propertiesName, const QList<QPair<QString, QStri
 // The size text: the last property (name:value) with easySku, else the whole text.
 QString SkuSize(const QString &propertiesName, bool easySku);
 
+// Whether a text is a reply of the platform at all: a well-formed XML
+// document with one root element whose name ends in "_response" (an
+// error_response too). An HTML page, JSON, an empty or a cut-off body is not.
+bool IsPlatformReply(const QString &reply);
+bool IsPlatformReply(const QByteArray &utf8Reply);
+
 // Decodes the items of a reply, in reply order; each record goes to each as
-// soon as it is decoded. A reply that is not XML or holds no items gives none.
-void DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each);
-void DecodeItems(const QByteArray &utf8Reply, bool easySku,
+// soon as it is decoded. False, with no record, for a text that is not a
+// reply of the platform (see IsPlatformReply); a reply without items is
+// true and gives none.
+bool DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each);
+bool DecodeItems(const QByteArray &utf8Reply, bool easySku,
                  const std::function<void(const ItemRecord &)> &each);
 QList<ItemRecord> DecodeItems(const QString &reply, bool easySku);

@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/TextRoutines.h"
+#include "top/ItemDecoding.h"
 #include "top/WinHTTP.h"
 
 #include <QCryptographicHash>
@@ -117,6 +118,11 @@ QString ErrorReplyText(const QString &reply)
     return msg + QLatin1Char(',') + subCode + QLatin1Char(',') + subMsg;
 }
 
+QString UnreadableReplyText()
+{
+    return QStringLiteral("返回的数据无法识别(不是开放平台的XML应答)");
+}
+
 namespace TopErrorPrefix {
 QString download()
 {
@@ -184,6 +190,12 @@ TopIntake TopClient::intake(const QByteArray &body, const QString &prefix, bool 
         result.code = GetBetween(m_reply, QStringLiteral("<code>"), QStringLiteral("</code>")).trimmed().toInt();
         result.subCode = GetBetween(m_reply, QStringLiteral("<sub_code>"), QStringLiteral("</sub_code>"));
         result.errorText = ErrorReplyText(m_reply);
+        result.message = prefix + result.errorText;
+    } else if (!IsPlatformReply(m_reply)) {
+        // An HTML page of a proxy, JSON, an empty or cut-off body: nothing
+        // the processing step could read, and not a success either.
+        result.kind = TopIntake::Kind::Unreadable;
+        result.errorText = UnreadableReplyText();
         result.message = prefix + result.errorText;
     }
     return result;

@@ -43,6 +43,9 @@ private:
 // The error text of an "<error_response>" reply: msg,sub_code,sub_msg.
 QString ErrorReplyText(const QString &reply);
 
+// The reason shown after a caller's prefix for a body that is no reply of the platform.
+QString UnreadableReplyText();
+
 // Error prefixes of the callers; each ends in a line break and "错误原因: ".
 namespace TopErrorPrefix {
 QString download();             // 下载失败.
@@ -58,13 +61,15 @@ QString warehouseListing();     // 仓库商品上架失败.
 
 // What the reply intake made of a completion event's body. The caller
 // decides what to show: message is its prefix followed by the error text.
+// Unreadable: the body is not a reply of the platform at all (an HTML page,
+// JSON, an empty or cut-off body); errorText then says so.
 struct TopIntake
 {
-    enum class Kind { Ok, ErrorReply };
+    enum class Kind { Ok, ErrorReply, Unreadable };
     Kind kind = Kind::Ok;
     int code = 0;      // <code> of an error reply
     QString subCode;   // <sub_code> of an error reply
-    QString errorText; // msg,sub_code,sub_msg of an error reply
+    QString errorText; // msg,sub_code,sub_msg of an error reply; the reason of an unreadable one
     QString message;   // the caller's prefix + errorText
     bool ok() const { return kind == Kind::Ok; }
 };
@@ -99,7 +104,8 @@ public:
     // Reply intake of a completion event: appends the decoded body to the
     // reply buffer and echoes the buffer to the memo (when echo is set).
     // On success the caller's processing step runs on replyBuffer(); an
-    // error reply comes back with the message the caller shows.
+    // error reply, or a body that is no reply of the platform, comes back
+    // with the message the caller shows.
     TopIntake intake(const QByteArray &body, const QString &prefix, bool echo = true);
 
     // The common parameters of a request (method, timestamp from the clock,

@@ -42,11 +42,10 @@ void initCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-long scaledTimeout(int wanted)
+// The limit in force for a time-out property: 0 stands for the default.
+long scaledTimeout(int wanted, int byDefault)
 {
-    if (wanted <= 0)
-        return 0;
-    const int ms = Intervals::ms(wanted);
+    const int ms = Intervals::ms(wanted > 0 ? wanted : byDefault);
     return ms > 0 ? ms : 1;
 }
 
@@ -109,6 +108,7 @@ struct Transfer
     TWinHTTP::Result *result = nullptr;
     std::atomic<bool> *aborted = nullptr;
     qint64 contentLength = -1;
+    QByteArray statusLine; // of the last response, e.g. "HTTP/1.1 404 Not Found"
     bool connected = false;
     bool uploadDone = false;
     curl_off_t lastUpload = 0;
@@ -126,6 +126,7 @@ size_t onHeader(char *data, size_t size, size_t count, void *user)
         // A new response (after a redirect or an interim reply): its headers replace the old ones.
         t->result->contentType.clear();
         t->contentLength = -1;
+        t->statusLine = line;
         return n;
     }
     const qsizetype colon = line.indexOf(':');
@@ -181,6 +182,73 @@ int onConnected(void *user, char *, char *, int, int)
     return CURL_PREREQFUNC_OK;
 }
 
+QString curlDetail(CURLcode code, const char *errorText)
+{
+    return QString::fromLocal8Bit(errorText && errorText[0] ? errorText : curl_easy_strerror(code));
+}
+
+// "404 Not Found" of the status line "HTTP/1.1 404 Not Found".
+QString statusDetail(const Transfer &t, int status)
+{
+    const qsizetype space = t.statusLine.indexOf(' ');
+    const QByteArray rest = space > 0 ? t.statusLine.mid(space + 1).trimmed() : QByteArray();
+    return rest.startsWith(QByteArray::number(status)) ? QString::fromLatin1(rest) : QString::number(status);
+}
+
+QString bytesDetail(const Transfer &t)
+{
+    const qint64 received = t.result->received;
+    if (t.contentLength >= 0)
+        return QStringLiteral("received %1 of %2 bytes").arg(received).arg(t.contentLength);
+    return QStringLiteral("received %1 bytes").arg(received);
+}
+
+// Why a request failed: words for the user, the technical detail after them.
+QString failureText(const Transfer &t, const Request &req, CURLcode code, const char *errorText, bool timedOut,
+                    bool finished)
+{
+    const int status = t.result->status;
+    const bool statusOk = status == 200 || status == 206;
+    if (status > 0 && !statusOk)
+        return QStringLiteral("服务器返回错误 (HTTP %1)").arg(statusDetail(t, status));
+    if (timedOut) {
+        if (!t.uploadDone)
+            return QStringLiteral("发送请求超时 (send timeout after %1 ms)").arg(req.sendMs);
+        if (status < 0)
+            return QStringLiteral("等待服务器应答超时 (receive timeout after %1 ms)").arg(req.receiveMs);
+        return QStringLiteral("接收应答超时,应答不完整 (receive timeout after %1 ms, %2)")
+            .arg(req.receiveMs)
+            .arg(bytesDetail(t));
+    }
+    if (statusOk) {
+        QString detail = bytesDetail(t);
+        if (code != CURLE_OK)
+            detail += QStringLiteral("; ") + curlDetail(code, errorText);
+        return QStringLiteral("应答不完整,连接中断 (%1)").arg(detail);
+    }
+    if (!finished)
+        return QStringLiteral("网络通讯失败 (transfer did not finish)");
+    switch (code) {
+    case CURLE_OPERATION_TIMEDOUT:
+        if (!t.connected)
+            return QStringLiteral("连接超时 (connect timeout after %1 ms)").arg(req.connectMs);
+        return QStringLiteral("等待服务器应答超时 (%1)").arg(curlDetail(code, errorText));
+    case CURLE_COULDNT_CONNECT:
+        return QStringLiteral("无法连接服务器 (%1)").arg(curlDetail(code, errorText));
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return QStringLiteral("找不到服务器 (%1)").arg(curlDetail(code, errorText));
+    case CURLE_GOT_NOTHING:
+        return QStringLiteral("服务器关闭了连接,没有应答 (%1)").arg(curlDetail(code, errorText));
+    case CURLE_SEND_ERROR:
+        return QStringLiteral("发送请求失败 (%1)").arg(curlDetail(code, errorText));
+    case CURLE_RECV_ERROR:
+        return QStringLiteral("接收应答失败 (%1)").arg(curlDetail(code, errorText));
+    default:
+        return QStringLiteral("网络通讯失败 (%1)").arg(curlDetail(code, errorText));
+    }
+}
+
 // The request sequence; returns with aborted set when the component went away.
 TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *multi)
 {
@@ -217,8 +285,7 @@ TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-    if (req.connectMs > 0)
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, req.connectMs);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, req.connectMs);
     switch (req.accessType) {
     case TWinHTTP::AccessType::Preconfig:
         // The proxy of the environment, if any; the bypass list is added to
@@ -251,6 +318,7 @@ TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *
 
     curl_multi_add_handle(multi, easy);
     bool timedOut = false;
+    bool finished = false;
     CURLcode code = CURLE_OK;
     int running = 1;
     while (running) {
@@ -261,7 +329,7 @@ TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *
         // Send and receive time-outs: the longest silence allowed while
         // sending the request and while waiting for the reply.
         const long idleLimit = t.uploadDone ? req.receiveMs : req.sendMs;
-        if (t.connected && idleLimit > 0) {
+        if (t.connected) {
             const auto idle =
                 std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - t.lastActivity);
             if (idle.count() >= idleLimit) {
@@ -275,6 +343,7 @@ TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *
     while (CURLMsg *msg = curl_multi_info_read(multi, &left)) {
         if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy) {
             code = msg->data.result;
+            finished = true;
         }
     }
     long status = 0;
@@ -288,22 +357,21 @@ TWinHTTP::Result perform(const Request &req, std::atomic<bool> &aborted, CURLM *
         return result;
 
     const bool statusOk = result.status == 200 || result.status == 206;
-    const bool complete = t.contentLength < 0 || result.received == t.contentLength;
-    result.success = statusOk && complete;
-    if (result.success)
-        return result;
-    if (result.status == -1) {
-        if (timedOut)
-            result.message = QStringLiteral("请求超时");
-        else
-            result.message = QStringLiteral("无法连接服务器: ") +
-                             QString::fromLocal8Bit(errorText[0] ? errorText : curl_easy_strerror(code));
-    } else if (statusOk) {
-        result.message =
-            QStringLiteral("接收中断: 收到 %1/%2 字节").arg(result.received).arg(t.contentLength);
+    const bool lengthKnown = t.contentLength >= 0;
+    if (timedOut) {
+        // The one break-off that counts as success: a reply without
+        // Content-Length whose body stops coming until the receive time-out
+        // ends it; the owner gets the bytes that arrived.
+        result.success = statusOk && !lengthKnown && t.uploadDone;
     } else {
-        result.message = QStringLiteral("HTTP 错误 %1").arg(result.status);
+        // Anything the transport reports as broken (a chunked body cut off,
+        // a connection reset after the status) is a failure, as is a body
+        // shorter than its Content-Length.
+        result.success = statusOk && finished && code == CURLE_OK &&
+                         (!lengthKnown || result.received == t.contentLength);
     }
+    if (!result.success)
+        result.message = failureText(t, req, code, errorText, timedOut, finished);
     return result;
 }
 
@@ -400,9 +468,9 @@ bool TWinHTTP::Start()
     req.postData = m_postData;
     req.agent = m_agent.toUtf8();
     req.acceptTypes = m_acceptTypes.toUtf8();
-    req.connectMs = scaledTimeout(m_connectTimeout);
-    req.receiveMs = scaledTimeout(m_receiveTimeout);
-    req.sendMs = scaledTimeout(m_sendTimeout);
+    req.connectMs = scaledTimeout(m_connectTimeout, DefaultConnectTimeout);
+    req.receiveMs = scaledTimeout(m_receiveTimeout, DefaultIdleTimeout);
+    req.sendMs = scaledTimeout(m_sendTimeout, DefaultIdleTimeout);
     req.accessType = m_accessType;
     req.proxy = (m_proxyServer + QLatin1Char(':') + QString::number(m_proxyPort)).toUtf8();
     req.proxyBypass = QString(m_proxyBypass).replace(QLatin1Char(';'), QLatin1Char(',')).toUtf8();
@@ -427,10 +495,10 @@ bool TWinHTTP::Start()
             result = perform(req, shared->aborted, multi);
         } catch (const std::exception &e) {
             result = Result();
-            result.message = QString::fromLocal8Bit(e.what());
+            result.message = QStringLiteral("请求失败 (%1)").arg(QString::fromLocal8Bit(e.what()));
         } catch (...) {
             result = Result();
-            result.message = QStringLiteral("请求失败");
+            result.message = QStringLiteral("请求失败 (unknown exception)");
         }
         {
             std::lock_guard lock(shared->mutex);

@@ -49,7 +49,9 @@ public:
     void setAcceptTypes(const QString &types) { m_acceptTypes = types; }
 
     // Time-outs in ms as the program wants them (scaled through Intervals
-    // when the request starts); 0 leaves the transport's own value.
+    // when the request starts). 0 stands for the transport's own limits:
+    // DefaultConnectTimeout to connect, DefaultIdleTimeout of silence while
+    // sending the request or waiting for the reply. No request waits forever.
     int ConnectTimeout() const { return m_connectTimeout; }
     void setConnectTimeout(int ms) { m_connectTimeout = ms; }
     int ReceiveTimeout() const { return m_receiveTimeout; }
@@ -58,6 +60,8 @@ public:
     void setSendTimeout(int ms) { m_sendTimeout = ms; }
     // All three at once, as most components of the main window use them.
     void setTimeouts(int ms);
+    static constexpr int DefaultConnectTimeout = 60000;
+    static constexpr int DefaultIdleTimeout = 30000;
 
     AccessType ProxyAccessType() const { return m_accessType; }
     void setProxyAccessType(AccessType type) { m_accessType = type; }
@@ -91,7 +95,9 @@ Q_SIGNALS:
     // The request succeeded: the reply's Content-Type, the number of body
     // bytes received and the body.
     void OnDone(const QString &contentType, qint64 fileSize, const QByteArray &body);
-    // The request failed, whatever the reason; message says why.
+    // The request failed, whatever the reason; message says why, in words
+    // for the user followed by the technical detail in parentheses, e.g.
+    // "连接超时 (connect timeout after 10000 ms)".
     void OnAnyError(const QString &message);
 
 private:

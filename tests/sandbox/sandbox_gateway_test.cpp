@@ -34,6 +34,34 @@ QString allDemoIds()
     return ids.join(QLatin1Char(','));
 }
 
+// Sends a request as `curl -X POST URL` does, without body and without
+// Content-Length, and returns the status line of the answer.
+QByteArray bareRequestStatus(int port, const QByteArray &method, const QByteArray &path)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    timeval wait{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(quint16(port));
+    QByteArray reply;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0) {
+        const QByteArray request =
+            method + ' ' + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: curl\r\nAccept: */*\r\n\r\n";
+        ::send(fd, request.constData(), size_t(request.size()), 0);
+        char buf[4096];
+        while (!reply.contains("\r\n")) {
+            const auto n = ::recv(fd, buf, sizeof buf, 0);
+            if (n <= 0)
+                break;
+            reply.append(buf, qsizetype(n));
+        }
+    }
+    ::close(fd);
+    return reply.left(reply.indexOf("\r\n"));
+}
+
 } // namespace
 
 class SandboxGatewayTest : public QObject
@@ -422,6 +450,13 @@ private Q_SLOTS:
         QCOMPARE(
             admin.Post("/_sandbox/fault", "method=x&kind=melt", "application/x-www-form-urlencoded")->status,
             400);
+
+        // Clearing the faults as the README does it: a POST without body.
+        QVERIFY(admin.Post("/_sandbox/fault", "method=taobao.items.list.get&kind=close&count=3",
+                           "application/x-www-form-urlencoded"));
+        QCOMPARE(sandbox.pendingFaults(listGet), 3);
+        QCOMPARE(bareRequestStatus(port, "POST", "/_sandbox/faults/clear"), QByteArray("HTTP/1.1 200 OK"));
+        QCOMPARE(sandbox.pendingFaults(listGet), 0);
 
         update(quantityUpdate, {{"num_iid", "610000003003"}, {"quantity", "42"}});
         res = admin.Get("/_sandbox/state");

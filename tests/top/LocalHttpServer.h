@@ -99,3 +99,31 @@ inline int ClosedLocalPort()
     ::close(fd); // bound, never listened on: connecting is refused
     return ntohs(addr.sin_port);
 }
+
+// A port on 127.0.0.1 that takes connections (the system completes them
+// from its backlog) and never answers: a server that hangs.
+class MuteLocalPort
+{
+public:
+    MuteLocalPort()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = 0;
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+        ::listen(m_fd, 16);
+        socklen_t len = sizeof addr;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&addr), &len);
+        m_port = ntohs(addr.sin_port);
+    }
+    ~MuteLocalPort() { ::close(m_fd); }
+    MuteLocalPort(const MuteLocalPort &) = delete;
+    MuteLocalPort &operator=(const MuteLocalPort &) = delete;
+    int port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};

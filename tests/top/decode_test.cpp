@@ -171,6 +171,23 @@ private Q_SLOTS:
                     .isEmpty());
         QVERIFY(DecodeItems(reply("error_with_sub.xml"), true).isEmpty());
 
+        // Only a reply of the platform decodes, even to nothing; the rest says it failed.
+        auto decodes = [](const QString &text) {
+            int items = 0;
+            const bool read = DecodeItems(text, true, [&items](const ItemRecord &) { ++items; });
+            const bool readUtf8 = DecodeItems(text.toUtf8(), true, [&items](const ItemRecord &) { ++items; });
+            return read && readUtf8 ? items : read || readUtf8 ? -2 : -1;
+        };
+        QCOMPARE(decodes(reply("items_list.xml")), 2 * 3);
+        QCOMPARE(decodes(QStringLiteral("<items_list_get_response><items list=\"true\"/></items_list_get_response>")),
+                 0);
+        QCOMPARE(decodes(reply("error_with_sub.xml")), 0);
+        QCOMPARE(decodes(QString()), -1);
+        QCOMPARE(decodes(reply("gateway_down.html")), -1);
+        QCOMPARE(decodes(QStringLiteral(R"({"items_list_get_response":{"items":{}}})")), -1);
+        QCOMPARE(decodes(QStringLiteral("<items><item><num_iid>1</num_iid></item></items>")), -1);
+        QCOMPARE(decodes(QStringLiteral("<items_list_get_response><items><item><num_iid>1</num_iid></item>")), -1);
+
         QCOMPARE(ErrorReplyText(reply("error_with_sub.xml")),
                  QStringLiteral("Invalid session,invalid-sessionkey,SessionKey非法"));
         QCOMPARE(ErrorReplyText(reply("error_plain.xml")), QStringLiteral("App Call Limited,,"));

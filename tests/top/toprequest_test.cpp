@@ -241,8 +241,10 @@ private Q_SLOTS:
         QStringList debug;
         client.setDebugSink([&](const QString &t) { debug.append(t); });
 
-        QVERIFY(client.intake(QByteArray("<items_list_get_response>标题🙂"), TopErrorPrefix::download()).ok());
-        QCOMPARE(client.replyBuffer(), QStringLiteral("<items_list_get_response>标题🙂"));
+        QVERIFY(client.intake(QByteArray("<items_list_get_response>标题🙂</items_list_get_response>"),
+                              TopErrorPrefix::download())
+                    .ok());
+        QCOMPARE(client.replyBuffer(), QStringLiteral("<items_list_get_response>标题🙂</items_list_get_response>"));
         QCOMPARE(debug, QStringList{client.replyBuffer()});
 
         client.clearReplyBuffer();
@@ -259,6 +261,98 @@ private Q_SLOTS:
             QByteArray("<error_response><code>15</code><msg>Remote service error</msg></error_response>"),
             TopErrorPrefix::download());
         QCOMPARE(bare.errorText, QStringLiteral("Remote service error,,"));
+    }
+
+    void repliesThatAreNotThePlatformsFail()
+    {
+        // What a proxy or a broken gateway may answer with status 200: none
+        // of it is a reply, and a body cut off on the way is a transport error.
+        LocalHttpServer srv;
+        const QList<QPair<std::string, std::string>> unreadable{
+            {"<!DOCTYPE html><html><body><h1>502 Bad Gateway</h1></body></html>", "text/html"},
+            {"", "text/xml"},
+            {R"({"items_list_get_response":{"items":{"item":[]}}})", "application/json"},
+            {"<items_list_get_response><items><item><num_iid>1</num_iid></items>", "text/xml"},
+            {"<items_list_get_response/><items_list_get_response/>", "text/xml"}};
+        for (int i = 0; i < unreadable.size(); ++i) {
+            const auto body = unreadable.at(i);
+            srv.Post("/unreadable/" + std::to_string(i), [body](const httplib::Request &, httplib::Response &res) {
+                res.set_content(body.first, body.second.c_str());
+            });
+        }
+        srv.Post("/good", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content("<?xml version=\"1.0\"?><items_list_get_response><items list=\"true\"/>"
+                            "</items_list_get_response>",
+                            "text/xml;charset=UTF-8");
+        });
+        srv.Post("/chunked", [](const httplib::Request &, httplib::Response &res) {
+            res.set_chunked_content_provider("text/xml", [](size_t offset, httplib::DataSink &sink) {
+                if (offset > 0)
+                    return false; // the connection drops before the last chunk
+                const std::string half = "<items_list_get_response><items><item><num_iid>1</num_iid>";
+                sink.write(half.data(), half.size());
+                return true;
+            });
+        });
+        srv.Post("/short", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content_provider(1000, "text/xml", [](size_t offset, size_t, httplib::DataSink &sink) {
+                if (offset > 0)
+                    return false;
+                const std::string part = "<items_list_get_response><items>";
+                sink.write(part.data(), part.size());
+                return true;
+            });
+        });
+
+        TopClient client;
+        client.setAppKey(BuiltinAppKey(), BuiltinAppSecret());
+        struct Outcome
+        {
+            bool done = false;
+            TopIntake intake;
+            QString error;
+        };
+        auto fetch = [&](const std::string &path) {
+            TopEndpoints e = TopEndpoints::defaults();
+            e.gateway = srv.url(QString::fromStdString(path));
+            client.setEndpoints(e);
+            TWinHTTP http;
+            http.setTimeouts(10000);
+            Outcome out;
+            bool over = false;
+            connect(&http, &TWinHTTP::OnDone, this, [&](const QString &, qint64, const QByteArray &body) {
+                out.done = true;
+                out.intake = client.intake(body, TopErrorPrefix::download());
+                over = true;
+            });
+            connect(&http, &TWinHTTP::OnAnyError, this, [&](const QString &why) {
+                out.error = why;
+                over = true;
+            });
+            if (client.taobao_items_list_get(QStringLiteral("1"), http) &&
+                !QTest::qWaitFor([&] { return over; }, 5000))
+                out.error = QStringLiteral("no event");
+            return out;
+        };
+
+        const Outcome good = fetch("/good");
+        QVERIFY(good.done);
+        QVERIFY(good.intake.ok());
+
+        for (int i = 0; i < unreadable.size(); ++i) {
+            const Outcome out = fetch("/unreadable/" + std::to_string(i));
+            QVERIFY2(out.done, qPrintable(out.error));
+            QVERIFY2(!out.intake.ok(), unreadable.at(i).first.c_str());
+            QCOMPARE(out.intake.kind, TopIntake::Kind::Unreadable);
+            QCOMPARE(out.intake.message,
+                     QStringLiteral("下载失败.\r\n错误原因: 返回的数据无法识别(不是开放平台的XML应答)"));
+        }
+
+        for (const char *cut : {"/chunked", "/short"}) {
+            const Outcome out = fetch(cut);
+            QVERIFY2(!out.done, cut);
+            QVERIFY2(out.error.startsWith(QStringLiteral("应答不完整,连接中断 (received ")), qPrintable(out.error));
+        }
     }
 };
 

@@ -127,22 +127,36 @@ private Q_SLOTS:
 
     void failuresRaiseAnyError_data()
     {
-        QTest::addColumn<QString>("path");
+        // target: a path of the local server, "closed" (nothing listens) or
+        // "mute" (takes the connection, never answers); timeouts 0 = the defaults.
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("timeouts");
         QTest::addColumn<QString>("why");
-        QTest::newRow("404") << QStringLiteral("/missing") << QStringLiteral("HTTP 错误 404");
-        QTest::newRow("500") << QStringLiteral("/broken") << QStringLiteral("HTTP 错误 500");
+        QTest::newRow("404") << QStringLiteral("/missing") << 10000
+                             << QStringLiteral("服务器返回错误 (HTTP 404 Not Found)");
+        QTest::newRow("500") << QStringLiteral("/broken") << 10000
+                             << QStringLiteral("服务器返回错误 (HTTP 500 Internal Server Error)");
         QTest::newRow("body shorter than its Content-Length")
-            << QStringLiteral("/short") << QStringLiteral("接收中断: 收到 600/1000 字节");
+            << QStringLiteral("/short") << 10000
+            << QStringLiteral("应答不完整,连接中断 (received 600 of 1000 bytes");
         QTest::newRow("no reply within the receive time-out")
-            << QStringLiteral("/silent") << QStringLiteral("请求超时");
-        QTest::newRow("closed port") << QString() << QStringLiteral("无法连接服务器");
+            << QStringLiteral("/silent") << 10000
+            << QStringLiteral("等待服务器应答超时 (receive timeout after 100 ms)");
+        QTest::newRow("server never answers") << QStringLiteral("mute") << 10000
+                                              << QStringLiteral("等待服务器应答超时 (receive timeout after 100 ms)");
+        // A component created at run time: half a minute of silence, scaled.
+        QTest::newRow("server never answers, default time-outs")
+            << QStringLiteral("mute") << 0 << QStringLiteral("等待服务器应答超时 (receive timeout after 300 ms)");
+        QTest::newRow("closed port") << QStringLiteral("closed") << 10000 << QStringLiteral("无法连接服务器 (");
     }
 
     void failuresRaiseAnyError()
     {
-        QFETCH(QString, path);
+        QFETCH(QString, target);
+        QFETCH(int, timeouts);
         QFETCH(QString, why);
         LocalHttpServer srv;
+        MuteLocalPort mute;
         srv.Get("/broken", [](const httplib::Request &, httplib::Response &res) {
             res.status = 500;
             res.set_content("<html>oops</html>", "text/html");
@@ -162,9 +176,14 @@ private Q_SLOTS:
         });
         Intervals::setScale(0.01); // the program's 10 s time-outs become 100 ms
         TWinHTTP http;
-        http.setTimeouts(10000);
-        http.setURL(path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/x").arg(ClosedLocalPort())
-                                   : srv.url(path));
+        if (timeouts > 0)
+            http.setTimeouts(timeouts);
+        if (target == QLatin1String("closed"))
+            http.setURL(QStringLiteral("http://127.0.0.1:%1/x").arg(ClosedLocalPort()));
+        else if (target == QLatin1String("mute"))
+            http.setURL(QStringLiteral("http://127.0.0.1:%1/x").arg(mute.port()));
+        else
+            http.setURL(srv.url(target));
         QSignalSpy done(&http, &TWinHTTP::OnDone);
         QSignalSpy error(&http, &TWinHTTP::OnAnyError);
         QVERIFY(http.Start());
@@ -176,15 +195,18 @@ private Q_SLOTS:
         QVERIFY(!http.busy());
     }
 
-    void replyWithoutLengthThatBreaksOffIsSuccess_data()
+    void replyWithoutLengthThatBreaksOff_data()
     {
         QTest::addColumn<bool>("stall");
         QTest::newRow("connection dropped") << false;
         QTest::newRow("receive time-out") << true;
     }
 
-    void replyWithoutLengthThatBreaksOffIsSuccess()
+    void replyWithoutLengthThatBreaksOff()
     {
+        // A chunked reply that stops coming until the receive time-out counts
+        // as success with the bytes that arrived; one whose connection drops
+        // before the last chunk is a broken reply.
         QFETCH(bool, stall);
         LocalHttpServer srv;
         srv.Get("/stream", [stall](const httplib::Request &, httplib::Response &res) {
@@ -206,6 +228,13 @@ private Q_SLOTS:
         QSignalSpy error(&http, &TWinHTTP::OnAnyError);
         QVERIFY(http.Start());
         QVERIFY(waitForEvent(done, error));
+        if (!stall) {
+            QCOMPARE(done.count(), 0);
+            QCOMPARE(error.count(), 1);
+            const QString why = error.at(0).at(0).toString();
+            QVERIFY2(why.startsWith(QStringLiteral("应答不完整,连接中断 (received 7 bytes; ")), qPrintable(why));
+            return;
+        }
         QCOMPARE(error.count(), 0);
         QCOMPARE(done.count(), 1);
         QCOMPARE(done.at(0).at(2).toByteArray(), QByteArray("partial"));
