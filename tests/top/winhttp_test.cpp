@@ -141,12 +141,13 @@ private Q_SLOTS:
             << QStringLiteral("应答不完整,连接中断 (received 600 of 1000 bytes");
         QTest::newRow("no reply within the receive time-out")
             << QStringLiteral("/silent") << 10000
-            << QStringLiteral("等待服务器应答超时 (receive timeout after 100 ms)");
+            << QStringLiteral("等待服务器应答超时 (receive timeout after 1000 ms)");
         QTest::newRow("server never answers") << QStringLiteral("mute") << 10000
-                                              << QStringLiteral("等待服务器应答超时 (receive timeout after 100 ms)");
-        // A component created at run time: half a minute of silence, scaled.
+                                              << QStringLiteral("等待服务器应答超时 (receive timeout after 1000 ms)");
+        // A component created at run time: half a minute of silence, scaled
+        // (and, like every scaled time-out, not below a second).
         QTest::newRow("server never answers, default time-outs")
-            << QStringLiteral("mute") << 0 << QStringLiteral("等待服务器应答超时 (receive timeout after 300 ms)");
+            << QStringLiteral("mute") << 0 << QStringLiteral("等待服务器应答超时 (receive timeout after 1000 ms)");
         QTest::newRow("closed port") << QStringLiteral("closed") << 10000 << QStringLiteral("无法连接服务器 (");
     }
 
@@ -171,10 +172,10 @@ private Q_SLOTS:
             });
         });
         srv.Get("/silent", [](const httplib::Request &, httplib::Response &res) {
-            std::this_thread::sleep_for(600ms);
+            std::this_thread::sleep_for(2500ms);
             res.set_content("late", "text/plain");
         });
-        Intervals::setScale(0.01); // the program's 10 s time-outs become 100 ms
+        Intervals::setScale(0.01); // the program's 10 s time-outs become a second
         TWinHTTP http;
         if (timeouts > 0)
             http.setTimeouts(timeouts);
@@ -213,7 +214,7 @@ private Q_SLOTS:
             res.set_chunked_content_provider("text/plain", [stall](size_t offset, httplib::DataSink &sink) {
                 if (offset > 0) {
                     if (stall)
-                        std::this_thread::sleep_for(600ms);
+                        std::this_thread::sleep_for(2500ms);
                     return false;
                 }
                 sink.write("partial", 7);
