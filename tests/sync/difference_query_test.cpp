@@ -2,6 +2,7 @@
 // pairs, what the check refuses, what each view and base lists and ticks,
 // and that the formulas and the filters agree.
 #include "TestDataDir.h"
+#include "app/DiffCommand.h"
 #include "base/ListModel.h"
 #include "jobs/RequestJob.h"
 #include "store/Settings.h"
@@ -351,6 +352,22 @@ private Q_SLOTS:
         QCOMPARE(t.enabled, (QList<bool>{false, true}));
         QCOMPARE(t.d.ui.last()->icon, Interaction::Icon::Error);
         QVERIFY(t.d.ui.last()->text.contains(QStringLiteral("TB_Source_Stock")));
+    }
+
+    void csvQuotesWhatNeedsIt()
+    {
+        ListModel m;
+        ListRow r;
+        r.caption = QStringLiteral("shop");
+        r.cells = QStringList{QStringLiteral("a,b"), QStringLiteral("say \"hi\""), QStringLiteral("x\ny")};
+        r.checked = true;
+        m.setRows({r});
+        const QList<QByteArray> lines = DifferenceCsv(m).split('\n');
+        QCOMPARE(lines.at(0), (QStringLiteral("淘宝会员号,宝贝名称,主商家编码,颜色,SKU(尺码),数量,源数量,价格,源价格,"
+                                              "SKU商家编码,商品数字ID,SKUID,状态,SKU属性值,货号,勾选\r"))
+                                  .toUtf8());
+        QCOMPARE(DifferenceCsv(m).split('\r').at(1),
+                 QByteArray("\nshop,\"a,b\",\"say \"\"hi\"\"\",\"x\ny\",,,,,,,,,,,,1"));
     }
 };
 
