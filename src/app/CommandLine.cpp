@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Application.h"
+#include "app/DiffCommand.h"
 #include "app/JobCommands.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
@@ -133,6 +134,11 @@ QList<CommandTable::Command> buildCommands()
          QStringLiteral("下载源宝贝库存数据 (源下载源中已勾选的宝贝) 到 TB_Source"), RunDownloadSource},
         {QStringLiteral("use-sandbox"), QStringLiteral("use-sandbox BASE_URL|off"),
          QStringLiteral("让程序的所有地址都指向 BASE_URL (本机测试服务); off 恢复正式地址"), useSandbox},
+        {QStringLiteral("diff"),
+         QStringLiteral("diff [--account NAME] [--key 0-8] [--mode full|incremental] [--base source|price|stock] "
+                        "[--view all|differ|same|source-off|source-on|price-up|price-down] [--unique] "
+                         "[--ignore-key-check] [--keyword K]"),
+         QStringLiteral("比较目标店铺宝贝与源 (或价格/库存列表), 以 CSV 输出列表, 合计写到标准错误"), RunDiff},
     };
 }
 
