@@ -8,6 +8,9 @@
 #include "source/SourceDownload.h"
 #include "source/SourceList.h"
 #include "store/DataModule.h"
+#include "sync/DifferenceQuery.h"
+#include "sync/FormulaPage.h"
+#include "sync/Selectors.h"
 #include "top/TopClient.h"
 
 #include <QDir>
@@ -22,6 +25,9 @@ Application::Application(Interaction &ui, Desktop &desktop, const QString &dataD
 Application::~Application()
 {
     // the services go before the connection they use
+    delete m_formulaPage;
+    delete m_difference;
+    delete m_targetModel;
     delete m_sourceDownload;
     delete m_sourceList;
     delete m_sourceModel;
@@ -87,6 +93,14 @@ bool Application::open()
     m_sourceModel = new ListModel();
     m_sourceList = new SourceList(conn, *m_sourceModel, *m_jobs, m_ui, m_desktop);
     m_sourceDownload = new SourceDownloadJob(*m_jobs, *m_client, conn);
+    m_targetModel = new ListModel();
+    m_difference = new DifferenceQuery(conn, *m_targetModel, *m_jobs, m_ui, *m_settings);
+    m_formulaPage = new FormulaPage(*m_settings, m_ui);
+    m_formulaPage->GetFormula();
+    m_keySelector = std::make_unique<ConfirmedSelector>(ConfirmedSelector::Kind::MatchingKey);
+    m_keySelector->load(*m_settings);
+    m_uploadSelector = std::make_unique<ConfirmedSelector>(ConfirmedSelector::Kind::UploadMode);
+    m_uploadSelector->load(*m_settings);
     m_endpoints = LoadEndpoints(*m_settings);
     applyEndpoints();
     return true;

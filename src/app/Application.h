@@ -9,7 +9,10 @@
 #include <QString>
 #include <memory>
 
+class ConfirmedSelector;
 class Desktop;
+class DifferenceQuery;
+class FormulaPage;
 class Interaction;
 class JobHost;
 class ListModel;
@@ -57,6 +60,13 @@ public:
     ListModel &sourceModel() { return *m_sourceModel; }
     SourceList &sourceList() { return *m_sourceList; }
     SourceDownloadJob &sourceDownload() { return *m_sourceDownload; }
+    // The target list `_RzListViewTo` and the difference query that fills it,
+    // the formula page and the two selectors of the target toolbar.
+    ListModel &targetModel() { return *m_targetModel; }
+    DifferenceQuery &differenceQuery() { return *m_difference; }
+    FormulaPage &formulaPage() { return *m_formulaPage; }
+    ConfirmedSelector &keySelector() { return *m_keySelector; }
+    ConfirmedSelector &uploadSelector() { return *m_uploadSelector; }
 
     // The text shown when another copy of the program holds the data folder.
     static QString folderInUseText(const QString &dataDir);
@@ -77,4 +87,9 @@ private:
     ListModel *m_sourceModel = nullptr;
     SourceList *m_sourceList = nullptr;
     SourceDownloadJob *m_sourceDownload = nullptr;
+    ListModel *m_targetModel = nullptr;
+    DifferenceQuery *m_difference = nullptr;
+    FormulaPage *m_formulaPage = nullptr;
+    std::unique_ptr<ConfirmedSelector> m_keySelector;
+    std::unique_ptr<ConfirmedSelector> m_uploadSelector;
 };

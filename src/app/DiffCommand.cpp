@@ -151,8 +151,7 @@ int RunDiff(CommandContext &ctx)
     const auto app = OpenApplication(ctx);
     if (!app)
         return 1;
-    ListModel model;
-    DifferenceQuery query(app->db(), model, app->jobs(), ctx.ui, app->settings());
+    DifferenceQuery &query = app->differenceQuery();
     DifferenceOptions &o = query.options();
     // a run from the command line stores none of its options
     o.storeUniqueOnly = false;
@@ -171,7 +170,7 @@ int RunDiff(CommandContext &ctx)
     case DifferenceQuery::Outcome::Failed:
         return 1;
     }
-    writeAll(stdout, DifferenceCsv(model));
+    writeAll(stdout, DifferenceCsv(app->targetModel()));
     writeAll(stderr, query.totalsText().toUtf8() + "\n");
     return 0;
 }
