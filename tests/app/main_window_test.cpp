@@ -10,6 +10,7 @@
 #include "jobs/RequestJob.h"
 #include "app/ui/MainWindow.h"
 #include "source/ui/SourcePane.h"
+#include "sync/DifferenceQuery.h"
 #include "TestRig.h"
 #include "store/DataModule.h"
 #include "store/Parameters.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -427,6 +429,38 @@ private Q_SLOTS:
         QCOMPARE(model->row(2).cells.at(4), QStringLiteral("100"));
         // the source list keeps its own direction
         QVERIFY(!w->sourceModel()->sortAscendingNext());
+    }
+
+    void theFirstLoadAndTheSourceSideReloadTheTargetList()
+    {
+        QVERIFY(SetParam(m_rig->db(), 2, QStringLiteral("2026/02/03 04:05:06")));
+        auto pair = [&](const char *code) {
+            QSqlQuery q(m_rig->db());
+            return q.exec(QStringLiteral("insert into TB_Source(outer_id,color,sku,num) values('%1','白','M',7)")
+                              .arg(QLatin1String(code))) &&
+                   q.exec(QStringLiteral("insert into TB_Object(UserID,outer_id,color,sku,num) "
+                                         "values('shopA','%1','白','M',5)")
+                              .arg(QLatin1String(code)));
+        };
+        QVERIFY(pair("A1"));
+        auto w = makeWindow(false);
+        QSignalSpy loaded(w.get(), &TfrmMain::firstLoadFinished);
+        w->show();
+        QVERIFY(loaded.wait(2000));
+        // the first load ran the query, for the account in the box (none yet)
+        QVERIFY(!m_rig->app->differenceQuery().statements().isEmpty());
+        QCOMPARE(child<QLabel>(w.get(), "_lblObjectUpdate")->text(),
+                 QStringLiteral("目标店铺更新时间:2026/02/03 04:05:06"));
+        QCOMPARE(w->targetModel()->count(), 0);
+
+        child<QComboBox>(w.get(), "_users")->addItem(QStringLiteral("shopA"));
+        Q_EMIT w->sourcePane().targetReloadWanted();
+        QCOMPARE(w->targetModel()->count(), 1);
+        QVERIFY(w->targetModel()->isChecked(0));
+        QVERIFY(pair("A2"));
+        child<QPushButton>(w.get(), "_Cancel2")->click();
+        QCOMPARE(w->targetModel()->count(), 2);
+        QVERIFY(m_rig->ui.records().isEmpty());
     }
 
     void otherFunctionsOnlyOnTheFirstTargetTab()

@@ -101,7 +101,7 @@ std::vector<ActionEntry> table()
         item(P::ObjectToolbar, "_ObjectConfig", "配置目标下载源(我的店铺)"),
         item(P::ObjectToolbar, "_DownloadGroup", "下载目标店铺宝贝数据"),
         item(P::ObjectToolbar, "_Upload", "上传最新库存到目标店铺", Pane::None, nullptr, false),
-        item(P::ObjectToolbar, "_RefeshObject", "刷新"),
+        item(P::ObjectToolbar, "_RefeshObject", "刷新", T, "RefeshObjectClick"),
         menuButton(P::ObjectToolbar, "_Other", "其他功能", "_PopupMenuOther", P::OtherMenu),
         item(P::OtherMenu, "_delisting", "执行商品下架         "),
         item(P::OtherMenu, "_listing", "执行商品上架"),
@@ -135,6 +135,11 @@ std::vector<ActionEntry> table()
 
         // the target list's popup
         item(P::ObjectPopup, "MenuItem1", "全选", T, "MenuItem1Click"),
+        item(P::ObjectPopup, "N43", "勾选所有", T, "N43Click"),
+        item(P::ObjectPopup, "N44", "所有不勾选", T, "N44Click"),
+        item(P::ObjectPopup, "N45", "选中-勾选", T, "N45Click"),
+        item(P::ObjectPopup, "N46", "选中-取消勾选", T, "N46Click"),
+        separator(P::ObjectPopup),
         menu(P::ObjectPopup, "N41", "简易统计工具", P::ObjectToolsMenu),
         item(P::ObjectToolsMenu, "N42", "源与目标宝贝检查统计工具"),
         item(P::ObjectToolsMenu, "N65", "关联值自动检查工具"),

@@ -16,6 +16,7 @@
 #include "source/ui/SourcePane.h"
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
+#include "sync/DifferenceQuery.h"
 #include "target/ui/TargetPane.h"
 #include "top/Endpoints.h"
 #include "top/TopClient.h"
@@ -83,6 +84,8 @@ TfrmMain::TfrmMain(Application &app, QWidget *parent)
     connect(m_processPanel2, &ProgressPanel::aboutToShow, this, &TfrmMain::placeFloatingPanels);
     connect(m_sourcePane, &SourcePane::targetReloadWanted, m_targetPane, [this] { m_targetPane->GetData_TB_Object(QString()); });
     connect(&app.sourceList(), &SourceList::controlsEnabled, this, &TfrmMain::EnableControl);
+    connect(&app.differenceQuery(), &DifferenceQuery::controlsEnabled, this, &TfrmMain::EnableControl);
+    connect(m_targetPane, &TargetPane::statusTipsChanged, m_statusTips, &QLabel::setText);
     m_sourcePane->setMatchingKey([this] { return m_targetPane->matchingKey(); });
     m_sourceDownload.setAccountText([this] { return m_targetPane->currentAccount(); });
     // database errors and transport causes reach the memo also while it is hidden
@@ -159,7 +162,10 @@ void TfrmMain::buildStatusBar()
     statusBar()->setObjectName(QStringLiteral("RzStatusBar1"));
     m_versionStatus = label(statusBar(), QString(), QStringLiteral("_VersionStatus"));
     m_versionStatus->setMinimumWidth(140);
-    m_statusTips = label(statusBar(), QString(), QStringLiteral("_StatusTips"));
+    // the note until the window's first show names the key in force
+    m_statusTips = label(statusBar(),
+                         QStringLiteral("注意事项:商家编码+颜色+SKU 作为同步的唯一值,如源与目标不一致,将无法同步"),
+                         QStringLiteral("_StatusTips"));
     statusBar()->addWidget(m_versionStatus);
     statusBar()->addWidget(m_statusTips, 1);
 }
@@ -314,6 +320,7 @@ void TfrmMain::resizeEvent(QResizeEvent *event)
 void TfrmMain::setDebugShown(bool shown)
 {
     m_debug->setHidden(!shown);
+    m_targetPane->setDebugMemoShown(shown);
     // request bodies and replies are echoed only while the memo is shown
     if (shown)
         m_client.setDebugSink([this](const QString &text) { appendDebug(text); });

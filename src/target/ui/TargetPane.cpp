@@ -3,15 +3,24 @@
 #include "app/MainWindowState.h"
 #include "app/ui/ListView.h"
 #include "app/ui/WidgetHelpers.h"
+#include "base/Interaction.h"
 #include "base/ListModel.h"
+#include "base/TextRoutines.h"
 #include "jobs/RequestJob.h"
+#include "sync/DifferenceQuery.h"
+#include "sync/FormulaPage.h"
+#include "sync/MatchingKeys.h"
+#include "sync/Selectors.h"
+#include "sync/ui/FormulaTab.h"
 #include "target/ui/TargetListPage.h"
 #include "target/ui/WarehousePage.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QLineEdit>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QToolBar>
@@ -21,6 +30,8 @@
 using namespace ui;
 
 namespace {
+enum TabIndex { TargetTab = 0, SkuTab = 1, FormulaTabIndex = 2, WarehouseTab = 3, OptionsTab = 4 };
+
 void attachPopup(ListView *view, QMenu *menu)
 {
     QObject::connect(view, &QWidget::customContextMenuRequested, menu, [view, menu](const QPoint &pos) {
@@ -37,9 +48,26 @@ void colourSelector(QComboBox *box, uint value)
     box->setPalette(pal);
     box->setProperty("Color", value);
 }
+
+// The normal panel colour, or the given one.
+void colourPanel(QWidget *w, bool coloured, uint value)
+{
+    if (coloured) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Window, rgb(value));
+        w->setPalette(pal);
+        w->setAutoFillBackground(true);
+    } else {
+        w->setPalette(QPalette());
+        w->setAutoFillBackground(false);
+    }
+}
 } // namespace
 
-TargetPane::TargetPane(Application &app, QWidget *parent) : QWidget(parent), m_jobs(app.jobs())
+TargetPane::TargetPane(Application &app, QWidget *parent)
+    : QWidget(parent), m_jobs(app.jobs()), m_ui(app.ui()), m_settings(app.settings()),
+      m_query(app.differenceQuery()), m_formulas(app.formulaPage()), m_keySelector(app.keySelector()),
+      m_uploadSelector(app.uploadSelector())
 {
     setObjectName(QStringLiteral("_PanelObject"));
     auto *column = new QVBoxLayout(this);
@@ -48,21 +76,35 @@ TargetPane::TargetPane(Application &app, QWidget *parent) : QWidget(parent), m_j
     buildToolbar();
     column->addWidget(m_toolbar);
 
-    m_targetPage = new TargetListPage;
+    m_targetPage = new TargetListPage(&app.targetModel());
+    m_formulaTab = new FormulaTab(m_formulas);
     m_warehousePage = new WarehousePage;
     m_objectPage = named(new QTabWidget(this), QStringLiteral("_ObjectPage"));
     m_objectPage->addTab(m_targetPage, QStringLiteral(" 目标:店铺宝贝(我的店铺)"));
     m_objectPage->addTab(named(new QWidget, QStringLiteral("TabSheetSku")), QStringLiteral("目标店铺SKU同步管理"));
-    auto *formulas = named(new QWidget, QStringLiteral("TabSheetFormula"));
-    (new QVBoxLayout(formulas))->addStretch();
-    m_objectPage->addTab(formulas, QStringLiteral("自定义公式(未启用)"));
+    m_objectPage->addTab(m_formulaTab, m_formulas.tabCaption());
     m_objectPage->addTab(m_warehousePage, QStringLiteral("仓库中等待上架的宝贝"));
     m_objectPage->addTab(buildOptionsTab(), QStringLiteral("高级选项"));
-    m_objectPage->setTabVisible(1, false);
+    m_objectPage->setTabVisible(SkuTab, false);
     connect(m_objectPage, &QTabWidget::currentChanged, this, &TargetPane::ObjectPageChange);
     column->addWidget(m_objectPage, 1);
 
+    for (int v = 0; v < ViewFilterCount; ++v)
+        connect(m_targetPage->viewButton(static_cast<ViewFilter>(v)), &QRadioButton::toggled, this,
+                [this](bool on) {
+                    if (on)
+                        chkstockClick();
+                });
     connect(m_targetPage->noShowOnly(), &QCheckBox::clicked, this, &TargetPane::NoShowOnlyClick);
+    connect(m_targetPage->showPrice(), &QCheckBox::clicked, this, &TargetPane::chkShowPriceClick);
+    connect(m_targetPage->searchButton(), &QPushButton::clicked, this, &TargetPane::ObjectSearchClick);
+    connect(m_targetPage->keyword(), &QLineEdit::returnPressed, m_targetPage->searchButton(), &QPushButton::click);
+    connect(m_uniqid, &QComboBox::activated, this, &TargetPane::UniqidChange);
+    connect(m_upgradeStock, &QComboBox::activated, this, &TargetPane::UpgradeStockChange);
+    connect(&m_formulas, &FormulaPage::tabCaptionChanged, this, &TargetPane::ShowFormulaTag);
+    connect(&m_query, &DifferenceQuery::totalsChanged, m_targetPage->totalsLabel(), &QLabel::setText);
+    connect(&m_query, &DifferenceQuery::updateLabelChanged, m_targetPage->updateLabel(), &QLabel::setText);
+
     m_popup = named(new QMenu(this), QStringLiteral("_PopupMenuObject"));
     m_inventoryPopup = named(new QMenu(this), QStringLiteral("PopupMenuInventory"));
     attachPopup(m_targetPage->list(), m_popup);
@@ -82,7 +124,7 @@ void TargetPane::buildToolbar()
     keyLabel->setToolTip(keyHint);
     m_toolbar->addWidget(keyLabel);
     m_uniqid = named(new QComboBox(m_toolbar), QStringLiteral("_Uniqid"));
-    m_uniqid->addItems(MatchingKeyCaptions());
+    m_uniqid->addItems(MatchingKeys::captions());
     m_uniqid->setToolTip(keyHint);
     m_uniqid->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_uniqid->setMinimumContentsLength(19);
@@ -102,9 +144,11 @@ QWidget *TargetPane::buildOptionsTab()
 {
     auto *tab = named(new QWidget, QStringLiteral("TabSheetOptions"));
     auto *column = new QVBoxLayout(tab);
-    column->addWidget(
-        checkBox(tab, QStringLiteral("_chkNoOuter_id"), QStringLiteral("下载目标宝贝时，不下载主商家编码")));
-    column->addWidget(checkBox(tab, QStringLiteral("_chkIgore"), QStringLiteral("忽略关联值检查")));
+    m_chkNoOuterId =
+        checkBox(tab, QStringLiteral("_chkNoOuter_id"), QStringLiteral("下载目标宝贝时，不下载主商家编码"));
+    column->addWidget(m_chkNoOuterId);
+    m_chkIgore = checkBox(tab, QStringLiteral("_chkIgore"), QStringLiteral("忽略关联值检查"));
+    column->addWidget(m_chkIgore);
     column->addWidget(checkBox(tab, QStringLiteral("chkLogin"), QStringLiteral("登录时检查 淘宝证书 Appkey  权限")));
     column->addStretch();
     return tab;
@@ -130,6 +174,19 @@ QString TargetPane::matchingKeyText() const
     return m_uniqid->currentText();
 }
 
+QString TargetPane::trimmedKeyword() const
+{
+    return TrimText(m_targetPage->keyword()->text());
+}
+
+void TargetPane::showConfirmed(QComboBox *box, const ConfirmedSelector &selector)
+{
+    const QSignalBlocker quiet(box);
+    box->setCurrentIndex(selector.shown());
+    box->setProperty("Tag", selector.confirmed());
+    colourSelector(box, selector.colour());
+}
+
 void TargetPane::applyShowSettings(const ShowSettings &show)
 {
     QCheckBox *noShowOnly = m_targetPage->noShowOnly();
@@ -139,15 +196,13 @@ void TargetPane::applyShowSettings(const ShowSettings &show)
     }
     m_warehousePage->nowDatetime()->setDateTime(show.plannedStart);
     m_warehousePage->endTime()->setTime(show.windowEnd);
-    m_objectPage->setCurrentIndex(0);
+    m_objectPage->setCurrentIndex(TargetTab);
     GetFormula();
 
-    m_uniqid->setCurrentIndex(show.keyMode);
-    m_uniqid->setProperty("Tag", show.keyMode);
-    colourSelector(m_uniqid, show.keyColor);
-    m_upgradeStock->setCurrentIndex(show.uploadMode);
-    m_upgradeStock->setProperty("Tag", show.uploadMode);
-    colourSelector(m_upgradeStock, show.uploadColor);
+    m_keySelector.load(m_settings);
+    showConfirmed(m_uniqid, m_keySelector);
+    m_uploadSelector.load(m_settings);
+    showConfirmed(m_upgradeStock, m_uploadSelector);
     ShowHideObjectOption();
 }
 
@@ -157,18 +212,164 @@ void TargetPane::firstLoad()
     GetData_TB_Object(QString());
 }
 
+void TargetPane::readOptions()
+{
+    DifferenceOptions &o = m_query.options();
+    // the account box's text: several accounts may be written separated by ","
+    o.account = m_users->currentText();
+    o.shownKey = m_keySelector.shown();
+    o.confirmedKey = m_keySelector.confirmed();
+    o.uploadMode = m_uploadSelector.confirmed() == 1 ? UploadMode::Incremental : UploadMode::Full;
+    o.view = m_targetPage->view();
+    o.onlyPriceDifferences = m_targetPage->showPrice()->isChecked();
+    o.uniqueOnly = m_targetPage->noShowOnly()->isChecked();
+    o.ignoreKeyCheck = m_chkIgore->isChecked();
+    o.noMainCode = m_chkNoOuterId->isChecked();
+    o.exactSearch = m_targetPage->exactSearch()->isChecked();
+    o.searchField = m_targetPage->fields()->currentIndex();
+    // the controls, not the stored settings: an edit not yet saved counts
+    o.formulas = m_formulas.formulas();
+    o.debugMemo = m_debugMemoShown;
+    o.storeUniqueOnly = true;
+}
+
+void TargetPane::GetData_TB_Object(const QString &keyword)
+{
+    readOptions();
+    m_query.GetData_TB_Object(keyword);
+}
+
+void TargetPane::GetTotal_Object()
+{
+    m_query.GetTotal_Object();
+}
+
 void TargetPane::ObjectPageChange(int index)
 {
-    if (index == 3) {
+    switch (m_formulas.leave()) {
+    case FormulaPage::Leave::NotEdited:
+        break;
+    case FormulaPage::Leave::Saved:
+        GetData_TB_Object(trimmedKeyword());
+        break;
+    case FormulaPage::Leave::Discarded:
+        // the stored formulas are back; the tab change goes no further
+        GetData_TB_Object(trimmedKeyword());
+        return;
+    }
+    if (index == WarehouseTab) {
         // the warehouse list loads here once it exists
     }
     if (m_otherButton)
-        m_otherButton->setEnabled(index == 0);
+        m_otherButton->setEnabled(index == TargetTab);
+}
+
+void TargetPane::viewChanged()
+{
+    const ViewFilter view = m_targetPage->view();
+    m_targetPage->showPrice()->setEnabled(OnlyPriceDifferencesEnabled(view));
+    m_objectPage->setTabEnabled(FormulaTabIndex, FormulaTabEnabled(view));
+    GetData_TB_Object(trimmedKeyword());
+}
+
+void TargetPane::chkstockClick()
+{
+    viewChanged();
+}
+
+void TargetPane::NoShowOnlyClick()
+{
+    viewChanged();
+}
+
+void TargetPane::chkShowPriceClick()
+{
+    GetData_TB_Object(trimmedKeyword());
+}
+
+void TargetPane::ObjectSearchClick()
+{
+    GetData_TB_Object(trimmedKeyword());
+}
+
+void TargetPane::RefeshObjectClick()
+{
+    if (m_jobs.panel2().shown())
+        return;
+    m_jobs.clearCancel();
+    GetData_TB_Object(QString());
+}
+
+void TargetPane::UniqidChange(int index)
+{
+    const ConfirmedSelector::Choice choice = m_keySelector.choose(index, m_jobs.busy(), m_ui, m_settings);
+    showConfirmed(m_uniqid, m_keySelector);
+    if (choice == ConfirmedSelector::Choice::Failed)
+        m_ui.error(QStringLiteral("无法保存关联值设定."));
+    if (choice != ConfirmedSelector::Choice::Confirmed)
+        return;
+    Q_EMIT statusTipsChanged(MatchingKeyStatusTip(m_keySelector.confirmed()));
+    GetData_TB_Object(trimmedKeyword());
+}
+
+void TargetPane::UpgradeStockChange(int index)
+{
+    const ConfirmedSelector::Choice choice = m_uploadSelector.choose(index, m_jobs.busy(), m_ui, m_settings);
+    showConfirmed(m_upgradeStock, m_uploadSelector);
+    if (choice == ConfirmedSelector::Choice::Failed)
+        m_ui.error(QStringLiteral("无法保存库存更新方式."));
+    if (choice != ConfirmedSelector::Choice::Confirmed)
+        return;
+    ShowHideObjectOption();
+    GetData_TB_Object(trimmedKeyword());
+}
+
+void TargetPane::ShowHideObjectOption()
+{
+    const UploadMode mode = m_uploadSelector.confirmed() == 1 ? UploadMode::Incremental : UploadMode::Full;
+    const ObjectPagePresentation p = ::ShowHideObjectOption(mode);
+    m_targetPage->viewButton(ViewFilter::Differ)->setText(p.differCaption);
+    m_targetPage->viewButton(ViewFilter::Same)->setText(p.sameCaption);
+    m_objectPage->setTabText(TargetTab, p.tabCaption);
+    colourPanel(m_targetPage->optionBar(), p.barColoured, p.barColour);
+    colourPanel(m_targetPage, p.barColoured, p.barColour);
+    m_targetPage->filterBar()->update();
+}
+
+void TargetPane::GetFormula()
+{
+    m_formulas.GetFormula();
+    ShowFormulaTag();
+}
+
+void TargetPane::ShowFormulaTag()
+{
+    m_objectPage->setTabText(FormulaTabIndex, m_formulas.tabCaption());
 }
 
 void TargetPane::MenuItem1Click()
 {
     m_targetPage->list()->selectAll();
+}
+
+void TargetPane::N43Click()
+{
+    m_query.checkAll();
+}
+
+void TargetPane::N44Click()
+{
+    m_query.uncheckAll();
+}
+
+void TargetPane::N45Click()
+{
+    m_query.checkSelected(m_targetPage->list()->selectedModelRows());
+}
+
+void TargetPane::N46Click()
+{
+    m_query.uncheckSelected(m_targetPage->list()->selectedModelRows());
 }
 
 void TargetPane::Cancel2Click()
@@ -177,8 +378,6 @@ void TargetPane::Cancel2Click()
     GetData_TB_Object(QString());
 }
 
+// The account list comes with the shop accounts; until then the box stays
+// empty and the query lists the accounts its text names.
 void TargetPane::GetUserList() {}
-void TargetPane::GetData_TB_Object(const QString &) {}
-void TargetPane::GetFormula() {}
-void TargetPane::ShowHideObjectOption() {}
-void TargetPane::NoShowOnlyClick() {}

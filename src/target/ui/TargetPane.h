@@ -3,14 +3,21 @@
 #include <QWidget>
 
 class Application;
+class ConfirmedSelector;
+class DifferenceQuery;
+class FormulaPage;
+class FormulaTab;
+class Interaction;
 class JobHost;
 class ListModel;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QMenu;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
+class Settings;
 class TargetListPage;
 class WarehousePage;
 struct ShowSettings;
@@ -19,7 +26,9 @@ struct ShowSettings;
 // account box `_users` and the two selectors `_Uniqid` and `_UpgradeStock`,
 // and the page control `_ObjectPage` with the target list, the formulas, the
 // warehouse list and the options. The toolbar's buttons come from the
-// window's command table, in front of the selectors.
+// window's command table, in front of the selectors. The handlers read the
+// controls into the difference query's options and forward to the query,
+// the formula page and the selectors.
 class TargetPane : public QWidget
 {
     Q_OBJECT
@@ -31,9 +40,15 @@ public:
     QAction *toolbarAnchor() const { return m_anchor; }
     QMenu *popupMenu() const { return m_popup; }
     QTabWidget *objectPage() const { return m_objectPage; }
+    TargetListPage *targetListPage() const { return m_targetPage; }
+    FormulaTab *formulaTab() const { return m_formulaTab; }
     ListModel *targetModel() const;
     // The "其他功能" button, enabled on the first tab only.
     void setOtherButton(QToolButton *button) { m_otherButton = button; }
+    // The account box; the account list fills it.
+    QComboBox *usersBox() const { return m_users; }
+    // While the debug memo is shown the query's statements go to it.
+    void setDebugMemoShown(bool shown) { m_debugMemoShown = shown; }
 
     QString currentAccount() const;
     int matchingKey() const;
@@ -48,18 +63,50 @@ public Q_SLOTS:
     void MenuItem1Click();
     void Cancel2Click();
     void NoShowOnlyClick();
+    void ObjectSearchClick();
+    void RefeshObjectClick();
+    // A view filter chosen.
+    void chkstockClick();
+    // "只显示差异".
+    void chkShowPriceClick();
+    void UniqidChange(int index);
+    void UpgradeStockChange(int index);
+    // The tick commands of the list's popup.
+    void N43Click(); // "勾选所有"
+    void N44Click(); // "所有不勾选"
+    void N45Click(); // "选中-勾选"
+    void N46Click(); // "选中-取消勾选"
 
-    // The loaders; they fill their lists once their commands exist.
+    // The loaders.
     void GetUserList();
     void GetData_TB_Object(const QString &keyword);
+    void GetTotal_Object();
     void GetFormula();
+    void ShowFormulaTag();
     void ShowHideObjectOption();
+
+Q_SIGNALS:
+    // The status bar's note on the confirmed matching key.
+    void statusTipsChanged(const QString &text);
 
 private:
     void buildToolbar();
     QWidget *buildOptionsTab();
+    void readOptions();
+    QString trimmedKeyword() const;
+    // A view filter or the uniqueness option changed.
+    void viewChanged();
+    void showConfirmed(QComboBox *box, const ConfirmedSelector &selector);
 
     JobHost &m_jobs;
+    Interaction &m_ui;
+    const Settings &m_settings;
+    DifferenceQuery &m_query;
+    FormulaPage &m_formulas;
+    ConfirmedSelector &m_keySelector;
+    ConfirmedSelector &m_uploadSelector;
+    bool m_debugMemoShown = false;
+
     QToolBar *m_toolbar = nullptr;
     QAction *m_anchor = nullptr;
     QToolButton *m_otherButton = nullptr;
@@ -68,7 +115,10 @@ private:
     QComboBox *m_upgradeStock = nullptr;
     QTabWidget *m_objectPage = nullptr;
     TargetListPage *m_targetPage = nullptr;
+    FormulaTab *m_formulaTab = nullptr;
     WarehousePage *m_warehousePage = nullptr;
+    QCheckBox *m_chkNoOuterId = nullptr;
+    QCheckBox *m_chkIgore = nullptr;
     QMenu *m_popup = nullptr;
     QMenu *m_inventoryPopup = nullptr;
 };
