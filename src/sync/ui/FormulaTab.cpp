@@ -36,8 +36,9 @@ QLabel *formulaLabel(QWidget *parent, const QString &name, const QString &lead, 
     const int left = fm.horizontalAdvance(lead + QStringLiteral(" × "));
     const int room = fm.horizontalAdvance(blanks);
     multiplier->setParent(l);
-    multiplier->setFixedWidth(std::max(room, 64));
-    l->setMinimumWidth(left + multiplier->width() + fm.horizontalAdvance(QStringLiteral(" +")) + 2);
+    // the box fits the blanks and leaves the "+" in sight
+    multiplier->setFixedWidth(std::max(room - 4, 40));
+    l->setMinimumWidth(fm.horizontalAdvance(l->text()) + 2);
     auto *row = new QHBoxLayout(l);
     row->setContentsMargins(left, 0, 0, 0);
     row->addWidget(multiplier);
