@@ -5,6 +5,9 @@
 #   build/screenshots/main.png         the main window at 1280 x 800 after its first load
 #   build/screenshots/main_source.png  the same with the source pane expanded, listing the
 #                                      demo suppliers' items downloaded from top-sandbox
+#   build/screenshots/main_target.png  the target list of the demo seller (sandbox_c_1) under
+#                                      "显示所有": red, ticked rows where the quantities differ
+#   build/screenshots/formula.png      the formula tab, the quantity formula enabled
 # The program writes them itself when STOCKSYNC_SCREENSHOT names a folder
 # (src/app/ui/StartUp.cpp) and ends afterwards.
 set -euo pipefail
@@ -33,6 +36,25 @@ done
   520000001001 520000001002 520000001003 520000001004 520000001005 520000001006 520000001007 \
   530000002001 530000002002 530000002003 530000002004 >/dev/null
 "$build/stocksync" --data-dir "$data" download-source >/dev/null
+
+# The demo seller's own rows: the target download is not part of these
+# pictures, so they are written straight into TB_Object, made from the
+# downloaded source rows with some quantities and prices changed. The seller
+# is the last used account, and the quantity formula keeps one piece back.
+sqlite3 "$data/TBData/TBData.db" <<'SQL'
+insert into TB_Object(UserID,bCheck,title,outer_id,color,sku,num,price,outer_id_sku,num_iid,sku_id,
+                      approve_status,sku_properties,oldcode,is_fenxiao)
+select 'sandbox_c_1',1,title,outer_id,color,sku,
+       case Uniqid % 4 when 0 then num + 3 when 1 then num else max(num - 1, 0) end,
+       case Uniqid % 5 when 0 then price + 10 else price end,
+       outer_id_sku,'61'||substr(num_iid,3),sku_id,approve_status,sku_properties,oldcode,
+       case when outer_id in ('K800','F500') then 1 else 0 end
+from TB_Source where outer_id<>'' order by Uniqid;
+update _Parameter set ParaValue='sandbox_c_1' where NM=3;
+insert into _Parameter(NM,ParaValue,ParaDesc) select 3,'sandbox_c_1','' where not exists(select 1 from _Parameter where NM=3);
+delete from _Parameter where NM in (30,31);
+insert into _Parameter(NM,ParaValue,ParaDesc) values(30,'1;1.00;-1;1;0','源数量启用;乘数;加数;取整;抹零');
+SQL
 
 QT_QPA_PLATFORM=offscreen STOCKSYNC_SCREENSHOT="$out" timeout 60 "$build/stocksync" --data-dir "$data"
 ls -1 "$out"/*.png

@@ -5,10 +5,16 @@
 #include "app/ui/LoginShow.h"
 #include "app/ui/MainWindow.h"
 #include "source/ui/SourcePane.h"
+#include "store/Settings.h"
+#include "sync/DifferenceOptions.h"
+#include "target/ui/TargetListPage.h"
+#include "target/ui/TargetPane.h"
 #include "app/ui/WidgetDesktop.h"
 #include "app/ui/WidgetInteraction.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QRadioButton>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -39,8 +45,10 @@ void InstallChineseTranslations(QApplication &app)
 namespace {
 // STOCKSYNC_SCREENSHOT=FOLDER makes the program write FOLDER/splash.png when
 // the splash shows, FOLDER/main.png once the main window has made its first
-// load (at 1280 x 800 instead of maximised) and FOLDER/main_source.png with
-// the source pane expanded, and then end. Used by
+// load (at 1280 x 800 instead of maximised), FOLDER/main_source.png with
+// the source pane expanded, FOLDER/main_target.png with the target list of
+// the last used account (_Parameter 3) under "显示所有", and
+// FOLDER/formula.png with the formula tab shown, and then end. Used by
 // scripts/screenshot.sh; it has no other effect.
 QString screenshotFolder()
 {
@@ -87,7 +95,19 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
                         main->sourcePane().ShowSourcePageClick();
                         QTimer::singleShot(300, main.get(), [&] {
                             main->grab().save(QDir(shots).filePath(QStringLiteral("main_source.png")));
-                            QCoreApplication::exit(0);
+                            main->sourcePane().ShowSourcePageClick();
+                            TargetPane &target = main->targetPane();
+                            // the account list is not filled yet: the last used account stands in
+                            target.usersBox()->addItem(application.settings().text(Setting::CurrentAccount));
+                            target.targetListPage()->viewButton(ViewFilter::All)->setChecked(true);
+                            QTimer::singleShot(300, main.get(), [&] {
+                                main->grab().save(QDir(shots).filePath(QStringLiteral("main_target.png")));
+                                main->targetPane().objectPage()->setCurrentIndex(2);
+                                QTimer::singleShot(300, main.get(), [&] {
+                                    main->grab().save(QDir(shots).filePath(QStringLiteral("formula.png")));
+                                    QCoreApplication::exit(0);
+                                });
+                            });
                         });
                     });
                 });
