@@ -193,11 +193,10 @@ QString PriceText(double value)
 
 Formulas GetFormula(const Settings &settings, Formulas current)
 {
-    if (!settings.exists(Setting::QuantityFormula))
-        return current;
+    // A missing row reads as its default (both formulas off): edits the user
+    // declined to save never stay in effect.
     current.quantity = QuantityFormula::fromStoredForm(settings.text(Setting::QuantityFormula));
-    if (settings.exists(Setting::PriceFormula))
-        current.price = PriceFormula::fromStoredForm(settings.text(Setting::PriceFormula));
+    current.price = PriceFormula::fromStoredForm(settings.text(Setting::PriceFormula));
     return current;
 }
 
