@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-translations-l10n
   libgl-dev libsqlite3-dev sqlite3
-  libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev
+  libcurl4-openssl-dev libssl-dev libpugixml-dev libcpp-httplib-dev
   libgtest-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth
   clang-format

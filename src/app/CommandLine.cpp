@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/AccountCommands.h"
 #include "app/Application.h"
 #include "app/DiffCommand.h"
 #include "app/JobCommands.h"
@@ -139,6 +140,9 @@ QList<CommandTable::Command> buildCommands()
                         "[--view all|differ|same|source-off|source-on|price-up|price-down] [--unique] "
                          "[--ignore-key-check] [--keyword K]"),
          QStringLiteral("比较目标店铺宝贝与源 (或价格/库存列表), 以 CSV 输出列表, 合计写到标准错误"), RunDiff},
+        {QStringLiteral("accounts"), QStringLiteral("accounts add NAME [--remark TEXT] | list | remove NAME"),
+         QStringLiteral("店铺帐号: 添加 (密码从标准输入读一行), 列出 (不含密码), 删除"),
+         [](CommandContext &c) { return RunAccounts(c); }},
     };
 }
 
