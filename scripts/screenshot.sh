@@ -56,5 +56,8 @@ delete from _Parameter where NM in (30,31);
 insert into _Parameter(NM,ParaValue,ParaDesc) values(30,'1;1.00;-1;1;0','源数量启用;乘数;加数;取整;抹零');
 SQL
 
+# the demo seller is a shop account of the data folder
+echo taobao1234 | "$build/stocksync" --data-dir "$data" accounts add sandbox_c_1 --remark "演示卖家" >/dev/null
+
 QT_QPA_PLATFORM=offscreen STOCKSYNC_SCREENSHOT="$out" timeout 60 "$build/stocksync" --data-dir "$data"
 ls -1 "$out"/*.png

@@ -5,6 +5,8 @@
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "jobs/RequestJob.h"
+#include "shop/PasswordVault.h"
+#include "shop/ShopAccounts.h"
 #include "source/SourceDownload.h"
 #include "source/SourceList.h"
 #include "store/DataModule.h"
@@ -32,6 +34,8 @@ Application::~Application()
     delete m_sourceList;
     delete m_sourceModel;
     delete m_jobs;
+    m_accounts.reset();
+    m_vault.reset();
     m_settings.reset();
     m_store.reset();
     m_lock.reset();
@@ -101,6 +105,8 @@ bool Application::open()
     m_keySelector->load(*m_settings);
     m_uploadSelector = std::make_unique<ConfirmedSelector>(ConfirmedSelector::Kind::UploadMode);
     m_uploadSelector->load(*m_settings);
+    m_vault = std::make_unique<PasswordVault>(PasswordVault::keyFileBeside(databasePath()));
+    m_accounts = std::make_unique<ShopAccounts>(conn, *m_vault);
     m_endpoints = LoadEndpoints(*m_settings);
     applyEndpoints();
     return true;
@@ -120,4 +126,28 @@ void Application::applyEndpoints()
     m_client->setEndpoints(m_endpoints);
     const TopEndpoints hosts = m_endpoints;
     m_sourceList->setItemPageAddress([hosts](const QString &id) { return hosts.itemPageOf(id); });
+}
+
+QStringList Application::accountNames() const
+{
+    QStringList names;
+    if (!m_accounts)
+        return names;
+    for (const ShopAccount &a : m_accounts->all())
+        names << a.userName.trimmed();
+    return names;
+}
+
+void Application::selectAccount(const QString &name, bool remember)
+{
+    ShopAccount account;
+    if (!name.isEmpty() && m_accounts && m_accounts->find(name, &account)) {
+        m_currentAccount = name;
+        m_currentPassword = account.stored;
+    } else {
+        m_currentAccount = name;
+        m_currentPassword.clear();
+    }
+    if (remember)
+        m_settings->set(Setting::CurrentAccount, name);
 }

@@ -7,9 +7,12 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class ConfirmedSelector;
+class PasswordVault;
+class ShopAccounts;
 class Desktop;
 class DifferenceQuery;
 class FormulaPage;
@@ -68,6 +71,18 @@ public:
     ConfirmedSelector &keySelector() { return *m_keySelector; }
     ConfirmedSelector &uploadSelector() { return *m_uploadSelector; }
 
+    // The shop accounts and the key that protects their passwords.
+    ShopAccounts &shopAccounts() { return *m_accounts; }
+    // Trimmed member names of the accounts, in table order.
+    QStringList accountNames() const;
+    // The account selected in the account box: its name and the stored form
+    // of its password (empty when none is selected or it is gone).
+    const QString &currentAccount() const { return m_currentAccount; }
+    const QString &currentAccountPassword() const { return m_currentPassword; }
+    // Selects the account (an empty name selects none); remember stores it
+    // as the last used account.
+    void selectAccount(const QString &name, bool remember);
+
     // The text shown when another copy of the program holds the data folder.
     static QString folderInUseText(const QString &dataDir);
 
@@ -92,4 +107,8 @@ private:
     FormulaPage *m_formulaPage = nullptr;
     std::unique_ptr<ConfirmedSelector> m_keySelector;
     std::unique_ptr<ConfirmedSelector> m_uploadSelector;
+    std::unique_ptr<PasswordVault> m_vault;
+    std::unique_ptr<ShopAccounts> m_accounts;
+    QString m_currentAccount;
+    QString m_currentPassword;
 };

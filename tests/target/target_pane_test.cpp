@@ -2,6 +2,7 @@
 // the difference query, the selectors ask before they change anything, and
 // the formula tab asks before it is left.
 #include "TestRig.h"
+#include "store/Settings.h"
 #include "app/ui/MainWindow.h"
 #include "base/Clock.h"
 #include "base/Interaction.h"
@@ -217,6 +218,32 @@ private Q_SLOTS:
         QCOMPARE(child<QWidget>(w.get(), "_PanelObjectBar")->palette().color(QPalette::Window),
                  QColor(252, 247, 186));
         QCOMPARE(m_rig->app->differenceQuery().options().uploadMode, UploadMode::Incremental);
+    }
+
+    void theAccountBoxListsTheShopAccounts()
+    {
+        QVERIFY(pair(QStringLiteral("shopA"), QStringLiteral("A1"), 5, 7, 1));
+        QVERIFY(pair(QStringLiteral("shopB"), QStringLiteral("B1"), 3, 4));
+        QSqlQuery q(m_rig->db());
+        QVERIFY(q.exec(QStringLiteral("insert into _Account(UserName,Password,remark) "
+                                      "values(' shopA ','sealedA',''),('shopB','sealedB','')")));
+        QVERIFY(m_rig->app->settings().set(Setting::CurrentAccount, QStringLiteral("shopB")));
+        auto w = window();
+        auto *users = child<QComboBox>(w.get(), "_users");
+        QCOMPARE(users->count(), 2);
+        QCOMPARE(users->currentText(), QStringLiteral("shopB"));
+        QCOMPARE(m_rig->app->currentAccount(), QStringLiteral("shopB"));
+        QCOMPARE(m_rig->app->currentAccountPassword(), QStringLiteral("sealedB"));
+        QCOMPARE(m_rig->app->targetModel().count(), 1);
+        QCOMPARE(m_rig->app->targetModel().row(0).caption, QStringLiteral("shopB"));
+
+        // choosing another account remembers it and lists its rows
+        users->setCurrentIndex(0);
+        Q_EMIT users->activated(0);
+        QCOMPARE(m_rig->app->settings().text(Setting::CurrentAccount), QStringLiteral("shopA"));
+        QCOMPARE(m_rig->app->currentAccountPassword(), QStringLiteral("sealedA"));
+        QCOMPARE(m_rig->app->targetModel().count(), 1);
+        QCOMPARE(m_rig->app->targetModel().row(0).caption, QStringLiteral("shopA"));
     }
 
     void theListShowsTheAccountsOfTheAccountBox()

@@ -53,7 +53,7 @@ std::vector<ActionEntry> table()
         item(P::OperateMenu, "N33", "配置源下载源(&C)..."),
         item(P::OperateMenu, "NFromDownload", "下载源宝贝库存数据(&D)", S, "FromDownloadClick"),
         separator(P::OperateMenu),
-        item(P::OperateMenu, "NAccountAdmin", "店铺帐号管理(&A)"),
+        item(P::OperateMenu, "NAccountAdmin", "店铺帐号管理(&A)", T, "AccountAdminClick"),
         separator(P::OperateMenu),
         item(P::OperateMenu, "NDownload", "使用源店铺配置下载目标店铺宝贝列表(&I)", Pane::None, nullptr, false),
         separator(P::OperateMenu),
@@ -95,7 +95,7 @@ std::vector<ActionEntry> table()
         item(P::SourceToolbar, "_UpdateOnline", "在线升级", F, "UpdateOnlineClick"),
 
         // target toolbar (the account and matching-key boxes follow, the pane's own)
-        item(P::ObjectToolbar, "_AccountAdmin", "帐号管理"),
+        item(P::ObjectToolbar, "_AccountAdmin", "帐号管理", T, "AccountAdminClick"),
         item(P::ObjectToolbar, "_Login", "登录"),
         separator(P::ObjectToolbar),
         item(P::ObjectToolbar, "_ObjectConfig", "配置目标下载源(我的店铺)"),

@@ -97,8 +97,6 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
                             main->grab().save(QDir(shots).filePath(QStringLiteral("main_source.png")));
                             main->sourcePane().ShowSourcePageClick();
                             TargetPane &target = main->targetPane();
-                            // the account list is not filled yet: the last used account stands in
-                            target.usersBox()->addItem(application.settings().text(Setting::CurrentAccount));
                             target.targetListPage()->viewButton(ViewFilter::All)->setChecked(true);
                             QTimer::singleShot(300, main.get(), [&] {
                                 main->grab().save(QDir(shots).filePath(QStringLiteral("main_target.png")));

@@ -11,6 +11,8 @@
 #include "sync/FormulaPage.h"
 #include "sync/MatchingKeys.h"
 #include "sync/Selectors.h"
+#include "shop/ui/AccountAdmin.h"
+#include "store/Settings.h"
 #include "sync/ui/FormulaTab.h"
 #include "target/ui/TargetListPage.h"
 #include "target/ui/WarehousePage.h"
@@ -65,7 +67,7 @@ void colourPanel(QWidget *w, bool coloured, uint value)
 } // namespace
 
 TargetPane::TargetPane(Application &app, QWidget *parent)
-    : QWidget(parent), m_jobs(app.jobs()), m_ui(app.ui()), m_settings(app.settings()),
+    : QWidget(parent), m_app(app), m_jobs(app.jobs()), m_ui(app.ui()), m_settings(app.settings()),
       m_query(app.differenceQuery()), m_formulas(app.formulaPage()), m_keySelector(app.keySelector()),
       m_uploadSelector(app.uploadSelector())
 {
@@ -99,6 +101,7 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
     connect(m_targetPage->showPrice(), &QCheckBox::clicked, this, &TargetPane::chkShowPriceClick);
     connect(m_targetPage->searchButton(), &QPushButton::clicked, this, &TargetPane::ObjectSearchClick);
     connect(m_targetPage->keyword(), &QLineEdit::returnPressed, m_targetPage->searchButton(), &QPushButton::click);
+    connect(m_users, &QComboBox::activated, this, &TargetPane::usersClick);
     connect(m_uniqid, &QComboBox::activated, this, &TargetPane::UniqidChange);
     connect(m_upgradeStock, &QComboBox::activated, this, &TargetPane::UpgradeStockChange);
     connect(&m_formulas, &FormulaPage::tabCaptionChanged, this, &TargetPane::ShowFormulaTag);
@@ -378,6 +381,29 @@ void TargetPane::Cancel2Click()
     GetData_TB_Object(QString());
 }
 
-// The account list comes with the shop accounts; until then the box stays
-// empty and the query lists the accounts its text names.
-void TargetPane::GetUserList() {}
+void TargetPane::GetUserList()
+{
+    const QStringList names = m_app.accountNames();
+    const QSignalBlocker quiet(m_users);
+    m_users->clear();
+    m_users->addItems(names);
+    const int last = static_cast<int>(names.indexOf(m_settings.text(Setting::CurrentAccount).trimmed()));
+    m_users->setCurrentIndex(last);
+    m_app.selectAccount(last >= 0 ? names.at(last) : QString(), false);
+}
+
+void TargetPane::usersClick()
+{
+    m_app.selectAccount(m_users->currentText(), true);
+    GetData_TB_Object(trimmedKeyword());
+}
+
+void TargetPane::AccountAdminClick()
+{
+    if (m_jobs.busy())
+        return;
+    if (!m_accountAdmin)
+        m_accountAdmin = new TfrmAccountAdmin(m_app.shopAccounts(), m_ui, window());
+    m_accountAdmin->exec();
+    GetUserList();
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class Application;
@@ -29,6 +30,7 @@ struct ShowSettings;
 // window's command table, in front of the selectors. The handlers read the
 // controls into the difference query's options and forward to the query,
 // the formula page and the selectors.
+class TfrmAccountAdmin;
 class TargetPane : public QWidget
 {
     Q_OBJECT
@@ -77,6 +79,11 @@ public Q_SLOTS:
     void N45Click(); // "选中-勾选"
     void N46Click(); // "选中-取消勾选"
 
+    // "帐号管理": the account dialog, then the account list again.
+    void AccountAdminClick();
+    // An account chosen in the account box.
+    void usersClick();
+
     // The loaders.
     void GetUserList();
     void GetData_TB_Object(const QString &keyword);
@@ -98,6 +105,7 @@ private:
     void viewChanged();
     void showConfirmed(QComboBox *box, const ConfirmedSelector &selector);
 
+    Application &m_app;
     JobHost &m_jobs;
     Interaction &m_ui;
     const Settings &m_settings;
@@ -121,4 +129,5 @@ private:
     QCheckBox *m_chkIgore = nullptr;
     QMenu *m_popup = nullptr;
     QMenu *m_inventoryPopup = nullptr;
+    QPointer<TfrmAccountAdmin> m_accountAdmin;
 };
