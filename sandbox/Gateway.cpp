@@ -681,7 +681,7 @@ GatewayReply Gateway::priceUpdate(Call &c)
     qint64 cents = 0;
     if (!parsePrice(c.value("price"), &cents) || cents > 10000000000LL)
         return invalid("price");
-    if (!c.shop->priceAuthorized)
+    if (!c.shop->mayChangePrices(c.value("session")))
         return noPricePermission();
     Item changed = *it;
     changed.priceCents = cents;
@@ -719,7 +719,7 @@ GatewayReply Gateway::skuPriceUpdate(Call &c)
     if (index < 0)
         return business(QStringLiteral("isv.invalid-parameter:sku-properties"),
                         QStringLiteral("properties对应的SKU不存在"));
-    if ((c.has("price") || c.has("item_price")) && !c.shop->priceAuthorized)
+    if ((c.has("price") || c.has("item_price")) && !c.shop->mayChangePrices(c.value("session")))
         return noPricePermission();
     Item changed = *it;
     Sku &s = changed.skus[index];

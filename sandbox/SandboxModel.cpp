@@ -116,6 +116,12 @@ bool ShopModel::loadJson(const QByteArray &json, QString *error)
         shop.tmall = so.value(QStringLiteral("type")).toString() == QStringLiteral("tmall");
         shop.session = so.value(QStringLiteral("session")).toString();
         shop.priceAuthorized = so.value(QStringLiteral("price_authorized")).toBool(true);
+        for (const QJsonValue &k : so.value(QStringLiteral("authorized_apps")).toArray())
+            shop.authorizedApps.append(k.toString());
+        for (const QJsonValue &k : so.value(QStringLiteral("forbidden_apps")).toArray())
+            shop.forbiddenApps.append(k.toString());
+        shop.captcha = so.value(QStringLiteral("captcha")).toBool(false);
+        shop.phoneCheck = so.value(QStringLiteral("phone_check")).toBool(false);
         const QJsonArray items = so.value(QStringLiteral("items")).toArray();
         for (const QJsonValue &iv : items) {
             const QJsonObject io = iv.toObject();
@@ -267,6 +273,10 @@ QByteArray ShopModel::toJson() const
             {QStringLiteral("type"), shop.tmall ? QStringLiteral("tmall") : QStringLiteral("taobao")},
             {QStringLiteral("session"), shop.session},
             {QStringLiteral("price_authorized"), shop.priceAuthorized},
+            {QStringLiteral("authorized_apps"), QJsonArray::fromStringList(shop.authorizedApps)},
+            {QStringLiteral("forbidden_apps"), QJsonArray::fromStringList(shop.forbiddenApps)},
+            {QStringLiteral("captcha"), shop.captcha},
+            {QStringLiteral("phone_check"), shop.phoneCheck},
             {QStringLiteral("items"), items}});
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("shops"), shops}}).toJson(QJsonDocument::Indented);
@@ -290,7 +300,7 @@ Shop *ShopModel::shopBySession(const QString &session)
     if (session.isEmpty())
         return nullptr;
     for (Shop &s : m_shops)
-        if (s.session == session)
+        if (s.session == session || s.webSessions.contains(session))
             return &s;
     return nullptr;
 }

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QStringList>
 #include <QString>
 
 #include <vector>
@@ -55,7 +56,21 @@ struct Shop
     bool tmall = false;
     QString session;             // the session key the shop's authorization hands out
     bool priceAuthorized = true; // the short authorization that price changes need
+    // The authorization pages:
+    QStringList authorizedApps; // app keys the shop has consented to (no consent page for them)
+    QStringList forbiddenApps;  // app keys this member may not use ("此应用不允许当前用户访问")
+    bool captcha = false;       // the login page asks for a captcha before it lets the member in
+    bool phoneCheck = false;    // the container asks for the phone check after the login
+    // Session keys handed out by the authorization pages, each with whether it
+    // may change prices (issued with scope usergrade). Not part of the fixture.
+    QHash<QString, bool> webSessions;
     std::vector<Item> items;
+
+    // The fixture's session follows priceAuthorized, a web session its scope.
+    bool mayChangePrices(const QString &sessionKey) const
+    {
+        return sessionKey == session ? priceAuthorized : webSessions.value(sessionKey, false);
+    }
 };
 
 // Options of the deterministic generator ("shops=3,items=5000,skus=6,seed=1").

@@ -1,5 +1,6 @@
 #include "TopSandbox.h"
 
+#include "AuthPages.h"
 #include "Gateway.h"
 
 #include <httplib.h>
@@ -22,6 +23,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace topsandbox {
 
@@ -121,6 +123,7 @@ struct TopSandbox::Private
     mutable std::mutex mutex; // model, gateway, faults, calls
     ShopModel model;
     Gateway gateway{model};
+    AuthPages pages{model, gateway};
     QHash<QString, std::deque<Fault>> faults;
     QList<RecordedCall> calls;
     int callLimit = 10000;
@@ -128,6 +131,10 @@ struct TopSandbox::Private
     std::unique_ptr<httplib::Server> server;
     std::thread thread;
     int port = -1;
+    // The page hosts: API container, open platform container, login (in that order).
+    std::vector<std::unique_ptr<httplib::Server>> webServers;
+    std::vector<std::thread> webThreads;
+    bool distinctHosts = false;
 
     std::mutex waitMutex; // delayed replies wait on it and wake up on stop()
     std::condition_variable waitCv;
@@ -138,8 +145,82 @@ struct TopSandbox::Private
                 const QString &subCode, const QString &fault);
     void serveGateway(const httplib::Request &req, httplib::Response &res);
     void serveAdmin(const httplib::Request &req, httplib::Response &res);
+    void servePage(WebRole role, const httplib::Request &req, httplib::Response &res);
+    void addPageRoutes(httplib::Server &server, WebRole role);
+    bool startWebHosts(int port);
+    void stopWebHosts();
     QByteArray callsJson() const;
 };
+
+void TopSandbox::Private::servePage(WebRole role, const httplib::Request &req, httplib::Response &res)
+{
+    WebRequest r;
+    r.role = role;
+    r.method = QString::fromStdString(req.method);
+    r.path = QString::fromStdString(req.path);
+    for (const auto &p : req.params) // the query and a urlencoded form body, decoded
+        r.params.append({QString::fromStdString(p.first), QString::fromStdString(p.second)});
+    for (const QString &c : QString::fromStdString(req.get_header_value("Cookie")).split(QLatin1Char(';'))) {
+        const int eq = c.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            r.cookies.insert(c.left(eq).trimmed(), c.mid(eq + 1).trimmed());
+    }
+    WebReply reply;
+    {
+        std::lock_guard lock(mutex);
+        reply = pages.handle(r);
+    }
+    res.status = reply.status;
+    for (const auto &c : reply.cookies)
+        res.set_header("Set-Cookie", QString(c.first + QLatin1Char('=') + c.second + QStringLiteral("; Path=/")).toStdString());
+    if (!reply.location.isEmpty())
+        res.set_redirect(reply.location.toStdString());
+    else
+        res.set_content(reply.html.toStdString(), "text/html;charset=utf-8");
+}
+
+void TopSandbox::Private::addPageRoutes(httplib::Server &s, WebRole role)
+{
+    auto handler = [this, role](const httplib::Request &req, httplib::Response &res) { servePage(role, req, res); };
+    for (const char *path : {"/container", "/container/authorize", "/container/phone", "/member/login.jhtml", "/"}) {
+        s.Get(path, handler);
+        s.Post(path, handler);
+    }
+}
+
+// The page hosts on 127.0.0.2, .3 and .4 with the gateway's port, so that each
+// host of the program's settings follows from the gateway's address.
+bool TopSandbox::Private::startWebHosts(int onPort)
+{
+    const char *addresses[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4"};
+    const WebRole roles[] = {WebRole::ApiContainer, WebRole::OpenContainer, WebRole::Login};
+    for (int i = 0; i < 3; ++i) {
+        auto s = std::make_unique<httplib::Server>();
+        addPageRoutes(*s, roles[i]);
+        s->set_keep_alive_timeout(5);
+        if (!s->bind_to_port(addresses[i], onPort)) {
+            stopWebHosts();
+            return false;
+        }
+        webServers.push_back(std::move(s));
+    }
+    for (auto &s : webServers) {
+        httplib::Server *raw = s.get();
+        webThreads.emplace_back([raw] { raw->listen_after_bind(); });
+    }
+    return true;
+}
+
+void TopSandbox::Private::stopWebHosts()
+{
+    for (auto &s : webServers)
+        s->stop();
+    for (auto &t : webThreads)
+        if (t.joinable())
+            t.join();
+    webThreads.clear();
+    webServers.clear();
+}
 
 std::optional<Fault> TopSandbox::Private::takeFault(const QString &method, bool transportAllowed)
 {
@@ -395,36 +476,59 @@ int TopSandbox::start(int port)
 {
     stop();
     ::signal(SIGPIPE, SIG_IGN); // a client that hangs up must not end the process
-    auto server = std::make_unique<httplib::Server>();
     Private *p = d.get();
-    auto gatewayHandler = [p](const httplib::Request &req, httplib::Response &res) {
-        p->serveGateway(req, res);
+    auto makeServer = [p] {
+        auto server = std::make_unique<httplib::Server>();
+        auto gatewayHandler = [p](const httplib::Request &req, httplib::Response &res) {
+            p->serveGateway(req, res);
+        };
+        auto adminHandler = [p](const httplib::Request &req, httplib::Response &res) { p->serveAdmin(req, res); };
+        server->Post("/router/rest", gatewayHandler);
+        server->Get("/router/rest", gatewayHandler);
+        server->Get("/_sandbox/.*", adminHandler);
+        server->Post("/_sandbox/.*", adminHandler);
+        // A POST without a body (curl -X POST) carries no Content-Length; left to
+        // the routing, it would be read up to the read time-out and refused with
+        // 400. The admin paths take it as an empty form.
+        server->set_pre_routing_handler([p](const httplib::Request &req, httplib::Response &res) {
+            if (req.method == "POST" && req.path.rfind("/_sandbox/", 0) == 0 &&
+                !req.has_header("Content-Length") && !req.has_header("Transfer-Encoding")) {
+                p->serveAdmin(req, res);
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
+        p->addPageRoutes(*server, WebRole::Gateway);
+        server->set_keep_alive_timeout(5);
+        server->set_tcp_nodelay(true);
+        return server;
     };
-    auto adminHandler = [p](const httplib::Request &req, httplib::Response &res) { p->serveAdmin(req, res); };
-    server->Post("/router/rest", gatewayHandler);
-    server->Get("/router/rest", gatewayHandler);
-    server->Get("/_sandbox/.*", adminHandler);
-    server->Post("/_sandbox/.*", adminHandler);
-    // A POST without a body (curl -X POST) carries no Content-Length; left to
-    // the routing, it would be read up to the read time-out and refused with
-    // 400. The admin paths take it as an empty form.
-    server->set_pre_routing_handler([p](const httplib::Request &req, httplib::Response &res) {
-        if (req.method == "POST" && req.path.rfind("/_sandbox/", 0) == 0 && !req.has_header("Content-Length") &&
-            !req.has_header("Transfer-Encoding")) {
-            p->serveAdmin(req, res);
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-    server->set_keep_alive_timeout(5);
-    server->set_tcp_nodelay(true);
+    std::unique_ptr<httplib::Server> server;
     int bound = -1;
-    if (port == 0)
-        bound = server->bind_to_any_port("127.0.0.1");
-    else if (server->bind_to_port("127.0.0.1", port))
-        bound = port;
-    if (bound <= 0)
-        return -1;
+    // A free port on 127.0.0.1 may be taken on one of the page hosts' addresses:
+    // then another port is tried.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        server = makeServer();
+        bound = -1;
+        if (port == 0)
+            bound = server->bind_to_any_port("127.0.0.1");
+        else if (server->bind_to_port("127.0.0.1", port))
+            bound = port;
+        if (bound <= 0)
+            return -1;
+        d->distinctHosts = d->startWebHosts(bound);
+        if (d->distinctHosts || port != 0)
+            break;
+    }
+    // Without the page hosts every page is served on the gateway's own host.
+    const QString self = QStringLiteral("http://127.0.0.1:") + QString::number(bound);
+    auto hostBase = [&](int i) {
+        return d->distinctHosts ? QStringLiteral("http://127.0.0.%1:%2").arg(i).arg(bound) : self;
+    };
+    {
+        std::lock_guard lock(d->mutex);
+        d->pages.setBases({hostBase(2), hostBase(3), hostBase(4)});
+    }
     {
         std::lock_guard w(d->waitMutex);
         d->stopping = false;
@@ -449,6 +553,7 @@ void TopSandbox::stop()
     if (d->thread.joinable())
         d->thread.join();
     d->server.reset();
+    d->stopWebHosts();
     d->port = -1;
 }
 
@@ -470,6 +575,54 @@ QString TopSandbox::baseUrl() const
 QString TopSandbox::gatewayUrl() const
 {
     return baseUrl() + QStringLiteral("/router/rest");
+}
+
+bool TopSandbox::hasDistinctPageHosts() const
+{
+    return d->distinctHosts;
+}
+
+QString TopSandbox::containerUrl() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->pages.bases().apiContainer + QStringLiteral("/container");
+}
+
+QString TopSandbox::openContainerUrl() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->pages.bases().openContainer + QStringLiteral("/container");
+}
+
+QString TopSandbox::loginPageUrl() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->pages.bases().login + QStringLiteral("/member/login.jhtml");
+}
+
+QString TopSandbox::openPlatformUrl() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->pages.bases().openContainer + QStringLiteral("/");
+}
+
+void TopSandbox::setAppManagesShops(const QString &appKey, bool manages)
+{
+    std::lock_guard lock(d->mutex);
+    d->pages.setAppManagesShops(appKey, manages);
+}
+
+QString TopSandbox::lastIssuedSession() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->pages.lastIssuedSession();
+}
+
+bool TopSandbox::sessionMayChangePrices(const QString &session) const
+{
+    std::lock_guard lock(d->mutex);
+    const Shop *s = d->model.shopBySession(session);
+    return s && s->mayChangePrices(session);
 }
 
 void TopSandbox::setClock(std::function<QDateTime()> clock)

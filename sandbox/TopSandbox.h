@@ -117,6 +117,26 @@ public:
     QString baseUrl() const;    // "http://127.0.0.1:PORT"
     QString gatewayUrl() const; // baseUrl() + "/router/rest"
 
+    // The login and authorization pages (AuthPages.h). start() serves them on
+    // hosts of their own with the gateway's port: the API's container on
+    // 127.0.0.2, the open platform's container (and its site, "/") on
+    // 127.0.0.3, the login page on 127.0.0.4. When one of those cannot be had,
+    // all of them are served on the gateway's host; the gateway's host serves
+    // every page in any case.
+    bool hasDistinctPageHosts() const;
+    QString containerUrl() const;     // "http://127.0.0.2:PORT/container"
+    QString openContainerUrl() const; // "http://127.0.0.3:PORT/container"
+    QString loginPageUrl() const;     // "http://127.0.0.4:PORT/member/login.jhtml"
+    QString openPlatformUrl() const;  // "http://127.0.0.3:PORT/"
+    // An app key that does not manage shops is sent to the open platform's
+    // container after the login.
+    void setAppManagesShops(const QString &appKey, bool manages);
+    // The session key the pages handed out last ("" before any).
+    QString lastIssuedSession() const;
+    // The fixture's session follows price_authorized; a session handed out by
+    // the pages may change prices when it was asked for with scope usergrade.
+    bool sessionMayChangePrices(const QString &session) const;
+
     // The platform's clock (local time), used for the timestamp check, the
     // rate limit and the times an update writes. Default: the system clock.
     // A call's "timestamp" (yyyy-MM-dd HH:mm:ss) is read as local time and
@@ -134,7 +154,7 @@ public:
     void clearFaults();
     int pendingFaults(const QString &method) const;
 
-    // Sessions: the session key the shop's authorization hands out.
+    // The fixture's session key of a shop (the pages hand out keys of their own).
     QString sessionFor(const QString &nick) const; // "" for an unknown shop
     void setSession(const QString &nick, const QString &session);
     // The short authorization that price changes need (error 12 without it).

@@ -12,11 +12,16 @@ namespace {
 
 const char usage[] = "usage: top-sandbox [--fixture FILE] [--generate shops=3,items=5000,skus=6,seed=1]\n"
                      "                   [--port N] [--app KEY:SECRET]... [--rate-limit CALLS/SECONDS]\n"
+                     "                   [--app-without-shops KEY]...\n"
                      "                   [--fault method=M,kind=error|close|truncate|delay|http500,count=N,\n"
                      "                            code=C,msg=..,sub_code=..,sub_msg=..,delay_ms=MS]...\n"
                      "Serves the gateway on http://127.0.0.1:PORT/router/rest (loopback only) and prints\n"
                      "the port on the first line of standard output. --port 0 picks a free port; the\n"
                      "default is 8765. The built-in application key 21770501 is always known.\n"
+                     "The login pages: the API container on http://127.0.0.2:PORT/container, the open\n"
+                     "platform's container on http://127.0.0.3:PORT/container, the login page on\n"
+                     "http://127.0.0.4:PORT/member/login.jhtml (all of them on 127.0.0.1:PORT as well).\n"
+                     "--app-without-shops KEY sends KEY to the open platform's container after a login.\n"
                      "Admin paths: GET /_sandbox/state, GET /_sandbox/calls, POST /_sandbox/fault,\n"
                      "POST /_sandbox/faults/clear, POST /_sandbox/rate-limit, POST /_sandbox/calls/clear.\n";
 
@@ -75,6 +80,10 @@ int main(int argc, char **argv)
             if (colon <= 0 || colon == v.size() - 1)
                 return fail(QStringLiteral("--app needs KEY:SECRET"));
             sandbox.addApp(v.left(colon), v.mid(colon + 1));
+        } else if (a == QStringLiteral("--app-without-shops")) {
+            if (!next(&v) || v.isEmpty())
+                return fail(QStringLiteral("--app-without-shops needs an app key"));
+            sandbox.setAppManagesShops(v, false);
         } else if (a == QStringLiteral("--rate-limit")) {
             const QStringList parts = next(&v) ? v.split(QLatin1Char('/')) : QStringList();
             bool ok1 = false, ok2 = parts.size() == 1;
@@ -100,6 +109,10 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "top-sandbox: %lld shops on %s (Ctrl+C stops)\n",
                  static_cast<long long>(sandbox.nicks().size()),
                  sandbox.gatewayUrl().toLocal8Bit().constData());
+    std::fprintf(stderr, "top-sandbox: container %s, open platform %s, login %s\n",
+                 sandbox.containerUrl().toLocal8Bit().constData(),
+                 sandbox.openContainerUrl().toLocal8Bit().constData(),
+                 sandbox.loginPageUrl().toLocal8Bit().constData());
     int sig = 0;
     sigwait(&stopSignals, &sig);
     sandbox.stop();
