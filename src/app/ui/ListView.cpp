@@ -1,5 +1,7 @@
 #include "app/ui/ListView.h"
 
+#include <QMenu>
+
 #include "base/ListModel.h"
 
 #include <QBrush>
@@ -160,4 +162,12 @@ void ListView::hideSurplusColumns()
     const int columns = m_proxy->columnCount();
     for (int c = 0; c < columns; ++c)
         setColumnHidden(c, shown > 0 && c >= shown);
+}
+
+void ListView::setPopupMenu(QMenu *menu)
+{
+    connect(this, &QWidget::customContextMenuRequested, menu, [this, menu](const QPoint &pos) {
+        if (!menu->isEmpty())
+            menu->popup(viewport()->mapToGlobal(pos));
+    });
 }

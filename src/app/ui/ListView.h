@@ -10,6 +10,8 @@ class ListModel;
 // Turns the list model's colour and image roles into what Qt's views paint:
 // 0xRRGGBB numbers into brushes, image indexes into icons of an image list.
 // Without check boxes the ticks are not shown.
+class QMenu;
+
 class ListViewProxy : public QIdentityProxyModel
 {
     Q_OBJECT
@@ -40,6 +42,10 @@ public:
     explicit ListView(QWidget *parent = nullptr);
 
     void setListModel(ListModel *model);
+
+    // The popup menu shown on a right click (when it holds anything).
+
+    void setPopupMenu(QMenu *menu);
     ListModel *listModel() const { return m_model; }
     ListViewProxy *proxy() const { return m_proxy; }
 

@@ -24,15 +24,6 @@
 
 using namespace ui;
 
-namespace {
-void attachPopup(ListView *view, QMenu *menu)
-{
-    QObject::connect(view, &QWidget::customContextMenuRequested, menu, [view, menu](const QPoint &pos) {
-        if (!menu->isEmpty())
-            menu->popup(view->viewport()->mapToGlobal(pos));
-    });
-}
-} // namespace
 
 SourcePane::SourcePane(Application &app, QWidget *parent)
     : QWidget(parent), m_db(app.db()), m_jobs(app.jobs()), m_logic(app.sourceList()),
@@ -70,9 +61,9 @@ SourcePane::SourcePane(Application &app, QWidget *parent)
 
     m_popup = named(new QMenu(this), QStringLiteral("_PopupMenuSource"));
     m_pricePopup = named(new QMenu(this), QStringLiteral("_PopupMenuSourcePrice"));
-    attachPopup(m_listPage->list(), m_popup);
-    attachPopup(m_pricePage->list(), m_pricePopup);
-    attachPopup(m_stockPage->list(), m_pricePopup);
+    m_listPage->list()->setPopupMenu(m_popup);
+    m_pricePage->list()->setPopupMenu(m_pricePopup);
+    m_stockPage->list()->setPopupMenu(m_pricePopup);
 
     connect(&m_logic, &SourceList::totalsChanged, m_totals, &QLabel::setText);
     connect(&m_logic, &SourceList::updateLabelChanged, m_lblSourceUpdate, &QLabel::setText);

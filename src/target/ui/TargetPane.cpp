@@ -34,13 +34,6 @@ using namespace ui;
 namespace {
 enum TabIndex { TargetTab = 0, SkuTab = 1, FormulaTabIndex = 2, WarehouseTab = 3, OptionsTab = 4 };
 
-void attachPopup(ListView *view, QMenu *menu)
-{
-    QObject::connect(view, &QWidget::customContextMenuRequested, menu, [view, menu](const QPoint &pos) {
-        if (!menu->isEmpty())
-            menu->popup(view->viewport()->mapToGlobal(pos));
-    });
-}
 
 void colourSelector(QComboBox *box, uint value)
 {
@@ -110,8 +103,8 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
 
     m_popup = named(new QMenu(this), QStringLiteral("_PopupMenuObject"));
     m_inventoryPopup = named(new QMenu(this), QStringLiteral("PopupMenuInventory"));
-    attachPopup(m_targetPage->list(), m_popup);
-    attachPopup(m_warehousePage->list(), m_inventoryPopup);
+    m_targetPage->list()->setPopupMenu(m_popup);
+    m_warehousePage->list()->setPopupMenu(m_inventoryPopup);
 }
 
 void TargetPane::buildToolbar()
@@ -120,7 +113,8 @@ void TargetPane::buildToolbar()
     m_anchor = m_toolbar->addSeparator();
 
     m_users = named(new QComboBox(m_toolbar), QStringLiteral("_users"));
-    m_users->setMinimumWidth(100);
+    m_users->setMinimumWidth(120);
+    m_users->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_toolbar->addWidget(m_users);
     const QString keyHint = QStringLiteral("唯一值是作为同步的唯一识别标志,如源与目标不一致,将不能同步到数据.");
     QLabel *keyLabel = label(m_toolbar, QStringLiteral(" 关联值:"), QStringLiteral("_lblUniqid"));
