@@ -108,8 +108,8 @@ void ListModel::setChecked(int r, bool checked)
     if (row.checked == checked)
         return;
     row.checked = checked;
-    const QModelIndex i = index(r, 0);
-    Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
+    // the whole row: a list may colour its text by the tick
+    Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1));
     Q_EMIT checkChanged(r, checked);
 }
 
