@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-translations-l10n
+  qt6-webengine-dev
   libgl-dev libsqlite3-dev sqlite3
   libcurl4-openssl-dev libssl-dev libpugixml-dev libcpp-httplib-dev
   libgtest-dev libbenchmark-dev

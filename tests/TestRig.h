@@ -50,9 +50,19 @@ struct TestRig
         sandbox.generate(options);
         return startSandboxAndOpen();
     }
+    // Where the stand-in could bind its page hosts (127.0.0.2-4), they are the ones saved.
     bool startSandboxAndOpen()
     {
-        return sandbox.start(0) > 0 && open() && app->saveEndpoints(TopEndpoints::onBase(sandbox.baseUrl()));
+        if (sandbox.start(0) <= 0 || !open())
+            return false;
+        TopEndpoints hosts = TopEndpoints::onBase(sandbox.baseUrl());
+        if (sandbox.hasDistinctPageHosts()) {
+            hosts.container = sandbox.containerUrl();
+            hosts.loginPage = sandbox.loginPageUrl();
+            hosts.openContainer = sandbox.openContainerUrl();
+            hosts.openSite = sandbox.openPlatformUrl();
+        }
+        return app->saveEndpoints(hosts);
     }
 
     QSqlDatabase db() const { return app->db(); }

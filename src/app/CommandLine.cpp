@@ -114,8 +114,7 @@ int useSandbox(CommandContext &ctx)
     const auto app = OpenApplication(ctx);
     if (!app)
         return 1;
-    const QString none(QLatin1String(""));
-    const TopEndpoints hosts = off ? TopEndpoints{none, none, none, none} : TopEndpoints::onBase(base);
+    const TopEndpoints hosts = off ? TopEndpoints::none() : TopEndpoints::onSandbox(base);
     if (!app->saveEndpoints(hosts)) {
         ctx.ui.error(app->db().lastError().text());
         return 1;

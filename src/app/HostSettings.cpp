@@ -5,11 +5,14 @@
 TopEndpoints LoadEndpoints(const Settings &settings)
 {
     return TopEndpoints::withOverrides({settings.text(Setting::GatewayHost), settings.text(Setting::ContainerHost),
-                                        settings.text(Setting::LoginPageHost), settings.text(Setting::ItemPageHost)});
+                                        settings.text(Setting::LoginPageHost), settings.text(Setting::ItemPageHost),
+                                        settings.text(Setting::OpenContainerHost), settings.text(Setting::OpenSiteHost)});
 }
 
 bool SaveEndpoints(const Settings &settings, const TopEndpoints &hosts)
 {
     return settings.set(Setting::GatewayHost, hosts.gateway) && settings.set(Setting::ContainerHost, hosts.container) &&
-           settings.set(Setting::LoginPageHost, hosts.loginPage) && settings.set(Setting::ItemPageHost, hosts.itemPage);
+           settings.set(Setting::LoginPageHost, hosts.loginPage) && settings.set(Setting::ItemPageHost, hosts.itemPage) &&
+           settings.set(Setting::OpenContainerHost, hosts.openContainer) &&
+           settings.set(Setting::OpenSiteHost, hosts.openSite);
 }

@@ -19,6 +19,12 @@ bool startsWith(const QString &address, const QString &prefix)
 
 } // namespace
 
+LoginHosts LoginHosts::from(const TopEndpoints &hosts, const QString &appKey)
+{
+    return {hosts.authorizationAddress(appKey), hosts.container, hosts.openContainer, hosts.loginPage,
+            hosts.openSite};
+}
+
 ShopLogin::ShopLogin(Interaction &ui, Browser &frame, Browser &browser, const LoginHosts &hosts, QObject *parent)
     : QObject(parent), m_ui(ui), m_frame(frame), m_browser(browser), m_hosts(hosts)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Browser.h"
+#include "top/Endpoints.h"
 
 #include <QObject>
 #include <QString>
@@ -26,6 +27,9 @@ struct LoginHosts
     QString openContainer;        // the open platform's container, path /container
     QString loginPage;            // the marketplace's login page, path /member/login.jhtml
     QString openPlatformSite;     // named in the refusal and not-allowed messages
+
+    // The hosts in force, with the application key that signs the requests.
+    static LoginHosts from(const TopEndpoints &hosts, const QString &appKey);
 };
 
 // Login, logout and the short authorization of the current shop account.

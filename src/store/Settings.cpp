@@ -31,6 +31,8 @@ const SettingDefinition kSettings[] = {
     {Setting::ContainerHost, "", "授权容器地址", false},
     {Setting::LoginPageHost, "", "登录页地址", false},
     {Setting::ItemPageHost, "", "宝贝页地址", false},
+    {Setting::OpenContainerHost, "", "开放平台授权容器地址", false},
+    {Setting::OpenSiteHost, "", "开放平台网站地址", false},
     {Setting::UploadMode, "0", "库存更新方式", true},
     {Setting::MatchingKey, "0", "关联值", true},
 };

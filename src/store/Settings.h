@@ -28,6 +28,8 @@ enum class Setting : int {
     ContainerHost = 901,
     LoginPageHost = 902,
     ItemPageHost = 903,
+    OpenContainerHost = 904,
+    OpenSiteHost = 905,
     UploadMode = 9998,       // _UpgradeStock index
     MatchingKey = 9999,      // _Uniqid index
 };

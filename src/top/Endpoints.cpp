@@ -9,7 +9,9 @@ TopEndpoints TopEndpoints::defaults()
     return {QStringLiteral("https://eco.taobao.com/router/rest"),
             QStringLiteral("https://container.api.taobao.com/container"),
             QStringLiteral("https://login.taobao.com/member/login.jhtml"),
-            QStringLiteral("https://item.taobao.com/item.htm")};
+            QStringLiteral("https://item.taobao.com/item.htm"),
+            QStringLiteral("https://container.open.taobao.com/container"),
+            QStringLiteral("https://open.taobao.com/")};
 }
 
 TopEndpoints TopEndpoints::withOverrides(const TopEndpoints &overrides)
@@ -24,6 +26,8 @@ TopEndpoints TopEndpoints::withOverrides(const TopEndpoints &overrides)
     apply(overrides.container, e.container);
     apply(overrides.loginPage, e.loginPage);
     apply(overrides.itemPage, e.itemPage);
+    apply(overrides.openContainer, e.openContainer);
+    apply(overrides.openSite, e.openSite);
     return e;
 }
 
@@ -33,7 +37,25 @@ TopEndpoints TopEndpoints::onBase(const QString &baseUrl)
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return {base + QStringLiteral("/router/rest"), base + QStringLiteral("/container"),
-            base + QStringLiteral("/member/login.jhtml"), base + QStringLiteral("/item.htm")};
+            base + QStringLiteral("/member/login.jhtml"), base + QStringLiteral("/item.htm"),
+            base + QStringLiteral("/container"), base + QStringLiteral("/")};
+}
+
+TopEndpoints TopEndpoints::onSandbox(const QString &baseUrl)
+{
+    QString base = TrimText(baseUrl);
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    const QUrl url(base);
+    if (url.host() != QStringLiteral("127.0.0.1") || url.port() == -1 || !url.path().isEmpty())
+        return onBase(base);
+    const auto on = [&url](int last, const QString &path) -> QString {
+        return url.scheme() + QStringLiteral("://127.0.0.") + QString::number(last) + QLatin1Char(':') +
+               QString::number(url.port()) + path;
+    };
+    return {on(1, QStringLiteral("/router/rest")), on(2, QStringLiteral("/container")),
+            on(4, QStringLiteral("/member/login.jhtml")), on(1, QStringLiteral("/item.htm")),
+            on(3, QStringLiteral("/container")), on(3, QStringLiteral("/"))};
 }
 
 QString TopEndpoints::gatewayRoot() const

@@ -10,14 +10,24 @@ struct TopEndpoints
     QString container; // .../container
     QString loginPage; // .../member/login.jhtml
     QString itemPage;  // .../item.htm
+    QString openContainer; // the open platform's authorization container, .../container
+    QString openSite;      // the open platform's web site, ending in "/"
 
     static TopEndpoints defaults();
     // The defaults with every non-empty (trimmed) field of overrides in place.
     static TopEndpoints withOverrides(const TopEndpoints &overrides);
     // Every host on one base address (scheme, host and port, e.g.
     // http://127.0.0.1:8800): base + /router/rest, /container,
-    // /member/login.jhtml and /item.htm.
+    // /member/login.jhtml, /item.htm, /container and /.
     static TopEndpoints onBase(const QString &baseUrl);
+    // The local stand-in's hosts. On 127.0.0.1:P its pages live on hosts of
+    // their own, as the platform's do: the gateway and the item pages on
+    // 127.0.0.1:P, the API container on 127.0.0.2:P, the open platform's
+    // container and site on 127.0.0.3:P, the login page on 127.0.0.4:P. Any
+    // other base carries every host (onBase).
+    static TopEndpoints onSandbox(const QString &baseUrl);
+    // Every field empty: the settings then bring back the public hosts.
+    static TopEndpoints none() { return {}; }
 
     // Scheme and host of the gateway, without path (sent as Referer).
     QString gatewayRoot() const;

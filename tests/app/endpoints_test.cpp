@@ -41,6 +41,10 @@ private Q_SLOTS:
             QCOMPARE(e.itemPageOf(QStringLiteral("42")),
                      QStringLiteral("http://127.0.0.1:8800/item.htm?id=42"));
             QCOMPARE(GetParam(db, 903), e.itemPage);
+            QCOMPARE(GetParam(db, 904), QStringLiteral("http://127.0.0.1:8800/container"));
+            QCOMPARE(GetParam(db, 905), QStringLiteral("http://127.0.0.1:8800/"));
+            QVERIFY(d.openContainer.startsWith(QStringLiteral("https://")));
+            QVERIFY(d.openSite.startsWith(QStringLiteral("https://")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("endpoints"));
     }

@@ -61,11 +61,22 @@ void ItemListsTest::useSandboxPointsEveryHostAndBack()
     QCOMPARE(use->run(ctx), 0);
     QVERIFY(d.open());
     TopEndpoints e = LoadEndpoints(Settings(d.db()));
+    // On 127.0.0.1 the stand-in's pages get hosts of their own.
     QCOMPARE(e.gateway, QStringLiteral("http://127.0.0.1:8765/router/rest"));
     QCOMPARE(e.gatewayRoot(), QStringLiteral("http://127.0.0.1:8765"));
-    QCOMPARE(e.authorizationAddress(QStringLiteral("123")), QStringLiteral("http://127.0.0.1:8765/container?appkey=123"));
-    QCOMPARE(e.loginPage, QStringLiteral("http://127.0.0.1:8765/member/login.jhtml"));
+    QCOMPARE(e.authorizationAddress(QStringLiteral("123")), QStringLiteral("http://127.0.0.2:8765/container?appkey=123"));
+    QCOMPARE(e.loginPage, QStringLiteral("http://127.0.0.4:8765/member/login.jhtml"));
     QCOMPARE(e.itemPageOf(QStringLiteral("9")), QStringLiteral("http://127.0.0.1:8765/item.htm?id=9"));
+    QCOMPARE(e.openContainer, QStringLiteral("http://127.0.0.3:8765/container"));
+    QCOMPARE(e.openSite, QStringLiteral("http://127.0.0.3:8765/"));
+    // Any other base carries every host.
+    ctx.arguments = {QStringLiteral("http://localhost:9000")};
+    QCOMPARE(use->run(ctx), 0);
+    e = LoadEndpoints(Settings(d.db()));
+    QCOMPARE(e.container, QStringLiteral("http://localhost:9000/container"));
+    QCOMPARE(e.loginPage, QStringLiteral("http://localhost:9000/member/login.jhtml"));
+    QCOMPARE(e.openContainer, QStringLiteral("http://localhost:9000/container"));
+    QCOMPARE(e.openSite, QStringLiteral("http://localhost:9000/"));
 
     ctx.arguments = {QStringLiteral("ftp://x")};
     QCOMPARE(use->run(ctx), 2);
@@ -74,6 +85,8 @@ void ItemListsTest::useSandboxPointsEveryHostAndBack()
     e = LoadEndpoints(Settings(d.db()));
     QCOMPARE(e.gateway, TopEndpoints::defaults().gateway);
     QVERIFY(e.gateway.startsWith(QStringLiteral("https://")));
+    QCOMPARE(e.openContainer, TopEndpoints::defaults().openContainer);
+    QVERIFY(e.openSite.startsWith(QStringLiteral("https://")));
 }
 
 QTEST_GUILESS_MAIN(ItemListsTest)
