@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "base/Interaction.h"
 #include "app/ui/StartUp.h"
+#include "shop/ui/LoginCommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         raw.append(QString::fromLocal8Bit(argv[i]));
     const CommandLineRequest request = ParseCommandLine(raw);
+    RegisterWindowCommands();
 
     if (request.help || !request.error.isEmpty()) {
         const QString text = (request.error.isEmpty() ? QString() : request.error + QLatin1Char('\n')) +
@@ -24,8 +26,18 @@ int main(int argc, char *argv[])
     }
 
     if (!request.command.isEmpty()) {
-        QCoreApplication app(argc, argv);
         const CommandTable::Command *command = CommandTable::find(request.command);
+        std::unique_ptr<QCoreApplication> app;
+        if (command && command->needsWindowSystem) {
+            // an embedded browser needs the window system; without a display it runs offscreen
+            if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+            app = std::make_unique<QApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
         if (!command) {
             std::fprintf(stderr, "%s\n%s", qPrintable(QStringLiteral("未知的命令: ") + request.command),
                          CommandTable::helpText().toUtf8().constData());
@@ -37,6 +49,8 @@ int main(int argc, char *argv[])
         return command->run(ctx);
     }
 
+    // the login's browsers share the window's graphics context
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     return RunProgramWindow(app, request.dataDir);
 }

@@ -147,10 +147,23 @@ QList<CommandTable::Command> buildCommands()
 
 } // namespace
 
+namespace {
+QList<CommandTable::Command> &commandList()
+{
+    static QList<CommandTable::Command> table = buildCommands();
+    return table;
+}
+} // namespace
+
 const QList<CommandTable::Command> &CommandTable::commands()
 {
-    static const QList<Command> table = buildCommands();
-    return table;
+    return commandList();
+}
+
+void CommandTable::add(const Command &command)
+{
+    if (!find(command.name))
+        commandList().append(command);
 }
 
 const CommandTable::Command *CommandTable::find(const QString &name)

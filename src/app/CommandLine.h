@@ -43,10 +43,16 @@ public:
         QString usage;   // "download-source", "add-items --source ID..."
         QString summary; // one line
         Handler run;
+        // Runs on the window system (an embedded browser): the program starts
+        // it on QApplication, offscreen when there is no display.
+        bool needsWindowSystem = false;
     };
 
     // Every command the program knows.
     static const QList<Command> &commands();
+    // Adds a command of a layer above this one (the program registers the
+    // commands that need widgets before it reads the command line).
+    static void add(const Command &command);
     static const Command *find(const QString &name);
     static QString helpText();
 };
