@@ -103,11 +103,11 @@ std::vector<ActionEntry> table()
         item(P::ObjectToolbar, "_Upload", "上传最新库存到目标店铺", Pane::None, nullptr, false),
         item(P::ObjectToolbar, "_RefeshObject", "刷新", T, "RefeshObjectClick"),
         menuButton(P::ObjectToolbar, "_Other", "其他功能", "_PopupMenuOther", P::OtherMenu),
-        item(P::OtherMenu, "_delisting", "执行商品下架         "),
-        item(P::OtherMenu, "_listing", "执行商品上架"),
+        item(P::OtherMenu, "_delisting", "执行商品下架         ", Pane::None, nullptr, false),
+        item(P::OtherMenu, "_listing", "执行商品上架", Pane::None, nullptr, false),
         separator(P::OtherMenu),
-        item(P::OtherMenu, "_UserGrade", "获取短授权"),
-        item(P::OtherMenu, "_updateprice", "上传更新商品价格"),
+        item(P::OtherMenu, "_UserGrade", "获取短授权", Pane::None, nullptr, false),
+        item(P::OtherMenu, "_updateprice", "上传更新商品价格", Pane::None, nullptr, false),
 
         // the source list's popup
         item(P::SourcePopup, "N1", "全选", S, "N1Click"),

@@ -17,6 +17,7 @@
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
 #include "sync/DifferenceQuery.h"
+#include "shop/ui/LoginPanels.h"
 #include "target/ui/TargetPane.h"
 #include "top/Endpoints.h"
 #include "top/TopClient.h"
@@ -34,6 +35,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -79,7 +81,13 @@ TfrmMain::TfrmMain(Application &app, QWidget *parent)
 
     // the panes meet here
     connect(m_processPanel1, &ProgressPanel::cancelClicked, m_sourcePane, &SourcePane::Cancel1Click);
-    connect(m_processPanel2, &ProgressPanel::cancelClicked, m_targetPane, &TargetPane::Cancel2Click);
+    // while the login holds the target side's panel its cancel button is the login's
+    connect(m_processPanel2, &ProgressPanel::cancelClicked, this, [this] {
+        if (m_loginPanels->holdsProgress())
+            m_loginPanels->cancelProgress();
+        else
+            m_targetPane->Cancel2Click();
+    });
     connect(m_processPanel1, &ProgressPanel::aboutToShow, this, &TfrmMain::placeFloatingPanels);
     connect(m_processPanel2, &ProgressPanel::aboutToShow, this, &TfrmMain::placeFloatingPanels);
     connect(m_sourcePane, &SourcePane::targetReloadWanted, m_targetPane, [this] { m_targetPane->GetData_TB_Object(QString()); });
@@ -126,6 +134,16 @@ void TfrmMain::buildCommands()
     m_sourcePane->setCommandControls(builder.button("_ShowSourcePage"), builder.action("NShowSourcePage"),
                                      builder.button("_RefreshData_Source"));
     m_targetPane->setOtherButton(builder.button("_Other"));
+
+    LoginPanels::Commands login;
+    login.login = builder.button("_Login");
+    login.userGrade = builder.action("_UserGrade");
+    login.updatePrice = builder.action("_updateprice");
+    login.enabledByLogin = {builder.action("NDownload"), builder.action("NUpload"), builder.button("_Upload"),
+                            builder.action("_delisting"), builder.action("_listing"), builder.action("_UserGrade")};
+    m_loginPanels->setCommands(login);
+    connect(login.login, &QToolButton::clicked, m_loginPanels, &LoginPanels::LoginClick);
+    connect(login.userGrade, &QAction::triggered, m_loginPanels, &LoginPanels::UserGradeClick);
 }
 
 void TfrmMain::buildKeyToolbar()
@@ -141,20 +159,11 @@ void TfrmMain::buildKeyToolbar()
 
 void TfrmMain::buildBrowserPanels()
 {
-    m_panelWebBrowser1 = named(new QFrame(centralWidget()), QStringLiteral("_PanelWebBrowser1"));
-    m_panelWebBrowser1->setFrameShape(QFrame::Box);
-    m_panelWebBrowser1->setFixedSize(520, 400);
-    auto *column = new QVBoxLayout(m_panelWebBrowser1);
-    QLabel *close = label(m_panelWebBrowser1, QStringLiteral("关闭"), QStringLiteral("_CloseWebBrowser"));
-    column->addWidget(close, 0, Qt::AlignRight);
-    column->addWidget(named(new QWidget(m_panelWebBrowser1), QStringLiteral("_WebBrowser")), 1);
-    m_panelWebBrowser1->setHidden(true);
-
-    m_panelWebBrowser2 = named(new QFrame(centralWidget()), QStringLiteral("_PanelWebBrowser2"));
-    m_panelWebBrowser2->setFixedSize(320, 240);
-    auto *column2 = new QVBoxLayout(m_panelWebBrowser2);
-    column2->addWidget(named(new QWidget(m_panelWebBrowser2), QStringLiteral("_WebBrowserFrame")), 1);
-    m_panelWebBrowser2->setHidden(true);
+    m_loginPanels = new LoginPanels(m_app, *m_targetPane, centralWidget(), this);
+    m_panelWebBrowser1 = m_loginPanels->browserPanel();
+    m_panelWebBrowser2 = m_loginPanels->framePanel();
+    m_loginPanels->setDebugMemo([this] { return !m_debug->isHidden(); }, [this](const QString &text) { appendDebug(text); });
+    connect(m_loginPanels, &LoginPanels::centreWanted, this, &TfrmMain::FormResize);
 }
 
 void TfrmMain::buildStatusBar()

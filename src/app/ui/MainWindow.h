@@ -10,6 +10,7 @@ class Application;
 class Desktop;
 class Interaction;
 class JobHost;
+class LoginPanels;
 class ListModel;
 class ProgressPanel;
 class QFrame;
@@ -61,6 +62,8 @@ public:
     bool cancelFlag() const;
     void setCancelFlag(bool on);
     SourceDownloadJob &sourceDownload() const { return m_sourceDownload; }
+    // The shop login's browser panels and commands.
+    LoginPanels &loginPanels() const { return *m_loginPanels; }
 
 public Q_SLOTS:
     void FormCreate();
@@ -132,6 +135,7 @@ private:
     ProgressPanel *m_processPanel2 = nullptr;
     QFrame *m_panelWebBrowser1 = nullptr;
     QFrame *m_panelWebBrowser2 = nullptr;
+    LoginPanels *m_loginPanels = nullptr;
     QPlainTextEdit *m_debug = nullptr;
     QLabel *m_versionStatus = nullptr;
     QLabel *m_statusTips = nullptr;

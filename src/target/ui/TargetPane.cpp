@@ -146,9 +146,15 @@ QWidget *TargetPane::buildOptionsTab()
     column->addWidget(m_chkNoOuterId);
     m_chkIgore = checkBox(tab, QStringLiteral("_chkIgore"), QStringLiteral("忽略关联值检查"));
     column->addWidget(m_chkIgore);
-    column->addWidget(checkBox(tab, QStringLiteral("chkLogin"), QStringLiteral("登录时检查 淘宝证书 Appkey  权限")));
+    m_chkLogin = checkBox(tab, QStringLiteral("chkLogin"), QStringLiteral("登录时检查 淘宝证书 Appkey  权限"));
+    column->addWidget(m_chkLogin);
     column->addStretch();
     return tab;
+}
+
+void TargetPane::setLoginCommandsEnabled(bool enabled)
+{
+    m_warehousePage->setLoginCommandsEnabled(enabled);
 }
 
 ListModel *TargetPane::targetModel() const

@@ -49,6 +49,10 @@ public:
     void setOtherButton(QToolButton *button) { m_otherButton = button; }
     // The account box; the account list fills it.
     QComboBox *usersBox() const { return m_users; }
+    // "登录时检查 淘宝证书 Appkey  权限" on the options tab.
+    QCheckBox *checkLoginBox() const { return m_chkLogin; }
+    // The warehouse tab's commands a login enables.
+    void setLoginCommandsEnabled(bool enabled);
     // While the debug memo is shown the query's statements go to it.
     void setDebugMemoShown(bool shown) { m_debugMemoShown = shown; }
 
@@ -127,6 +131,7 @@ private:
     WarehousePage *m_warehousePage = nullptr;
     QCheckBox *m_chkNoOuterId = nullptr;
     QCheckBox *m_chkIgore = nullptr;
+    QCheckBox *m_chkLogin = nullptr;
     QMenu *m_popup = nullptr;
     QMenu *m_inventoryPopup = nullptr;
     QPointer<TfrmAccountAdmin> m_accountAdmin;

@@ -38,19 +38,24 @@ QWidget *WarehousePage::buildTopBar()
     auto *row1 = new QHBoxLayout;
     QPushButton *download = button(top, QStringLiteral("_inventory"), QStringLiteral("下载仓库中宝贝列表"));
     download->setEnabled(false);
+    m_loginCommands.append(download);
     row1->addWidget(download);
     row1->addWidget(label(top, QStringLiteral("下载条件：标题")));
-    row1->addWidget(named(new QLineEdit(top), QStringLiteral("_q")));
+    auto *query = named(new QLineEdit(top), QStringLiteral("_q"));
+    row1->addWidget(query);
+    m_loginCommands.append(query);
     row1->addWidget(label(top, QStringLiteral("条数:")));
     auto *pageSize = named(new QSpinBox(top), QStringLiteral("_page_size"));
     pageSize->setRange(1, 200);
     pageSize->setValue(200);
     row1->addWidget(pageSize);
+    m_loginCommands.append(pageSize);
     row1->addWidget(label(top, QStringLiteral("页:")));
     auto *pageNo = named(new QSpinBox(top), QStringLiteral("_page_no"));
     pageNo->setRange(1, 101);
     pageNo->setValue(1);
     row1->addWidget(pageNo);
+    m_loginCommands.append(pageNo);
     row1->addSpacing(12);
     row1->addWidget(label(top, QStringLiteral("关键字:")));
     m_keyword = named(new QLineEdit(top), QStringLiteral("_InventoryKeyword"));
@@ -103,8 +108,15 @@ QWidget *WarehousePage::buildTopBar()
     row3->addWidget(button(top, QStringLiteral("RzToolButton3"), QStringLiteral("定义计划上架时间")));
     QPushButton *plan = button(top, QStringLiteral("_planupload"), QStringLiteral("执行商品计划上架"));
     plan->setEnabled(false);
+    m_loginCommands.append(plan);
     row3->addWidget(plan);
     row3->addStretch();
     rows->addLayout(row3);
     return top;
+}
+
+void WarehousePage::setLoginCommandsEnabled(bool enabled)
+{
+    for (QWidget *w : std::as_const(m_loginCommands))
+        w->setEnabled(enabled);
 }

@@ -2,6 +2,8 @@
 
 #include "app/ui/ListPage.h"
 
+#include <QList>
+
 class QDateTimeEdit;
 class QLineEdit;
 class QTimeEdit;
@@ -17,6 +19,8 @@ public:
     QLineEdit *keyword() const { return m_keyword; }
     QDateTimeEdit *nowDatetime() const { return m_nowDatetime; }
     QTimeEdit *endTime() const { return m_endTime; }
+    // `_inventory` with its query fields and `_planupload`, enabled by a login.
+    void setLoginCommandsEnabled(bool enabled);
 
 private:
     QWidget *buildTopBar();
@@ -24,4 +28,5 @@ private:
     QLineEdit *m_keyword = nullptr;
     QDateTimeEdit *m_nowDatetime = nullptr;
     QTimeEdit *m_endTime = nullptr;
+    QList<QWidget *> m_loginCommands;
 };

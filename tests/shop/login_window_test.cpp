@@ -1,0 +1,127 @@
+// The main window's login: the toolbar's "登录" drives the two browsers of
+// the browser panels against the stand-in and switches the window's commands.
+#include "TestRig.h"
+#include "jobs/RequestJob.h"
+#include "app/ui/MainWindow.h"
+#include "shop/Login.h"
+#include "shop/ShopAccounts.h"
+#include "shop/ui/LoginPanels.h"
+#include "target/ui/TargetPane.h"
+#include "top/TopClient.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWebEngineView>
+
+class LoginWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void loginClickLogsInAndEnablesTheCommands();
+};
+
+namespace {
+
+template <class T> T *child(QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+// With STOCKSYNC_SHOT_DIR set, the browser panel is saved there as a PNG file
+// for a look at its layout.
+void shoot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("STOCKSYNC_SHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    QVERIFY(w->grab().save(QDir(dir).filePath(name)));
+}
+
+} // namespace
+
+void LoginWindowTest::loginClickLogsInAndEnablesTheCommands()
+{
+    TestRig rig;
+    QVERIFY(rig.openWithSandbox());
+    QVERIFY(rig.sandbox.hasDistinctPageHosts());
+    ShopAccounts::Edit edit;
+    edit.userName = QStringLiteral("sandbox_c_1");
+    edit.password = QStringLiteral("taobao1234");
+    QVERIFY(rig.app->shopAccounts().save(edit, rig.ui) == ShopAccounts::Saved::Yes);
+
+    TfrmMain w(*rig.app);
+    w.resize(1280, 800);
+    w.show();
+    w.targetPane().GetUserList();
+    QComboBox *users = w.targetPane().usersBox();
+    users->setCurrentIndex(users->findText(edit.userName));
+    w.targetPane().usersClick();
+    QCOMPARE(rig.app->currentAccount(), edit.userName);
+
+    auto *login = child<QToolButton>(&w, "_Login");
+    auto *userGrade = child<QAction>(&w, "_UserGrade");
+    QCOMPARE(login->text(), QStringLiteral("登录"));
+    QVERIFY(!userGrade->isEnabled());
+    QVERIFY(users->isEnabled());
+
+    QTest::mouseClick(login, Qt::LeftButton);
+    ShopLogin *state = w.loginPanels().login();
+    QVERIFY(state);
+    // the views took the places of the placeholders
+    QVERIFY(child<QWebEngineView>(&w, "_WebBrowser"));
+    QVERIFY(child<QWebEngineView>(&w, "_WebBrowserFrame"));
+    QTRY_VERIFY_WITH_TIMEOUT(state->loggedIn(), 90000);
+    QVERIFY2(rig.ui.messages().isEmpty(), qPrintable(rig.ui.messages().join(QLatin1Char('\n'))));
+
+    QCOMPARE(login->text(), state->loginCaption());
+    QCOMPARE(login->text(), QStringLiteral("注销登录"));
+    QVERIFY(userGrade->isEnabled());
+    QVERIFY(child<QAction>(&w, "NDownload")->isEnabled());
+    QVERIFY(child<QToolButton>(&w, "_Upload")->isEnabled());
+    QVERIFY(!child<QAction>(&w, "_updateprice")->isEnabled());
+    QVERIFY(!users->isEnabled());
+    QVERIFY(!rig.app->jobs().panel2().shown());
+    QVERIFY(!rig.app->client().sessionKey().isEmpty());
+    QCOMPARE(rig.app->client().sessionKey(), rig.sandbox.lastIssuedSession());
+
+    // a look at the login page inside the browser panel
+    if (!qEnvironmentVariableIsEmpty("STOCKSYNC_SHOT_DIR")) {
+        auto *view = child<QWebEngineView>(&w, "_WebBrowser");
+        const QString page =
+            LoginHosts::from(rig.app->endpoints(), rig.app->appKey().key).loginPage;
+        bool loaded = false;
+        connect(view, &QWebEngineView::loadFinished, this, [&](bool) { loaded = true; });
+        view->load(QUrl(page));
+        QWidget *panel = child<QWidget>(&w, "_PanelWebBrowser1");
+        panel->show();
+        panel->raise();
+        QTRY_VERIFY_WITH_TIMEOUT(loaded, 30000);
+        QTest::qWait(1500);
+        shoot(panel, QStringLiteral("login_panel.png"));
+        shoot(&w, QStringLiteral("login_window.png"));
+    }
+}
+
+int main(int argc, char **argv)
+{
+    // The tests run as root, where Chromium's sandbox cannot start; only the
+    // tests and the scripts switch it off, never the program.
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    LoginWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "login_window_test.moc"
