@@ -93,22 +93,28 @@ void LoginWindowTest::loginClickLogsInAndEnablesTheCommands()
     QVERIFY(!rig.app->client().sessionKey().isEmpty());
     QCOMPARE(rig.app->client().sessionKey(), rig.sandbox.lastIssuedSession());
 
-    // a look at the login page inside the browser panel
-    if (!qEnvironmentVariableIsEmpty("STOCKSYNC_SHOT_DIR")) {
-        auto *view = child<QWebEngineView>(&w, "_WebBrowser");
-        const QString page =
-            LoginHosts::from(rig.app->endpoints(), rig.app->appKey().key).loginPage;
-        bool loaded = false;
-        connect(view, &QWebEngineView::loadFinished, this, [&](bool) { loaded = true; });
-        view->load(QUrl(page));
-        QWidget *panel = child<QWidget>(&w, "_PanelWebBrowser1");
-        panel->show();
-        panel->raise();
-        QTRY_VERIFY_WITH_TIMEOUT(loaded, 30000);
-        QTest::qWait(1500);
-        shoot(panel, QStringLiteral("login_panel.png"));
-        shoot(&w, QStringLiteral("login_window.png"));
-    }
+    // Logged out, a supplier's shop that has not authorized the key yet: the
+    // consent page comes to the front at its larger size for a person.
+    ShopAccounts::Edit supplier;
+    supplier.userName = QStringLiteral("sandbox_c_2");
+    supplier.password = QStringLiteral("taobao1234");
+    QVERIFY(rig.app->shopAccounts().save(supplier, rig.ui) == ShopAccounts::Saved::Yes);
+    rig.ui.answerQuestion(true);
+    QTest::mouseClick(login, Qt::LeftButton);
+    QVERIFY(!state->loggedIn());
+    QVERIFY(!userGrade->isEnabled());
+    w.targetPane().GetUserList();
+    users->setCurrentIndex(users->findText(supplier.userName));
+    w.targetPane().usersClick();
+    QTest::mouseClick(login, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(state->panelHeight(), int(ShopLogin::ConsentPanelHeight), 90000);
+    QVERIFY(state->browserPanelInFront());
+    QWidget *panel = child<QWidget>(&w, "_PanelWebBrowser1");
+    QTRY_COMPARE(panel->height(), int(ShopLogin::ConsentPanelHeight));
+    QVERIFY(panel->isVisible());
+    QTest::qWait(1000); // the page paints
+    shoot(panel, QStringLiteral("consent_panel.png"));
+    shoot(&w, QStringLiteral("consent_window.png"));
 }
 
 int main(int argc, char **argv)
