@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "base/Clock.h"
 #include "base/Interaction.h"
+#include "jobs/RequestJob.h"
 #include "shop/Login.h"
 #include "shop/ShopAccounts.h"
 #include "shop/ui/WebEngineBrowser.h"
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QWebEngineProfile>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -26,6 +28,64 @@ void say(FILE *to, const QString &text)
 }
 
 } // namespace
+
+CommandLogin LogInForCommand(Application &app, const QString &name)
+{
+    app.selectAccount(name, true);
+    QWebEngineProfile *profile = WebEngineBrowser::newProfile(nullptr);
+    std::unique_ptr<QWebEngineProfile> ownProfile(profile);
+    CommandLogin result = CommandLogin::Failed;
+    {
+        WebEngineBrowser frame(profile), browser(profile);
+        ShopLogin login(app.ui(), frame, browser, LoginHosts::from(app.endpoints(), app.appKey().key));
+        login.setAccountSource([&app, name] {
+            ShopAccount a;
+            if (!app.shopAccounts().find(name, &a))
+                return LoginAccount{name, std::nullopt};
+            const ShopAccounts::Password p = app.shopAccounts().password(a.userName, a.stored);
+            if (!p.ok)
+                app.ui().warn(p.error);
+            return LoginAccount{name, p.ok ? std::optional<QString>(p.text) : std::nullopt};
+        });
+        login.setBusyCheck([&app] { return app.jobs().busy(); });
+        QObject::connect(&login, &ShopLogin::sessionKeyChanged, &login,
+                         [&app](const QString &key) { app.client().setSessionKey(key); });
+
+        // The login ends logged in, with a page that needs a person in front,
+        // or with its panel gone and neither (the message has been shown).
+        QEventLoop loop;
+        QTimer watch;
+        QElapsedTimer waited;
+        waited.start();
+        bool over = false;
+        auto check = [&] {
+            over = true;
+            if (login.loggedIn())
+                result = CommandLogin::LoggedIn;
+            else if (!login.progressShown() && login.browserPanelInFront())
+                result = CommandLogin::NeedsPerson;
+            else if (!login.progressShown())
+                result = CommandLogin::Failed;
+            else if (waited.elapsed() > Intervals::ms(120000))
+                result = CommandLogin::TimedOut;
+            else
+                over = false;
+        };
+        QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+            check();
+            if (over)
+                loop.quit();
+        });
+        login.LoginClick();
+        check();
+        if (!over) {
+            watch.start(100);
+            loop.exec();
+            watch.stop();
+        }
+    }
+    return result;
+}
 
 int RunLogin(CommandContext &ctx)
 {
@@ -43,64 +103,20 @@ int RunLogin(CommandContext &ctx)
                      QStringLiteral("\r\n请先用 \"accounts add\" 或在\"店铺帐号管理\"中添加."));
         return 1;
     }
-    app->selectAccount(name, true);
-
-    QWebEngineProfile *profile = WebEngineBrowser::newProfile(app.get());
-    WebEngineBrowser frame(profile), browser(profile);
-    ShopLogin login(ctx.ui, frame, browser, LoginHosts::from(app->endpoints(), app->appKey().key));
-    Application &root = *app;
-    login.setAccountSource([&root, name] {
-        ShopAccount a;
-        if (!root.shopAccounts().find(name, &a))
-            return LoginAccount{name, std::nullopt};
-        const ShopAccounts::Password p = root.shopAccounts().password(a.userName, a.stored);
-        if (!p.ok)
-            root.ui().warn(p.error);
-        return LoginAccount{name, p.ok ? std::optional<QString>(p.text) : std::nullopt};
-    });
-    QObject::connect(&login, &ShopLogin::sessionKeyChanged, &login,
-                     [&root](const QString &key) { root.client().setSessionKey(key); });
-
-    // The login ends logged in, with a page that needs a person in front, or
-    // with its panel gone and neither (the message has been shown).
-    QEventLoop loop;
-    int code = -1;
-    QTimer watch;
-    QElapsedTimer waited;
-    waited.start();
-    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-        if (login.loggedIn())
-            code = 0;
-        else if (!login.progressShown() && login.browserPanelInFront())
-            code = 3;
-        else if (!login.progressShown())
-            code = 1;
-        else if (waited.elapsed() > Intervals::ms(120000))
-            code = 4;
-        if (code >= 0)
-            loop.quit();
-    });
-    login.LoginClick();
-    watch.start(100);
-    if (login.progressShown() || login.loggedIn())
-        loop.exec();
-    else
-        code = login.browserPanelInFront() ? 3 : 1;
-    watch.stop();
-
-    switch (code) {
-    case 0:
-        say(stdout, login.progressCaption());
+    switch (LogInForCommand(*app, name)) {
+    case CommandLogin::LoggedIn:
+        say(stdout, QStringLiteral("登录成功.(") + name + QLatin1Char(')'));
         return 0;
-    case 3:
+    case CommandLogin::NeedsPerson:
         say(stderr, QStringLiteral("登录需要人工操作 (验证码、手机校验或授权页面), 请在程序窗口中完成登录."));
         return 3;
-    case 4:
+    case CommandLogin::TimedOut:
         say(stderr, QStringLiteral("登录超时: 登录页面没有在两分钟内完成."));
         return 1;
-    default:
-        return 1;
+    case CommandLogin::Failed:
+        break;
     }
+    return 1;
 }
 
 void RegisterWindowCommands()

@@ -1,6 +1,15 @@
 #pragma once
 
+#include <QString>
+
+class Application;
 struct CommandContext;
+
+// A login with the account's stored password in offscreen browsers, in this
+// process: the commands that act on the shop log in first this way. On
+// LoggedIn the client holds the session key (in memory only).
+enum class CommandLogin { LoggedIn, Failed, NeedsPerson, TimedOut };
+CommandLogin LogInForCommand(Application &app, const QString &accountName);
 
 // stocksync login NAME: the login of the window, driven in offscreen
 // browsers. Exit 0 logged in ("登录成功.(NAME)" on standard output), 1 when
