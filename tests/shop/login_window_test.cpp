@@ -115,6 +115,23 @@ void LoginWindowTest::loginClickLogsInAndEnablesTheCommands()
     QTest::qWait(1000); // the page paints
     shoot(panel, QStringLiteral("consent_panel.png"));
     shoot(&w, QStringLiteral("consent_window.png"));
+
+    // For the pictures only: the login page itself in the panel, as a
+    // rejected password twice brings it back with the captcha.
+    if (!qEnvironmentVariableIsEmpty("STOCKSYNC_SHOT_DIR")) {
+        state->RzLabel7Click();
+        supplier.tag = 0;
+        supplier.userName = QStringLiteral("sandbox_b_01");
+        supplier.password = QStringLiteral("wrong");
+        QVERIFY(rig.app->shopAccounts().save(supplier, rig.ui) == ShopAccounts::Saved::Yes);
+        w.targetPane().GetUserList();
+        users->setCurrentIndex(users->findText(supplier.userName));
+        w.targetPane().usersClick();
+        QTest::mouseClick(login, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(state->browserPanelInFront() && !state->progressShown(), 90000);
+        QTest::qWait(1000);
+        shoot(&w, QStringLiteral("login_page_window.png"));
+    }
 }
 
 int main(int argc, char **argv)
