@@ -8,6 +8,7 @@
 #include "shop/PasswordVault.h"
 #include "shop/ShopAccounts.h"
 #include "source/SourceDownload.h"
+#include "target/TargetDownload.h"
 #include "source/SourceList.h"
 #include "store/DataModule.h"
 #include "sync/DifferenceQuery.h"
@@ -31,6 +32,7 @@ Application::~Application()
     delete m_difference;
     delete m_targetModel;
     delete m_sourceDownload;
+    delete m_targetDownload;
     delete m_sourceList;
     delete m_sourceModel;
     delete m_jobs;
@@ -97,6 +99,7 @@ bool Application::open()
     m_sourceModel = new ListModel();
     m_sourceList = new SourceList(conn, *m_sourceModel, *m_jobs, m_ui, m_desktop);
     m_sourceDownload = new SourceDownloadJob(*m_jobs, *m_client, conn);
+    m_targetDownload = new TargetDownloadJob(*m_jobs, *m_client, conn);
     m_targetModel = new ListModel();
     m_difference = new DifferenceQuery(conn, *m_targetModel, *m_jobs, m_ui, *m_settings);
     m_formulaPage = new FormulaPage(*m_settings, m_ui);

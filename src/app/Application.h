@@ -21,6 +21,7 @@ class JobHost;
 class ListModel;
 class QLockFile;
 class SourceDownloadJob;
+class TargetDownloadJob;
 class SourceList;
 class TADOMain;
 class TopClient;
@@ -63,6 +64,8 @@ public:
     ListModel &sourceModel() { return *m_sourceModel; }
     SourceList &sourceList() { return *m_sourceList; }
     SourceDownloadJob &sourceDownload() { return *m_sourceDownload; }
+    // The target download by target configuration (N62Click).
+    TargetDownloadJob &targetDownload() { return *m_targetDownload; }
     // The target list `_RzListViewTo` and the difference query that fills it,
     // the formula page and the two selectors of the target toolbar.
     ListModel &targetModel() { return *m_targetModel; }
@@ -102,6 +105,7 @@ private:
     ListModel *m_sourceModel = nullptr;
     SourceList *m_sourceList = nullptr;
     SourceDownloadJob *m_sourceDownload = nullptr;
+    TargetDownloadJob *m_targetDownload = nullptr;
     ListModel *m_targetModel = nullptr;
     DifferenceQuery *m_difference = nullptr;
     FormulaPage *m_formulaPage = nullptr;

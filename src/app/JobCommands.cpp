@@ -2,8 +2,11 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "base/Interaction.h"
 #include "jobs/RequestJob.h"
 #include "source/SourceDownload.h"
+#include "store/Settings.h"
+#include "target/TargetDownload.h"
 
 #include <QEventLoop>
 #include <cstdio>
@@ -55,4 +58,43 @@ int RunDownloadSource(CommandContext &ctx)
         return 1;
     loop.exec();
     return outcome == SourceDownloadJob::Outcome::Completed ? 0 : 1;
+}
+
+int RunDownloadTarget(CommandContext &ctx)
+{
+    const QString usage = QStringLiteral("用法: download-target [--account NAME] [--no-outer-id]");
+    QString account;
+    bool accountGiven = false;
+    bool noOuterId = false;
+    for (qsizetype i = 0; i < ctx.arguments.size(); ++i) {
+        const QString &a = ctx.arguments.at(i);
+        if (a == QStringLiteral("--account") && i + 1 < ctx.arguments.size()) {
+            account = ctx.arguments.at(++i);
+            accountGiven = true;
+        } else if (a == QStringLiteral("--no-outer-id")) {
+            noOuterId = true;
+        } else {
+            ctx.ui.error(usage);
+            return 2;
+        }
+    }
+    const auto app = OpenApplication(ctx);
+    if (!app)
+        return 1;
+    if (!accountGiven)
+        account = app->settings().text(Setting::CurrentAccount);
+    followOnTerminal(app->jobs());
+    TargetDownloadJob &job = app->targetDownload();
+    job.setAccount(account);
+    job.setNoOuterId(noOuterId);
+    QEventLoop loop;
+    TargetDownloadJob::Outcome outcome = TargetDownloadJob::Outcome::NothingToDo;
+    QObject::connect(&job, &TargetDownloadJob::ended, &loop, [&](TargetDownloadJob::Outcome o) {
+        outcome = o;
+        loop.quit();
+    });
+    if (!job.N62Click())
+        return 1;
+    loop.exec();
+    return outcome == TargetDownloadJob::Outcome::Completed ? 0 : 1;
 }

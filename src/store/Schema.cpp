@@ -322,5 +322,16 @@ bool SchemaMigration::run()
                          nv(QStringLiteral("oldcode"), 64) +
                          QStringLiteral(", is_fenxiao int not null default 0, Promo_Price money not null default 0)")))
         return false;
+    // 22: the target download gathers its rows here and replaces the
+    // account's rows of TB_Object with them only when it completes; the
+    // columns are those of TB_Object
+    if (!createTable(QStringLiteral("TB_Object_Download"),
+                     QStringLiteral("Create Table TB_Object_Download\n(UserID text COLLATE NOCASE default '', "
+                                    "bCheck bit default 1, ") +
+                         baseItemColumns() + QStringLiteral(", ") + kId + QStringLiteral(", ") +
+                         nv(QStringLiteral("sku_properties"), 256) + QStringLiteral(", ") +
+                         nv(QStringLiteral("oldcode"), 256) +
+                         QStringLiteral(", is_fenxiao int not null default 0, Promo_Price money not null default 0)")))
+        return false;
     return true;
 }

@@ -74,12 +74,16 @@ void SchemaTest::newDatabaseHasEveryTableColumnIndexAndRow()
 
     for (const char *t : {"TB_Source", "TB_Object", "TB_URL", "TB_Groups", "_Parameter", "_Account", "_AppKey",
                           "TB_Source_Price", "TB_Source_Stock", "TB_Object_Inventory", "TB_Object_Tmp",
-                          "TB_Source_Tmp", "TB_Source_Stock_Tmp", "TB_Source_Promotion", "TB_Source_Download"})
+                          "TB_Source_Tmp", "TB_Source_Stock_Tmp", "TB_Source_Promotion", "TB_Source_Download",
+                          "TB_Object_Download"})
         QVERIFY2(TableExists(db, QString::fromLatin1(t)), t);
     // the source download gathers its rows in a table of TB_Source's columns
     const QString columns = QStringLiteral("select name, type from pragma_table_info('%1') order by name");
     QCOMPARE(rows(db, columns.arg(QStringLiteral("TB_Source_Download"))),
              rows(db, columns.arg(QStringLiteral("TB_Source"))));
+    // and the target download in a table of TB_Object's columns
+    QCOMPARE(rows(db, columns.arg(QStringLiteral("TB_Object_Download"))),
+             rows(db, columns.arg(QStringLiteral("TB_Object"))));
     for (const QString &ix : IndexNames())
         QVERIFY2(IndexExists(db, ix), qPrintable(ix));
 
