@@ -333,5 +333,14 @@ bool SchemaMigration::run()
                          nv(QStringLiteral("oldcode"), 256) +
                          QStringLiteral(", is_fenxiao int not null default 0, Promo_Price money not null default 0)")))
         return false;
+    // 23: the upload journal, one row per successful update call
+    if (!createTable(QStringLiteral("TB_Upload_Journal"),
+                     QStringLiteral("Create Table TB_Upload_Journal\n(") + kId +
+                         QStringLiteral(", at text not null, UserId text not null default '', "
+                                        "num_iid text not null default '', sku_id text not null default '', "
+                                        "kind text not null default '', mode text not null default '', "
+                                        "before_value text not null default '', after_value text not null default '', "
+                                        "started_by text not null default '', title text not null default '')")))
+        return false;
     return true;
 }

@@ -4,6 +4,7 @@
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
 #include "store/Schema.h"
+#include "store/UploadJournal.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void textColumnsIgnoreCaseAndWidthsAreKept();
     void moneyReadsBackWithoutTrailingZeros();
     void sqlFunctionsOfTheStatements();
+    void journalKeepsItsRowsAcrossRestarts();
 };
 
 void SchemaTest::newDatabaseHasEveryTableColumnIndexAndRow()
@@ -75,7 +77,7 @@ void SchemaTest::newDatabaseHasEveryTableColumnIndexAndRow()
     for (const char *t : {"TB_Source", "TB_Object", "TB_URL", "TB_Groups", "_Parameter", "_Account", "_AppKey",
                           "TB_Source_Price", "TB_Source_Stock", "TB_Object_Inventory", "TB_Object_Tmp",
                           "TB_Source_Tmp", "TB_Source_Stock_Tmp", "TB_Source_Promotion", "TB_Source_Download",
-                          "TB_Object_Download"})
+                          "TB_Object_Download", "TB_Upload_Journal"})
         QVERIFY2(TableExists(db, QString::fromLatin1(t)), t);
     // the source download gathers its rows in a table of TB_Source's columns
     const QString columns = QStringLiteral("select name, type from pragma_table_info('%1') order by name");
@@ -300,6 +302,45 @@ void SchemaTest::sqlFunctionsOfTheStatements()
     QCOMPARE(rows(db, QStringLiteral("select str(12.6), str(12.346, 8, 2), '[' || str(5, 3) || ']', str(123456, 3)")),
              QStringList{QStringLiteral("        13|   12.35|[  5]|***")});
     QCOMPARE(rows(db, QStringLiteral("select ltrim(str(42))")), QStringList{QStringLiteral("42")});
+}
+
+
+void SchemaTest::journalKeepsItsRowsAcrossRestarts()
+{
+    QTemporaryDir dir;
+    const QDateTime t0(QDate(2026, 12, 1), QTime(9, 0, 0));
+    {
+        TADOMain first(dir.path());
+        QVERIFY(first.DataModuleCreate());
+        UploadJournal journal(first.ADOConn());
+        JournalEntry e;
+        e.at = t0;
+        e.account = QStringLiteral("o'shop_%");
+        e.numIid = QStringLiteral("101");
+        e.skuId = QStringLiteral("5001");
+        e.kind = QStringLiteral("quantity");
+        e.mode = QStringLiteral("full");
+        e.before = QStringLiteral("10");
+        e.after = QStringLiteral("13");
+        e.startedBy = QStringLiteral("plan");
+        e.title = QStringLiteral("童装'连衣裙");
+        QVERIFY(journal.append(e));
+        e.at = t0.addDays(1);
+        e.skuId.clear();
+        QVERIFY(journal.append(e));
+    }
+    TADOMain second(dir.path());
+    QVERIFY(second.DataModuleCreate());
+    UploadJournal journal(second.ADOConn());
+    const QList<JournalEntry> all = journal.read();
+    QCOMPARE(all.size(), 2);
+    QCOMPARE(all.at(0).account, QStringLiteral("o'shop_%"));
+    QCOMPARE(all.at(0).title, QStringLiteral("童装'连衣裙"));
+    QCOMPARE(all.at(0).at, t0);
+    const QList<JournalEntry> later = journal.read(UploadJournal::parseTime(QStringLiteral("2026-12-01 09:00:01")));
+    QCOMPARE(later.size(), 1);
+    QVERIFY(later.at(0).skuId.isEmpty());
+    QVERIFY(!UploadJournal::parseTime(QStringLiteral("yesterday")).isValid());
 }
 
 QTEST_GUILESS_MAIN(SchemaTest)

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+// What the program changed in a shop: one row per successful update call of
+// the upload jobs (quantity, price, listing, delisting, listing time). The
+// program only ever appends; rows survive restarts and are never pruned.
+struct JournalEntry
+{
+    QDateTime at;          // when the reply arrived (local time)
+    QString account;       // the shop account (TB_Object.UserId)
+    QString numIid;
+    QString skuId;         // empty for an item without SKUs or an item-level call
+    QString kind;          // "quantity", "price", "list", "delist", "list_time"
+    QString mode;          // e.g. "full" / "incremental" for quantities; free text otherwise
+    QString before;        // value before the call, as shown to the seller
+    QString after;         // value after the call
+    QString startedBy;     // "plan" for a sync-plan cycle, "person" otherwise
+    QString title;         // the item's title, for reading the journal later
+    qint64 id = 0;         // set by the store
+};
+
+class UploadJournal
+{
+public:
+    explicit UploadJournal(const QSqlDatabase &db) : m_db(db) {}
+
+    // Appends one row (every value bound). Returns false with the engine's
+    // message in *error.
+    bool append(const JournalEntry &entry, QString *error = nullptr);
+    // Rows at or after `since` (all rows when since is invalid), oldest first.
+    QList<JournalEntry> read(const QDateTime &since = QDateTime(), QString *error = nullptr) const;
+
+    // Time format stored in the table: sorts as text.
+    static QString timeText(const QDateTime &at);
+    // Reads "yyyy-MM-dd hh:mm:ss", "yyyy-MM-dd", "yyyy/MM/dd hh:mm:ss",
+    // "yyyy/MM/dd" or ISO 8601; invalid on anything else.
+    static QDateTime parseTime(const QString &text);
+
+private:
+    QSqlDatabase m_db;
+};
