@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/DiffCommand.h"
 #include "app/JobCommands.h"
+#include "app/ListCommands.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
 #include "lists/ItemLists.h"
@@ -146,6 +147,20 @@ QList<CommandTable::Command> buildCommands()
         {QStringLiteral("accounts"), QStringLiteral("accounts add NAME [--remark TEXT] | list | remove NAME"),
          QStringLiteral("店铺帐号: 添加 (密码从标准输入读一行), 列出 (不含密码), 删除"),
          [](CommandContext &c) { return RunAccounts(c); }},
+        {QStringLiteral("import-prices"), QStringLiteral("import-prices FILE [--append]"),
+         QStringLiteral("从 CSV 文件导入商品价格列表 (主商家编码,价格); 一行出错则什么都不改"), RunImportPrices},
+        {QStringLiteral("import-stock"), QStringLiteral("import-stock FILE [--append]"),
+         QStringLiteral("从 CSV 文件导入商品库存列表 (主商家编码,颜色,SKU(尺码),SKU商家编码,货号,数量)"), RunImportStock},
+        {QStringLiteral("prices"), QStringLiteral("prices show [--keyword K] [--missing]"),
+         QStringLiteral("以 CSV 输出商品价格列表"), RunPrices},
+        {QStringLiteral("stock"), QStringLiteral("stock show [--keyword K]"),
+         QStringLiteral("以 CSV 输出商品库存列表"), RunStock},
+        {QStringLiteral("merge-stock"), QStringLiteral("merge-stock"),
+         QStringLiteral("合并商品库存列表的重复行 (数量相加)"), RunMergeStock},
+        {QStringLiteral("report"),
+         QStringLiteral("report duplicates|stats [--account NAME] [--key 0-8] [--stock] [--only-differing] "
+                        "[--by-target]"),
+         QStringLiteral("以 CSV 输出关联值检查 (duplicates) 或源与目标宝贝检查统计 (stats)"), RunReport},
     };
 }
 

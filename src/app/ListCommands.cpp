@@ -1,0 +1,247 @@
+#include "app/ListCommands.h"
+
+#include "app/Application.h"
+#include "app/CommandLine.h"
+#include "app/DiffCommand.h"
+#include "base/Interaction.h"
+#include "base/ListModel.h"
+#include "reports/StockStatistics.h"
+#include "source/PriceStockLists.h"
+#include "store/Settings.h"
+#include "sync/MatchingKeys.h"
+
+#include <cstdio>
+
+namespace {
+
+void writeAll(std::FILE *f, const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
+    std::fflush(f);
+}
+
+QByteArray csvLine(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &f : fields)
+        quoted << CsvField(f);
+    return quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
+}
+
+// header, then caption and shown cells of every row
+QByteArray csv(const QStringList &headers, const std::vector<ListRow> &rows, const QString &lead = QString())
+{
+    QStringList head = headers;
+    if (!lead.isNull())
+        head.prepend(QStringLiteral("来源"));
+    QByteArray out = csvLine(head);
+    const int cells = static_cast<int>(headers.size()) - 1;
+    for (const ListRow &r : rows) {
+        QStringList fields;
+        if (!lead.isNull())
+            fields << lead;
+        fields << r.caption;
+        for (int c = 0; c < cells; ++c)
+            fields << r.cells.value(c);
+        out += csvLine(fields);
+    }
+    return out;
+}
+
+int runImport(CommandContext &ctx, PriceStockLists::Kind kind, const QString &name)
+{
+    QString file;
+    bool append = false;
+    for (const QString &a : ctx.arguments) {
+        if (a == QStringLiteral("--append"))
+            append = true;
+        else if (file.isEmpty() && !a.startsWith(QStringLiteral("--")))
+            file = a;
+        else {
+            ctx.ui.error(QStringLiteral("用法: ") + name + QStringLiteral(" FILE [--append]"));
+            return 2;
+        }
+    }
+    if (file.isEmpty()) {
+        ctx.ui.error(QStringLiteral("用法: ") + name + QStringLiteral(" FILE [--append]"));
+        return 2;
+    }
+    const auto app = OpenApplication(ctx);
+    if (!app)
+        return 1;
+    PriceStockLists lists(app->db(), app->jobs(), ctx.ui, app->desktop());
+    const PriceStockLists::ImportResult r = lists.importFile(kind, file, append);
+    if (!r.ok) {
+        ctx.ui.warn(PriceStockLists::importMessage(kind, r));
+        return 1;
+    }
+    ctx.ui.info(PriceStockLists::importMessage(kind, r));
+    return 0;
+}
+
+int runShow(CommandContext &ctx, PriceStockLists::Kind kind, const QString &name)
+{
+    QStringList args = ctx.arguments;
+    const QString usage = QStringLiteral("用法: ") + name +
+                          (kind == PriceStockLists::Price ? QStringLiteral(" show [--keyword K] [--missing]")
+                                                          : QStringLiteral(" show [--keyword K]"));
+    if (args.isEmpty() || args.takeFirst() != QStringLiteral("show")) {
+        ctx.ui.error(usage);
+        return 2;
+    }
+    QString keyword;
+    bool missing = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QStringLiteral("--keyword") && i + 1 < args.size()) {
+            keyword = args.at(++i);
+        } else if (kind == PriceStockLists::Price && args.at(i) == QStringLiteral("--missing")) {
+            missing = true;
+        } else {
+            ctx.ui.error(usage);
+            return 2;
+        }
+    }
+    const auto app = OpenApplication(ctx);
+    if (!app)
+        return 1;
+    PriceStockLists lists(app->db(), app->jobs(), ctx.ui, app->desktop());
+    lists.setOnlyMissingFromTarget(missing);
+    const QString account = app->currentAccount();
+    lists.setAccount([account] { return account; });
+    std::vector<ListRow> rows;
+    QString error;
+    // the window trims the price keyword, not the stock keyword
+    if (!lists.read(kind, kind == PriceStockLists::Price ? keyword.trimmed() : keyword, rows, &error)) {
+        ctx.ui.error(error);
+        return 1;
+    }
+    writeAll(stdout, csv(PriceStockLists::headers(kind), rows));
+    writeAll(stderr, (QStringLiteral(" 当前显示共 ") + QString::number(rows.size()) + QStringLiteral(" 项\n")).toUtf8());
+    return 0;
+}
+
+} // namespace
+
+int RunImportPrices(CommandContext &ctx)
+{
+    return runImport(ctx, PriceStockLists::Price, QStringLiteral("import-prices"));
+}
+
+int RunImportStock(CommandContext &ctx)
+{
+    return runImport(ctx, PriceStockLists::Stock, QStringLiteral("import-stock"));
+}
+
+int RunPrices(CommandContext &ctx)
+{
+    return runShow(ctx, PriceStockLists::Price, QStringLiteral("prices"));
+}
+
+int RunStock(CommandContext &ctx)
+{
+    return runShow(ctx, PriceStockLists::Stock, QStringLiteral("stock"));
+}
+
+int RunMergeStock(CommandContext &ctx)
+{
+    if (!ctx.arguments.isEmpty()) {
+        ctx.ui.error(QStringLiteral("用法: merge-stock"));
+        return 2;
+    }
+    const auto app = OpenApplication(ctx);
+    if (!app)
+        return 1;
+    PriceStockLists lists(app->db(), app->jobs(), ctx.ui, app->desktop());
+    int before = 0, after = 0;
+    QString error;
+    if (!lists.mergeStock(&before, &after, &error)) {
+        ctx.ui.error(error);
+        return 1;
+    }
+    ctx.ui.info(QStringLiteral("完成合并重复行,请确认 (") + QString::number(before) + QStringLiteral(" 行 -> ") +
+                QString::number(after) + QStringLiteral(" 行)"));
+    return 0;
+}
+
+int RunReport(CommandContext &ctx)
+{
+    QStringList args = ctx.arguments;
+    const QString usage = QStringLiteral("用法: report duplicates|stats [--account NAME] [--key 0-8] "
+                                         "(stats: [--stock] [--only-differing] [--by-target])");
+    const QString which = args.isEmpty() ? QString() : args.takeFirst();
+    if (which != QStringLiteral("duplicates") && which != QStringLiteral("stats")) {
+        ctx.ui.error(usage);
+        return 2;
+    }
+    StatisticsOptions o;
+    bool hasAccount = false, hasKey = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        bool ok = true;
+        if (a == QStringLiteral("--account") && i + 1 < args.size()) {
+            o.account = args.at(++i);
+            hasAccount = true;
+        } else if (a == QStringLiteral("--key") && i + 1 < args.size()) {
+            o.matchingKey = args.at(++i).toInt(&ok);
+            ok = ok && MatchingKeys::isValid(o.matchingKey);
+            hasKey = true;
+        } else if (which == QStringLiteral("stats") && a == QStringLiteral("--stock")) {
+            o.stockList = true;
+        } else if (which == QStringLiteral("stats") && a == QStringLiteral("--only-differing")) {
+            o.onlyDiffering = true;
+        } else if (which == QStringLiteral("stats") && a == QStringLiteral("--by-target")) {
+            o.byTarget = true;
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            ctx.ui.error(usage);
+            return 2;
+        }
+    }
+    const auto app = OpenApplication(ctx);
+    if (!app)
+        return 1;
+    if (!hasAccount)
+        o.account = app->currentAccount();
+    if (!hasKey) {
+        o.matchingKey = app->settings().integer(Setting::MatchingKey);
+        if (!MatchingKeys::isValid(o.matchingKey))
+            o.matchingKey = 0;
+    }
+    QString error;
+    if (which == QStringLiteral("duplicates")) {
+        DuplicateKeys keys(app->db());
+        const QStringList headers{QStringLiteral("序号"), DuplicateKeys::codeCaption(o.matchingKey),
+                                  QStringLiteral("唯一值"), QStringLiteral("个数")};
+        std::vector<ListRow> source, target;
+        if (!keys.source(o.matchingKey, source, &error) || !keys.target(o.matchingKey, o.account, target, &error)) {
+            ctx.ui.error(error);
+            return 1;
+        }
+        QByteArray out = csv(headers, source, QStringLiteral("源"));
+        out += csv(headers, target, QStringLiteral("目标")).mid(csvLine(QStringList{QStringLiteral("来源")} + headers).size());
+        writeAll(stdout, out);
+        writeAll(stderr, (QStringLiteral("关联值: ") + MatchingKeys::caption(o.matchingKey) + QStringLiteral("; 源 ") +
+                          QString::number(source.size()) + QStringLiteral(" 项, 目标 ") +
+                          QString::number(target.size()) + QStringLiteral(" 项不唯一\n"))
+                             .toUtf8());
+        return 0;
+    }
+    StockStatistics stats(app->db());
+    std::vector<ListRow> rows;
+    if (!stats.summary(o, rows, &error)) {
+        ctx.ui.error(error);
+        return 1;
+    }
+    const QString code = StockStatistics::byArticleNumber(o.matchingKey) ? QStringLiteral("货号")
+                                                                         : QStringLiteral("主商家编码");
+    writeAll(stdout, csv({QStringLiteral("NO"), code, QStringLiteral("源:个数"), QStringLiteral("目标:个数")}, rows));
+    int differ = 0;
+    for (const ListRow &r : rows)
+        differ += StockStatistics::countsDiffer(r) ? 1 : 0;
+    writeAll(stderr, (QStringLiteral("共 ") + QString::number(rows.size()) + QStringLiteral(" 项, 其中个数不同 ") +
+                      QString::number(differ) + QStringLiteral(" 项\n"))
+                         .toUtf8());
+    return 0;
+}

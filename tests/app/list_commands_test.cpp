@@ -1,0 +1,88 @@
+// The list and report commands of the command line, run in-process on a
+// temporary data folder.
+#include "app/CommandLine.h"
+#include "base/Interaction.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// UTF-8 literals as a list
+static QStringList L(std::initializer_list<const char *> items)
+{
+    QStringList out;
+    for (const char *i : items)
+        out << QString::fromUtf8(i);
+    return out;
+}
+
+class ListCommandsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    ScriptedInteraction m_ui;
+
+    int run(const QString &command, const QStringList &arguments)
+    {
+        CommandContext ctx{m_dir.path(), arguments, m_ui};
+        const CommandTable::Command *c = CommandTable::find(command);
+        return c ? c->run(ctx) : -1;
+    }
+    QString file(const char *name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+    QStringList stock()
+    {
+        // a connection of the test's own, closed again before the next command
+        QStringList out;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+            db.setDatabaseName(m_dir.filePath(QStringLiteral("TBData/TBData.db")));
+            db.open();
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("select outer_id||'/'||num from TB_Source_Stock order by Uniqid"));
+            while (q.next())
+                out << q.value(0).toString();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+        return out;
+    }
+
+private Q_SLOTS:
+    void importMergeAndReports()
+    {
+        QCOMPARE(run(QStringLiteral("import-stock"), {file("a.csv", "A,红,S,A-1,H1,5\nA,红,S,A-1,H1,3\n")}), 0);
+        QCOMPARE(m_ui.messages().last(), QStringLiteral("导入商品库存数据,请确认. 共 2 项"));
+        // a failing line: exit 1, the line named, nothing changed
+        QCOMPARE(run(QStringLiteral("import-stock"), {file("b.csv", "B,红,S,,,1\nC,红,S,,,x\n"), QStringLiteral("--append")}),
+                 1);
+        QVERIFY(m_ui.messages().last().contains(QStringLiteral("其中 0 项已被导入.ERROR:第 2 行 \"C,红,S,,,x\"")));
+        QCOMPARE(stock(), (L({"A/5", "A/3"})));
+        QCOMPARE(run(QStringLiteral("import-stock"), {m_dir.filePath(QStringLiteral("missing.csv"))}), 1);
+        QCOMPARE(stock().size(), 2);
+
+        QCOMPARE(run(QStringLiteral("merge-stock"), {}), 0);
+        QCOMPARE(stock(), L({"A/8"}));
+
+        QCOMPARE(run(QStringLiteral("import-prices"), {file("p.csv", "T100,10\n")}), 0);
+        QCOMPARE(run(QStringLiteral("prices"), {QStringLiteral("show")}), 0);
+        QCOMPARE(run(QStringLiteral("stock"), {QStringLiteral("show"), QStringLiteral("--keyword"), QStringLiteral("A")}), 0);
+        QCOMPARE(run(QStringLiteral("report"), {QStringLiteral("duplicates"), QStringLiteral("--account"), QStringLiteral("x")}), 0);
+        QCOMPARE(run(QStringLiteral("report"), {QStringLiteral("stats"), QStringLiteral("--key"), QStringLiteral("7")}), 0);
+        // wrong arguments
+        QCOMPARE(run(QStringLiteral("report"), {QStringLiteral("stats"), QStringLiteral("--key"), QStringLiteral("9")}), 2);
+        QCOMPARE(run(QStringLiteral("prices"), {}), 2);
+        QCOMPARE(run(QStringLiteral("import-prices"), {}), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(ListCommandsTest)
+#include "list_commands_test.moc"
