@@ -33,6 +33,10 @@ const SettingDefinition kSettings[] = {
     {Setting::ItemPageHost, "", "宝贝页地址", false},
     {Setting::OpenContainerHost, "", "开放平台授权容器地址", false},
     {Setting::OpenSiteHost, "", "开放平台网站地址", false},
+    {Setting::HelpAddress, "", "联机帮助页面地址", false},
+    {Setting::WebsiteAddress, "", "官方网站地址", false},
+    {Setting::FeedbackAddress, "", "意见反馈邮箱地址(mailto:)", false},
+    {Setting::UpdaterProgram, "", "在线升级程序", false},
     {Setting::UploadMode, "0", "库存更新方式", true},
     {Setting::MatchingKey, "0", "关联值", true},
 };

@@ -30,6 +30,10 @@ enum class Setting : int {
     ItemPageHost = 903,
     OpenContainerHost = 904,
     OpenSiteHost = 905,
+    HelpAddress = 940,       // the online help page; empty: there is none
+    WebsiteAddress = 941,    // the maker's website; empty: there is none
+    FeedbackAddress = 942,   // the feedback mailbox (a mailto: link); empty: there is none
+    UpdaterProgram = 943,    // the online updater; empty: "Update" beside the program
     UploadMode = 9998,       // _UpgradeStock index
     MatchingKey = 9999,      // _Uniqid index
 };

@@ -14,6 +14,7 @@
 #include "TestRig.h"
 #include "store/DataModule.h"
 #include "store/Parameters.h"
+#include "store/Settings.h"
 #include "top/TopClient.h"
 #include "base/TextRoutines.h"
 
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QDateTimeEdit>
 #include <QHeaderView>
 #include <QLabel>
@@ -477,6 +479,14 @@ private Q_SLOTS:
 
     void toolsAndHelpCommands()
     {
+        Settings settings(m_rig->db());
+        QVERIFY(settings.set(Setting::HelpAddress, QStringLiteral("http://127.0.0.1:1/help.html")));
+        QVERIFY(settings.set(Setting::WebsiteAddress, QStringLiteral("http://127.0.0.1:1/")));
+        QVERIFY(settings.set(Setting::FeedbackAddress, QStringLiteral("mailto:help@localhost")));
+        QFile updater(m_rig->path() + QStringLiteral("/Update"));
+        QVERIFY(updater.open(QIODevice::WriteOnly));
+        updater.close();
+        QVERIFY(settings.set(Setting::UpdaterProgram, updater.fileName()));
         auto w = makeWindow();
         child<QAction>(w.get(), "N19")->trigger();
         QCOMPARE(m_rig->desktop.startedPrograms().size(), 1);

@@ -34,10 +34,21 @@ E copyItem(const char *name, const char *caption, int tag)
     return E{Place::SourceCopyMenu, E::Item, name, caption, Pane::Source, "N7Click", true, Place::MenuBar, nullptr, tag};
 }
 
+// a separator that code shows and hides by its name
+E namedSeparator(Place place, const char *name)
+{
+    return E{place, E::Separator, name};
+}
+// an item of the price and stock popup whose handler reads the Tag
+E taggedItem(Place place, const char *name, const char *caption, const char *handler, int tag)
+{
+    return E{place, E::Item, name, caption, Pane::PriceStock, handler, true, Place::MenuBar, nullptr, tag};
+}
+
 std::vector<ActionEntry> table()
 {
     using P = Place;
-    const Pane F = Pane::Frame, S = Pane::Source, T = Pane::Target;
+    const Pane F = Pane::Frame, S = Pane::Source, T = Pane::Target, PS = Pane::PriceStock;
     return {
         // main menu
         menu(P::MenuBar, "MenuFile", "文件(&F)", P::FileMenu),
@@ -63,8 +74,8 @@ std::vector<ActionEntry> table()
         item(P::OperateMenu, "NUpload", "上传最新库存数量到目标店铺(&U)", Pane::None, nullptr, false),
 
         menu(P::MenuBar, "T1", "工具(&T)", P::ToolsMenu),
-        item(P::ToolsMenu, "N37", "源与目标宝贝检查统计工具(&C)"),
-        item(P::ToolsMenu, "N61", "关联值自动检查工具(&O)"),
+        item(P::ToolsMenu, "N37", "源与目标宝贝检查统计工具(&C)", F, "N37Click"),
+        item(P::ToolsMenu, "N61", "关联值自动检查工具(&O)", F, "N61Click"),
         separator(P::ToolsMenu),
         item(P::ToolsMenu, "N19", "计算器(&C)", F, "N19Click"),
         item(P::ToolsMenu, "est1", "对本机数据库进行优化...", F, "est1Click"),
@@ -77,7 +88,7 @@ std::vector<ActionEntry> table()
         item(P::HelpMenu, "F2", "意见反馈(&F)", F, "F2Click"),
         separator(P::HelpMenu),
         item(P::HelpMenu, "NUpdateOnline", "在线升级(&U)", F, "UpdateOnlineClick"),
-        item(P::HelpMenu, "A1", "关于(&A)...", F, "AboutClick"),
+        item(P::HelpMenu, "NAbout", "关于(&A)...", F, "AboutClick"),
 
         // source toolbar
         item(P::SourceToolbar, "_ShowSourcePage", "显示源宝贝列表", S, "ShowSourcePageClick"),
@@ -87,8 +98,8 @@ std::vector<ActionEntry> table()
         item(P::SourceToolbar, "_RefreshData_Source", "刷新", S, "RefreshData_SourceClick", false),
         separator(P::SourceToolbar),
         menuButton(P::SourceToolbar, "_SimpleTool", "简易统计工具", "PopupMenuTool", P::SimpleToolMenu),
-        item(P::SimpleToolMenu, "N36", "源与目标宝贝检查统计工具"),
-        item(P::SimpleToolMenu, "N63", "关联值自动检查工具"),
+        item(P::SimpleToolMenu, "N36", "源与目标宝贝检查统计工具", F, "N37Click"),
+        item(P::SimpleToolMenu, "N63", "关联值自动检查工具", F, "N61Click"),
         separator(P::SimpleToolMenu),
         item(P::SimpleToolMenu, "N72", "查看目标店铺当前用户所有已下载的数据"),
         separator(P::SourceToolbar),
@@ -126,8 +137,8 @@ std::vector<ActionEntry> table()
         copyItem("N78", "复制货号", 11),
         item(P::SourcePopup, "N57", "复制URL链接", S, "N57Click"),
         menu(P::SourcePopup, "N38", "简易统计工具", P::SourceToolsMenu),
-        item(P::SourceToolsMenu, "N39", "商家编码计数对比工具"),
-        item(P::SourceToolsMenu, "N64", "关联值自动检查工具"),
+        item(P::SourceToolsMenu, "N39", "商家编码计数对比工具", F, "N37Click"),
+        item(P::SourceToolsMenu, "N64", "关联值自动检查工具", F, "N61Click"),
         item(P::SourcePopup, "N13", "选中项另存为...", S, "N13Click"),
         menu(P::SourcePopup, "N69", "高级功能", P::SourceAdvancedMenu),
         item(P::SourceAdvancedMenu, "N70", "清空源店铺所有已下载的数据", S, "N70Click"),
@@ -141,11 +152,42 @@ std::vector<ActionEntry> table()
         item(P::ObjectPopup, "N46", "选中-取消勾选", T, "N46Click"),
         separator(P::ObjectPopup),
         menu(P::ObjectPopup, "N41", "简易统计工具", P::ObjectToolsMenu),
-        item(P::ObjectToolsMenu, "N42", "源与目标宝贝检查统计工具"),
-        item(P::ObjectToolsMenu, "N65", "关联值自动检查工具"),
+        item(P::ObjectToolsMenu, "N42", "源与目标宝贝检查统计工具", F, "N37Click"),
+        item(P::ObjectToolsMenu, "N65", "关联值自动检查工具", F, "N61Click"),
         menu(P::ObjectPopup, "N66", "高级功能", P::ObjectAdvancedMenu),
         item(P::ObjectAdvancedMenu, "N67", "清空目标店铺当前用户所有已下载的数据"),
         item(P::ObjectAdvancedMenu, "N71", "查看目标店铺当前用户所有已下载的数据"),
+
+        // the price and stock lists' popup: the tab shows its own items
+        item(P::PricePopup, "A1", "全选(&A)", PS, "A1Click"),
+        separator(P::PricePopup),
+        menu(P::PricePopup, "N56", "复制文本", P::PriceCopyMenu),
+        taggedItem(P::PriceCopyMenu, "NPrice01", "复制商家编码", "NPrice01Click", 0),
+        taggedItem(P::PriceCopyMenu, "NPrice02", "复制价格", "NPrice01Click", 1),
+        namedSeparator(P::PriceCopyMenu, "NStock01"),
+        taggedItem(P::PriceCopyMenu, "NStock02", "复制主商家编码", "NStock02Click", 0),
+        taggedItem(P::PriceCopyMenu, "NStock03", "复制颜色", "NStock02Click", 1),
+        taggedItem(P::PriceCopyMenu, "NStock04", "复制SKU(尺码)", "NStock02Click", 2),
+        taggedItem(P::PriceCopyMenu, "NStock05", "复制SKU商家编码", "NStock02Click", 3),
+        taggedItem(P::PriceCopyMenu, "NStock06", "复制货号", "NStock02Click", 4),
+        separator(P::PricePopup),
+        item(P::PricePopup, "NEditPrice01", "修改主商家编码", PS, "NEditPrice01Click"),
+        item(P::PricePopup, "NEditPrice02", "修改价格", PS, "NEditPrice02Click"),
+        item(P::PricePopup, "NEditStock01", "修改主商家编码", PS, "NEditStock01Click"),
+        item(P::PricePopup, "NEditStock02", "修改颜色", PS, "NEditStock02Click"),
+        item(P::PricePopup, "NEditStock03", "修改SKU(尺码)", PS, "NEditStock03Click"),
+        item(P::PricePopup, "NEditStock04", "修改SKU商家编码", PS, "NEditStock04Click"),
+        item(P::PricePopup, "NEditStock06", "修改货号", PS, "NEditStock06Click"),
+        item(P::PricePopup, "NEditStock05", "修改数量", PS, "NEditStock05Click"),
+        separator(P::PricePopup),
+        item(P::PricePopup, "NPriceDelete", "删除选中项(&D)", PS, "NPriceDeleteClick"),
+        item(P::PricePopup, "NStockDelete", "删除选中项(&D)", PS, "NStockDeleteClick"),
+        separator(P::PricePopup),
+        menu(P::PricePopup, "N76", "高级功能", P::PriceAdvancedMenu),
+        item(P::PriceAdvancedMenu, "_ClearStock", "清空自定义商品库存列表", PS, "ClearStockClick"),
+        item(P::PriceAdvancedMenu, "_ClearPrice", "清空自定义商品价格表", PS, "ClearPriceClick"),
+        separator(P::PricePopup),
+        item(P::PricePopup, "F1", "刷新(&F)", PS, "F1Click"),
 
         // the tray icon's menu
         item(P::TrayMenu, "N29", "取消执行同步计划"),
@@ -241,7 +283,9 @@ void ActionBuilder::build(const std::vector<ActionEntry> &entries)
         if (e.kind == ActionEntry::Separator) {
             if (!place.menu)
                 qFatal("command table: a separator outside a menu");
-            place.menu->addSeparator();
+            QAction *line = place.menu->addSeparator();
+            if (e.name)
+                remember(e.name, line);
             continue;
         }
         if (e.kind == ActionEntry::Menu) {

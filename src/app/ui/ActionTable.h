@@ -32,10 +32,13 @@ enum class Place {
     ObjectToolsMenu,
     ObjectAdvancedMenu,
     TrayMenu,
+    PricePopup,        // `_PopupMenuSourcePrice` of the price and stock lists
+    PriceCopyMenu,     // its "复制文本"
+    PriceAdvancedMenu, // its "高级功能"
 };
 
 // Who handles a command: the frame or one of its panes.
-enum class Pane { None, Frame, Source, Target };
+enum class Pane { None, Frame, Source, Target, PriceStock };
 
 // One row of the window's command table. Rows appear in table order in
 // their place; a menu row opens a place of its own.

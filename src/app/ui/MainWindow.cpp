@@ -13,7 +13,10 @@
 #include "jobs/RequestJob.h"
 #include "source/SourceDownload.h"
 #include "source/SourceList.h"
+#include "source/ui/PriceStockTabs.h"
 #include "source/ui/SourcePane.h"
+#include "reports/ui/TotalForm.h"
+#include "reports/ui/TotalForm1.h"
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
 #include "sync/DifferenceQuery.h"
@@ -125,15 +128,18 @@ void TfrmMain::buildCommands()
     builder.addPlace(Place::ObjectToolbar, m_targetPane->toolbar(), m_targetPane->toolbarAnchor());
     builder.addPlace(Place::SourcePopup, m_sourcePane->popupMenu());
     builder.addPlace(Place::ObjectPopup, m_targetPane->popupMenu());
+    builder.addPlace(Place::PricePopup, m_sourcePane->pricePopupMenu());
     builder.addPlace(Place::TrayMenu, m_popupSync);
     builder.addHandler(Pane::Frame, this);
     builder.addHandler(Pane::Source, m_sourcePane);
     builder.addHandler(Pane::Target, m_targetPane);
+    builder.addHandler(Pane::PriceStock, m_sourcePane->priceStockTabs());
     builder.build(MainWindowActions());
 
     m_sourcePane->setCommandControls(builder.button("_ShowSourcePage"), builder.action("NShowSourcePage"),
                                      builder.button("_RefreshData_Source"));
     m_targetPane->setOtherButton(builder.button("_Other"));
+    m_sourcePane->priceStockTabs()->bindPopup([&builder](const char *name) { return builder.action(name); });
 
     LoginPanels::Commands login;
     login.login = builder.button("_Login");
@@ -393,27 +399,27 @@ void TfrmMain::N10Click()
 
 void TfrmMain::N19Click()
 {
-    HelpCommands(m_desktop, m_ui, m_programFolder).calculator();
+    HelpCommands(m_desktop, m_ui, m_programFolder, m_app.settings()).calculator();
 }
 
 void TfrmMain::H2Click()
 {
-    HelpCommands(m_desktop, m_ui, m_programFolder).onlineHelp();
+    HelpCommands(m_desktop, m_ui, m_programFolder, m_app.settings()).onlineHelp();
 }
 
 void TfrmMain::WebsiteClick()
 {
-    HelpCommands(m_desktop, m_ui, m_programFolder).website();
+    HelpCommands(m_desktop, m_ui, m_programFolder, m_app.settings()).website();
 }
 
 void TfrmMain::F2Click()
 {
-    HelpCommands(m_desktop, m_ui, m_programFolder).feedback();
+    HelpCommands(m_desktop, m_ui, m_programFolder, m_app.settings()).feedback();
 }
 
 void TfrmMain::UpdateOnlineClick()
 {
-    if (HelpCommands(m_desktop, m_ui, m_programFolder).updateOnline())
+    if (HelpCommands(m_desktop, m_ui, m_programFolder, m_app.settings()).updateOnline())
         close();
 }
 
@@ -422,6 +428,24 @@ void TfrmMain::AboutClick()
     if (!m_about)
         m_about = new TfrmAbout(m_versionText, this);
     m_about->exec();
+}
+
+void TfrmMain::N37Click()
+{
+    if (!m_totalForm)
+        m_totalForm = new TfrmTotalForm(m_db, m_ui, m_desktop,
+                                        [this](const QString &id) { return m_app.endpoints().itemPageOf(id); }, this);
+    m_totalForm->setContext(m_targetPane->matchingKey(), m_targetPane->currentAccount());
+    m_totalForm->exec();
+}
+
+void TfrmMain::N61Click()
+{
+    if (!m_totalForm1)
+        m_totalForm1 = new TfrmTotalForm1(m_db, m_ui, m_desktop, this);
+    m_totalForm1->setContext(m_targetPane->matchingKey(), m_targetPane->matchingKeyText(),
+                             m_targetPane->currentAccount());
+    m_totalForm1->exec();
 }
 
 void TfrmMain::appendDebug(const QString &text)

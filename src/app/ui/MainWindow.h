@@ -25,6 +25,8 @@ class SourceDownloadJob;
 class SourcePane;
 class TargetPane;
 class TfrmAbout;
+class TfrmTotalForm;
+class TfrmTotalForm1;
 class TopClient;
 
 // The main window's frame: the menus and toolbars built from the command
@@ -81,6 +83,9 @@ public Q_SLOTS:
     void F2Click();
     void UpdateOnlineClick();
     void AboutClick();
+    // The statistics and duplicate-key windows, created on first use, modal.
+    void N37Click();
+    void N61Click();
     // A line for the debug memo.
     void appendDebug(const QString &text);
 
@@ -143,4 +148,6 @@ private:
     QMenu *m_popupSync = nullptr;
 
     QPointer<TfrmAbout> m_about;
+    QPointer<TfrmTotalForm> m_totalForm;
+    QPointer<TfrmTotalForm1> m_totalForm1;
 };

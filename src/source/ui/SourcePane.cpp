@@ -10,6 +10,7 @@
 #include "source/SourceDownload.h"
 #include "source/SourceList.h"
 #include "source/ui/PriceStockPages.h"
+#include "source/ui/PriceStockTabs.h"
 #include "store/Settings.h"
 
 #include <QAction>
@@ -40,10 +41,11 @@ SourcePane::SourcePane(Application &app, QWidget *parent)
     m_listPage->list()->setColumnWidth(0, 260);
     m_filterBar = buildFilterBar();
     m_listPage->setFilterBar(m_filterBar);
-    m_pricePage = new PriceListPage;
-    m_stockPage = new StockListPage;
-
     m_sourcePage = named(new QTabWidget(this), QStringLiteral("_SourcePage"));
+    m_priceStock = new PriceStockTabs(app, m_sourcePage, this);
+    m_pricePage = m_priceStock->pricePage();
+    m_stockPage = m_priceStock->stockPage();
+
     m_sourcePage->addTab(m_listPage, QStringLiteral(" 源:宝贝列表(对方的店铺)"));
     m_sourcePage->addTab(m_pricePage, QStringLiteral("自宝义商品价格列表"));
     m_sourcePage->addTab(m_stockPage, QStringLiteral("自宝义商品库存列表"));

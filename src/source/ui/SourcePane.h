@@ -11,6 +11,7 @@ class ListModel;
 class ListPage;
 class ListView;
 class PriceListPage;
+class PriceStockTabs;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -43,6 +44,9 @@ public:
     void setMatchingKey(std::function<int()> key) { m_matchingKey = std::move(key); }
 
     QMenu *popupMenu() const { return m_popup; }
+    // The price and stock tabs' commands and their popup `_PopupMenuSourcePrice`.
+    PriceStockTabs *priceStockTabs() const { return m_priceStock; }
+    QMenu *pricePopupMenu() const { return m_pricePopup; }
     QTabWidget *sourcePage() const { return m_sourcePage; }
     ListView *sourceList() const;
     ListModel *sourceModel() const;
@@ -91,6 +95,7 @@ private:
     ListPage *m_listPage = nullptr;
     PriceListPage *m_pricePage = nullptr;
     StockListPage *m_stockPage = nullptr;
+    PriceStockTabs *m_priceStock = nullptr;
     QWidget *m_filterBar = nullptr;
     QRadioButton *m_codeFilter[4] = {};
     QLineEdit *m_keyword = nullptr;
