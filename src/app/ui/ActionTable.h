@@ -32,6 +32,7 @@ enum class Place {
     ObjectToolsMenu,
     ObjectAdvancedMenu,
     TrayMenu,
+    ObjectCopyMenu, // "复制文本" of the target list's popup
 };
 
 // Who handles a command: the frame or one of its panes.
