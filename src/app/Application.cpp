@@ -8,6 +8,7 @@
 #include "shop/PasswordVault.h"
 #include "shop/ShopAccounts.h"
 #include "source/SourceDownload.h"
+#include "target/TargetBySource.h"
 #include "target/TargetDownload.h"
 #include "source/SourceList.h"
 #include "store/DataModule.h"
@@ -33,6 +34,7 @@ Application::~Application()
     delete m_targetModel;
     delete m_sourceDownload;
     delete m_targetDownload;
+    delete m_targetBySource;
     delete m_sourceList;
     delete m_sourceModel;
     delete m_jobs;
@@ -108,6 +110,8 @@ bool Application::open()
     m_keySelector->load(*m_settings);
     m_uploadSelector = std::make_unique<ConfirmedSelector>(ConfirmedSelector::Kind::UploadMode);
     m_uploadSelector->load(*m_settings);
+    m_targetBySource = new TargetBySourceJob(*m_jobs, *m_client, conn);
+    m_targetBySource->setMatchingKey([this]() { return m_keySelector->confirmed(); });
     m_vault = std::make_unique<PasswordVault>(PasswordVault::keyFileBeside(databasePath()));
     m_accounts = std::make_unique<ShopAccounts>(conn, *m_vault);
     m_endpoints = LoadEndpoints(*m_settings);

@@ -22,6 +22,7 @@ class ListModel;
 class QLockFile;
 class SourceDownloadJob;
 class TargetDownloadJob;
+class TargetBySourceJob;
 class SourceList;
 class TADOMain;
 class TopClient;
@@ -66,6 +67,8 @@ public:
     SourceDownloadJob &sourceDownload() { return *m_sourceDownload; }
     // The target download by target configuration (N62Click).
     TargetDownloadJob &targetDownload() { return *m_targetDownload; }
+    // The target download by source configuration (_DownloadClick).
+    TargetBySourceJob &targetBySource() { return *m_targetBySource; }
     // The target list `_RzListViewTo` and the difference query that fills it,
     // the formula page and the two selectors of the target toolbar.
     ListModel &targetModel() { return *m_targetModel; }
@@ -106,6 +109,7 @@ private:
     SourceList *m_sourceList = nullptr;
     SourceDownloadJob *m_sourceDownload = nullptr;
     TargetDownloadJob *m_targetDownload = nullptr;
+    TargetBySourceJob *m_targetBySource = nullptr;
     ListModel *m_targetModel = nullptr;
     DifferenceQuery *m_difference = nullptr;
     FormulaPage *m_formulaPage = nullptr;

@@ -133,10 +133,6 @@ QList<CommandTable::Command> buildCommands()
          QStringLiteral("把宝贝数字ID加入源 (或目标) 下载源的默认组, 已勾选"), addItems},
         {QStringLiteral("download-source"), QStringLiteral("download-source"),
          QStringLiteral("下载源宝贝库存数据 (源下载源中已勾选的宝贝) 到 TB_Source"), RunDownloadSource},
-        {QStringLiteral("download-target"), QStringLiteral("download-target [--account NAME] [--no-outer-id]"),
-         QStringLiteral("使用目标店铺配置下载目标店铺宝贝列表 (目标下载源中已勾选的宝贝) 到 TB_Object; "
-                        "帐号默认为上次选择的帐号"),
-         RunDownloadTarget},
         {QStringLiteral("use-sandbox"), QStringLiteral("use-sandbox BASE_URL|off"),
          QStringLiteral("让程序的所有地址都指向 BASE_URL (本机测试服务); off 恢复正式地址"), useSandbox},
         {QStringLiteral("diff"),

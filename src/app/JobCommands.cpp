@@ -6,6 +6,8 @@
 #include "jobs/RequestJob.h"
 #include "source/SourceDownload.h"
 #include "store/Settings.h"
+#include "shop/ShopAccounts.h"
+#include "target/TargetBySource.h"
 #include "target/TargetDownload.h"
 
 #include <QEventLoop>
@@ -60,12 +62,15 @@ int RunDownloadSource(CommandContext &ctx)
     return outcome == SourceDownloadJob::Outcome::Completed ? 0 : 1;
 }
 
-int RunDownloadTarget(CommandContext &ctx)
+int RunDownloadTarget(CommandContext &ctx, const CommandLogIn &logIn)
 {
-    const QString usage = QStringLiteral("用法: download-target [--account NAME] [--no-outer-id]");
+    const QString usage =
+        QStringLiteral("用法: download-target [--account NAME] [--by-source] [--no-outer-id] [--login]");
     QString account;
     bool accountGiven = false;
     bool noOuterId = false;
+    bool bySource = false;
+    bool login = false;
     for (qsizetype i = 0; i < ctx.arguments.size(); ++i) {
         const QString &a = ctx.arguments.at(i);
         if (a == QStringLiteral("--account") && i + 1 < ctx.arguments.size()) {
@@ -73,28 +78,63 @@ int RunDownloadTarget(CommandContext &ctx)
             accountGiven = true;
         } else if (a == QStringLiteral("--no-outer-id")) {
             noOuterId = true;
+        } else if (a == QStringLiteral("--by-source")) {
+            bySource = true;
+        } else if (a == QStringLiteral("--login")) {
+            login = true;
         } else {
             ctx.ui.error(usage);
             return 2;
         }
+    }
+    if (bySource && noOuterId) {
+        ctx.ui.error(QStringLiteral("--no-outer-id 只用于使用目标店铺配置下载.\n") + usage);
+        return 2;
     }
     const auto app = OpenApplication(ctx);
     if (!app)
         return 1;
     if (!accountGiven)
         account = app->settings().text(Setting::CurrentAccount);
-    followOnTerminal(app->jobs());
-    TargetDownloadJob &job = app->targetDownload();
-    job.setAccount(account);
-    job.setNoOuterId(noOuterId);
-    QEventLoop loop;
-    TargetDownloadJob::Outcome outcome = TargetDownloadJob::Outcome::NothingToDo;
-    QObject::connect(&job, &TargetDownloadJob::ended, &loop, [&](TargetDownloadJob::Outcome o) {
-        outcome = o;
-        loop.quit();
-    });
-    if (!job.N62Click())
+    if (account.trimmed().isEmpty()) {
+        ctx.ui.error(QStringLiteral("请选择登录帐号. (--account NAME)"));
         return 1;
+    }
+    // by source configuration the shop is asked with its session: a login first
+    ShopAccount stored;
+    const bool hasPassword = app->shopAccounts().find(account.trimmed(), &stored) && !stored.stored.isEmpty();
+    const bool logInFirst = bySource || (login && hasPassword);
+    if (logInFirst) {
+        if (!logIn) {
+            ctx.ui.error(QStringLiteral("此命令需要登录, 在这里不能登录."));
+            return 1;
+        }
+        if (const int code = logIn(*app, account); code != 0)
+            return code;
+    }
+    followOnTerminal(app->jobs());
+    QEventLoop loop;
+    bool completed = false;
+    if (bySource) {
+        TargetBySourceJob &job = app->targetBySource();
+        job.setAccount(account);
+        QObject::connect(&job, &TargetBySourceJob::ended, &loop, [&](TargetBySourceJob::Outcome o) {
+            completed = o == TargetBySourceJob::Outcome::Completed;
+            loop.quit();
+        });
+        if (!job.DownloadClick())
+            return 1;
+    } else {
+        TargetDownloadJob &job = app->targetDownload();
+        job.setAccount(account);
+        job.setNoOuterId(noOuterId);
+        QObject::connect(&job, &TargetDownloadJob::ended, &loop, [&](TargetDownloadJob::Outcome o) {
+            completed = o == TargetDownloadJob::Outcome::Completed;
+            loop.quit();
+        });
+        if (!job.N62Click())
+            return 1;
+    }
     loop.exec();
-    return outcome == TargetDownloadJob::Outcome::Completed ? 0 : 1;
+    return completed ? 0 : 1;
 }

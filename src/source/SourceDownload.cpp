@@ -4,6 +4,7 @@
 #include "store/Settings.h"
 #include "store/SqlValues.h"
 #include "base/TextRoutines.h"
+#include "source/StagedDownload.h"
 #include "top/ItemDecoding.h"
 #include "top/TopClient.h"
 #include "top/WinHTTP.h"
@@ -11,8 +12,6 @@
 #include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <cmath>
-#include <optional>
 
 namespace {
 
@@ -20,50 +19,11 @@ const QString kStartCaption = QStringLiteral("正在下载源宝贝库存数据.
 const QString kFinishCaption = QStringLiteral("下载完毕,正在刷新并保存数据...");
 const QString kStagingTable = QStringLiteral("TB_Source_Download");
 
-// Whole number of a reply field; nullopt when it is not one.
-std::optional<qlonglong> wholeNumber(const QString &text)
-{
-    bool ok = false;
-    const qlonglong v = TrimText(text).toLongLong(&ok);
-    return ok ? std::optional<qlonglong>(v) : std::nullopt;
-}
-
-std::optional<double> moneyValue(const QString &text)
-{
-    bool ok = false;
-    const double v = TrimText(text).toDouble(&ok);
-    return ok && std::isfinite(v) ? std::optional<double>(RoundMoney(v)) : std::nullopt;
-}
-
 } // namespace
 
 SourceDownloadJob::SourceDownloadJob(JobHost &host, TopClient &client, const QSqlDatabase &db, QObject *parent)
-    : RequestJob(host, 200, TransportRule::Countdown, parent), m_client(client), m_db(db)
+    : ComponentJob(host, 200, TransportRule::Countdown, parent), m_client(client), m_db(db)
 {
-    createComponent();
-}
-
-SourceDownloadJob::~SourceDownloadJob()
-{
-    delete m_http;
-}
-
-void SourceDownloadJob::createComponent()
-{
-    // placed on the main window: the browser's agent and 10 s time-outs
-    m_http = new TWinHTTP();
-    m_http->setAgent(TWinHTTP::browserAgent());
-    m_http->setTimeouts(10000);
-    connect(m_http, &TWinHTTP::OnDone, this, &SourceDownloadJob::WinHTTP_SourceDone);
-    connect(m_http, &TWinHTTP::OnAnyError, this, &SourceDownloadJob::WinHTTP_SourceAnyError);
-}
-
-void SourceDownloadJob::replaceComponent()
-{
-    TWinHTTP *old = m_http;
-    old->disconnect(this);
-    createComponent();
-    old->release();
 }
 
 ProgressPanelState &SourceDownloadJob::panel()
@@ -120,14 +80,14 @@ bool SourceDownloadJob::FromDownloadClick()
 
 void SourceDownloadJob::sendFirst()
 {
-    if (!m_client.taobao_items_list_get(items().first(), *m_http)) {
+    if (!m_client.taobao_items_list_get(items().first(), *component())) {
         // a component still busy cannot happen with one request at a time;
         // treat it as a transport failure rather than stalling
-        WinHTTP_SourceAnyError(QStringLiteral("busy"));
+        componentError(QStringLiteral("busy"));
     }
 }
 
-void SourceDownloadJob::WinHTTP_SourceDone(const QString &, qint64, const QByteArray &body)
+void SourceDownloadJob::componentDone(const QByteArray &body)
 {
     const TopIntake reply = m_client.intake(body, TopErrorPrefix::download());
     if (!reply.ok()) {
@@ -144,7 +104,7 @@ void SourceDownloadJob::WinHTTP_SourceDone(const QString &, qint64, const QByteA
     advance();
 }
 
-void SourceDownloadJob::WinHTTP_SourceAnyError(const QString &message)
+void SourceDownloadJob::componentError(const QString &message)
 {
     const bool givingUp = !wasCancelled() && host().errorCount() >= 5;
     transportError(QStringLiteral("网络通讯错误: ") + message);
@@ -153,28 +113,9 @@ void SourceDownloadJob::WinHTTP_SourceAnyError(const QString &message)
 }
 
 namespace {
-const QString kInsertItem = QStringLiteral("Insert Into TB_Source_Download(title,oldcode,is_fenxiao,nick,approve_status,"
-                                           "outer_id,num,price,num_iid)\nvalues(?,?,?,?,?,?,?,?,?)");
-const QString kInsertSku = QStringLiteral("Insert Into TB_Source_Download (title,oldcode,is_fenxiao,sku_properties,nick,"
-                                          "outer_id_sku,approve_status,outer_id,color,sku,num,price,num_iid,sku_id)\n"
-                                          "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
 const QString kRefreshEntry = QStringLiteral("update TB_URL set\nouter_id=?,\ntitle=?,\nnick=?,\napprove_status=?\n"
                                              "where tag=0 and num_iid=?\nand (outer_id='' or approve_status<>?)");
 } // namespace
-
-// The three statements of one reply, prepared once for all its items.
-struct SourceDownloadJob::Statements
-{
-    explicit Statements(const QSqlDatabase &db) : item(db), sku(db), refresh(db)
-    {
-        item.prepare(kInsertItem);
-        sku.prepare(kInsertSku);
-        refresh.prepare(kRefreshEntry);
-    }
-    QSqlQuery item;
-    QSqlQuery sku;
-    QSqlQuery refresh;
-};
 
 bool SourceDownloadJob::ProcessXML_Source(const QString &reply)
 {
@@ -183,10 +124,12 @@ bool SourceDownloadJob::ProcessXML_Source(const QString &reply)
     const bool easySku = Settings(m_db).flag(Setting::EasySku);
     m_db.transaction();
     {
-        Statements statements(m_db);
-        DecodeItems(reply, easySku, [this, &ok, &statements](const ItemRecord &item) {
+        StagedItemRows rows(m_db, kStagingTable, QStringLiteral("nick"));
+        QSqlQuery refresh(m_db);
+        refresh.prepare(kRefreshEntry);
+        DecodeItems(reply, easySku, [&](const ItemRecord &item) {
             if (ok)
-                ok = storeItem(item, statements);
+                ok = storeItem(item, rows, refresh);
         });
     }
     // the list entries refreshed before a failing item keep their news; the
@@ -195,53 +138,20 @@ bool SourceDownloadJob::ProcessXML_Source(const QString &reply)
     return ok;
 }
 
-bool SourceDownloadJob::storeItem(const ItemRecord &item, Statements &st)
+bool SourceDownloadJob::storeItem(const ItemRecord &item, StagedItemRows &rows, QSqlQuery &refresh)
 {
     auto fail = [this](const QString &why, const QString &statement) {
         m_lastStatement = statement;
         host().debug(why + QStringLiteral("\r\n") + statement);
         return false;
     };
-    auto notNumbers = [&](const QString &what, const QString &statement) {
-        return fail(QStringLiteral("宝贝 ") + item.numIid + what + QStringLiteral(" 的数量或价格不是数字"), statement);
-    };
-    const auto fenxiao = wholeNumber(item.isFenxiao.isEmpty() ? QStringLiteral("0") : item.isFenxiao);
-
-    if (item.skus.isEmpty()) {
-        const auto num = wholeNumber(item.num);
-        const auto price = moneyValue(item.price);
-        if (!fenxiao || !num || !price)
-            return notNumbers(QStringLiteral(": num=") + item.num + QStringLiteral(" price=") + item.price +
-                                  QStringLiteral(" is_fenxiao=") + item.isFenxiao,
-                              kInsertItem);
-        for (const QVariant &v : {SqlText(item.title), SqlText(item.oldcode), QVariant(*fenxiao), SqlText(item.nick),
-                                  SqlText(item.approveStatus), SqlText(item.outerId), QVariant(*num), QVariant(*price),
-                                  SqlText(item.numIid)})
-            st.item.addBindValue(v);
-        if (!st.item.exec())
-            return fail(st.item.lastError().text(), kInsertItem);
-    }
-    for (const SkuRecord &sku : item.skus) {
-        const auto num = wholeNumber(sku.quantity);
-        const auto price = moneyValue(sku.price);
-        if (!fenxiao || !num || !price)
-            return notNumbers(QStringLiteral(" SKU ") + sku.skuId + QStringLiteral(": quantity=") + sku.quantity +
-                                  QStringLiteral(" price=") + sku.price,
-                              kInsertSku);
-        for (const QVariant &v :
-             {SqlText(item.title), SqlText(item.oldcode), QVariant(*fenxiao), SqlText(sku.properties),
-              SqlText(item.nick), SqlText(sku.outerId), SqlText(item.approveStatus), SqlText(item.outerId),
-              SqlText(sku.color), SqlText(sku.sku), QVariant(*num), QVariant(*price), SqlText(item.numIid),
-              SqlText(sku.skuId)})
-            st.sku.addBindValue(v);
-        if (!st.sku.exec())
-            return fail(st.sku.lastError().text(), kInsertSku);
-    }
+    if (!rows.store(item, item.nick))
+        return fail(rows.error(), rows.statement());
     // the entry's refresh after each row is the same update every time: once per item
     for (const QString &v : {item.outerId, item.title, item.nick, item.approveStatus, item.numIid, item.approveStatus})
-        st.refresh.addBindValue(SqlText(v));
-    if (!st.refresh.exec())
-        return fail(st.refresh.lastError().text(), kRefreshEntry);
+        refresh.addBindValue(SqlText(v));
+    if (!refresh.exec())
+        return fail(refresh.lastError().text(), kRefreshEntry);
     return true;
 }
 
@@ -266,36 +176,23 @@ void SourceDownloadJob::finish()
 
 bool SourceDownloadJob::replaceSourceRows()
 {
-    QSqlQuery q(m_db);
-    auto fail = [&](const QString &statement, const QString &error) {
-        m_lastStatement = statement;
-        host().debug(error + QStringLiteral("\r\n") + statement);
-        m_db.rollback();
-        return false;
-    };
-    if (!m_db.transaction()) {
-        host().debug(m_db.lastError().text());
-        return false;
-    }
+    StagedReplace replace(m_db);
     QString statement;
-    if (!applyCustomCodes(q, statement))
-        return fail(statement, q.lastError().text());
     const QString columns = QStringLiteral("title,oldcode,is_fenxiao,sku_properties,nick,outer_id_sku,approve_status,"
                                            "outer_id,color,sku,num,price,num_iid,sku_id");
-    const QStringList statements = {
-        QStringLiteral("delete from TB_Source"),
-        QStringLiteral("Insert Into TB_Source(") + columns + QStringLiteral(")\nselect ") + columns +
-            QStringLiteral(" from ") + kStagingTable + QStringLiteral(" order by Uniqid"),
-        QStringLiteral("delete from ") + kStagingTable,
-    };
-    for (const QString &st : statements)
-        if (!q.exec(st))
-            return fail(st, q.lastError().text());
-    if (!Settings(m_db).set(Setting::SourceDownloadTime, startTime()))
-        return fail(QStringLiteral("Update _parameter set ParaValue=? where NM=1"), m_db.lastError().text());
-    if (!m_db.commit())
-        return fail(QStringLiteral("commit"), m_db.lastError().text());
-    return true;
+    const bool ok = replace.begin() &&
+                    (applyCustomCodes(replace.query(), statement) || replace.fail(statement)) &&
+                    replace.exec(QStringLiteral("delete from TB_Source")) &&
+                    replace.move(kStagingTable, QStringLiteral("TB_Source"), columns) &&
+                    (Settings(m_db).set(Setting::SourceDownloadTime, startTime()) ||
+                     replace.fail(QStringLiteral("Update _parameter set ParaValue=? where NM=1"),
+                                  m_db.lastError().text())) &&
+                    replace.commit();
+    if (!ok) {
+        m_lastStatement = replace.statement();
+        host().debug(replace.error() + QStringLiteral("\r\n") + replace.statement());
+    }
+    return ok;
 }
 
 bool SourceDownloadJob::applyCustomCodes(QSqlQuery &q, QString &statement)

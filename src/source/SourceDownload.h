@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/RequestJob.h"
+#include "jobs/ComponentJob.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -8,7 +8,7 @@
 #include <functional>
 
 class TopClient;
-class TWinHTTP;
+class StagedItemRows;
 struct ItemRecord;
 
 // The source download: fetches the ticked item ids of the source
@@ -18,14 +18,13 @@ struct ItemRecord;
 // rows in place of TB_Source, with the custom merchant codes and the time of
 // the download (NM 1), in one transaction. Any other end leaves TB_Source and
 // NM 1 as the last complete download left them.
-class SourceDownloadJob : public RequestJob
+class SourceDownloadJob : public ComponentJob
 {
     Q_OBJECT
 public:
     enum class Outcome { Completed, NothingToDo, ErrorReply, NetworkGaveUp, DatabaseError, Cancelled };
 
     SourceDownloadJob(JobHost &host, TopClient &client, const QSqlDatabase &db, QObject *parent = nullptr);
-    ~SourceDownloadJob() override;
 
     // _FromDownloadClick: starts the job; false when it did not start
     // (busy, or nothing ticked).
@@ -41,7 +40,6 @@ public:
     Outcome outcome() const { return m_outcome; }
     // The statement last prepared while storing (shown in the debug memo after an error).
     const QString &lastStatement() const { return m_lastStatement; }
-    TWinHTTP *component() const { return m_http; }
     // ProcessXML_Source: stores one reply (every item and SKU row into
     // TB_Source_Download, the list's entries); false after a database error,
     // recorded in the debug memo.
@@ -60,24 +58,20 @@ protected:
     QString progressCaption(int percent) const override;
     void sendFirst() override;
     void finish() override;
-    void replaceComponent() override;
     QString trayHintFor(const QString &caption) const override;
     void onCancelled() override;
 
-private Q_SLOTS:
-    void WinHTTP_SourceDone(const QString &contentType, qint64 fileSize, const QByteArray &body);
-    void WinHTTP_SourceAnyError(const QString &message);
+    // WinHTTP_SourceDone, WinHTTP_SourceAnyError
+    void componentDone(const QByteArray &body) override;
+    void componentError(const QString &message) override;
 
 private:
-    void createComponent();
-    struct Statements;
-    bool storeItem(const ItemRecord &item, Statements &statements);
+    bool storeItem(const ItemRecord &item, StagedItemRows &rows, QSqlQuery &refresh);
     bool applyCustomCodes(QSqlQuery &q, QString &statement);
     void over(Outcome outcome);
 
     TopClient &m_client;
     QSqlDatabase m_db;
-    TWinHTTP *m_http = nullptr;
     Outcome m_outcome = Outcome::NothingToDo;
     QString m_lastStatement;
     std::function<QString()> m_account;

@@ -2,6 +2,7 @@
 
 #include "base/Interaction.h"
 #include "base/TextRoutines.h"
+#include "source/StagedDownload.h"
 #include "store/Settings.h"
 #include "store/SqlValues.h"
 #include "top/ItemDecoding.h"
@@ -11,33 +12,12 @@
 #include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <cmath>
-#include <optional>
 
 namespace {
 
 const QString kFinishCaption = QStringLiteral("下载完毕,正在刷新并保存数据...");
 const QString kStagingTable = QStringLiteral("TB_Object_Download");
 
-std::optional<qlonglong> wholeNumber(const QString &text)
-{
-    bool ok = false;
-    const qlonglong v = TrimText(text).toLongLong(&ok);
-    return ok ? std::optional<qlonglong>(v) : std::nullopt;
-}
-
-std::optional<double> moneyValue(const QString &text)
-{
-    bool ok = false;
-    const double v = TrimText(text).toDouble(&ok);
-    return ok && std::isfinite(v) ? std::optional<double>(RoundMoney(v)) : std::nullopt;
-}
-
-const QString kInsertItem = QStringLiteral("Insert Into TB_Object_Download(title,oldcode,is_fenxiao,userid,"
-                                           "approve_status,outer_id,num,price,num_iid)\nvalues(?,?,?,?,?,?,?,?,?)");
-const QString kInsertSku = QStringLiteral("Insert Into TB_Object_Download (title,oldcode,is_fenxiao,sku_properties,"
-                                          "userid,outer_id_sku,approve_status,outer_id,color,sku,num,price,num_iid,"
-                                          "sku_id)\nvalues(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
 const QString kRefreshEntry = QStringLiteral("update TB_URL set\nouter_id=?,\ntitle=?,\nnick=?,\napprove_status=?\n"
                                              "where tag=1 and num_iid=?");
 const QString kKeepCodeLine = QStringLiteral("\nand (outer_id='' or approve_status<>?)");
@@ -47,32 +27,8 @@ const QString kNullEntry =
 } // namespace
 
 TargetDownloadJob::TargetDownloadJob(JobHost &host, TopClient &client, const QSqlDatabase &db, QObject *parent)
-    : RequestJob(host, 100, TransportRule::Countdown, parent), m_client(client), m_db(db)
+    : ComponentJob(host, 100, TransportRule::Countdown, parent), m_client(client), m_db(db)
 {
-    createComponent();
-}
-
-TargetDownloadJob::~TargetDownloadJob()
-{
-    delete m_http;
-}
-
-void TargetDownloadJob::createComponent()
-{
-    // placed on the main window: the browser's agent and 10 s time-outs
-    m_http = new TWinHTTP();
-    m_http->setAgent(TWinHTTP::browserAgent());
-    m_http->setTimeouts(10000);
-    connect(m_http, &TWinHTTP::OnDone, this, &TargetDownloadJob::WinHTTP_Object3Done);
-    connect(m_http, &TWinHTTP::OnAnyError, this, &TargetDownloadJob::WinHTTP_Object3AnyError);
-}
-
-void TargetDownloadJob::replaceComponent()
-{
-    TWinHTTP *old = m_http;
-    old->disconnect(this);
-    createComponent();
-    old->release();
 }
 
 ProgressPanelState &TargetDownloadJob::panel()
@@ -136,14 +92,14 @@ bool TargetDownloadJob::N62Click()
 
 void TargetDownloadJob::sendFirst()
 {
-    if (!m_client.taobao_items_list_get3(items().first(), *m_http)) {
+    if (!m_client.taobao_items_list_get3(items().first(), *component())) {
         // a component still busy cannot happen with one request at a time;
         // treat it as a transport failure rather than stalling
-        WinHTTP_Object3AnyError(QStringLiteral("busy"));
+        componentError(QStringLiteral("busy"));
     }
 }
 
-void TargetDownloadJob::WinHTTP_Object3Done(const QString &, qint64, const QByteArray &body)
+void TargetDownloadJob::componentDone(const QByteArray &body)
 {
     const TopIntake reply = m_client.intake(body, TopErrorPrefix::download());
     if (!reply.ok()) {
@@ -167,7 +123,7 @@ void TargetDownloadJob::WinHTTP_Object3Done(const QString &, qint64, const QByte
     }
 }
 
-void TargetDownloadJob::WinHTTP_Object3AnyError(const QString &message)
+void TargetDownloadJob::componentError(const QString &message)
 {
     const bool givingUp = !wasCancelled() && host().errorCount() >= 5;
     transportError(QStringLiteral("网络通讯错误: ") + message);
@@ -179,15 +135,13 @@ void TargetDownloadJob::WinHTTP_Object3AnyError(const QString &message)
 struct TargetDownloadJob::Statements
 {
     Statements(const QSqlDatabase &db, bool keepCodeLine)
-        : item(db), sku(db), refresh(db), nullEntry(db), refreshText(kRefreshEntry + (keepCodeLine ? kKeepCodeLine : QString()))
+        : rows(db, kStagingTable, QStringLiteral("userid")), refresh(db), nullEntry(db),
+          refreshText(kRefreshEntry + (keepCodeLine ? kKeepCodeLine : QString()))
     {
-        item.prepare(kInsertItem);
-        sku.prepare(kInsertSku);
         refresh.prepare(refreshText);
         nullEntry.prepare(kNullEntry);
     }
-    QSqlQuery item;
-    QSqlQuery sku;
+    StagedItemRows rows;
     QSqlQuery refresh;
     QSqlQuery nullEntry;
     QString refreshText;
@@ -230,41 +184,8 @@ bool TargetDownloadJob::storeItem(const ItemRecord &item, Statements &st)
         host().debug(QStringLiteral("Error:") + why + QStringLiteral("\r\n") + statement);
         return false;
     };
-    auto notNumbers = [&](const QString &what, const QString &statement) {
-        return fail(QStringLiteral("宝贝 ") + item.numIid + what + QStringLiteral(" 的数量或价格不是数字"), statement);
-    };
-    const auto fenxiao = wholeNumber(item.isFenxiao.isEmpty() ? QStringLiteral("0") : item.isFenxiao);
-
-    if (item.skus.isEmpty()) {
-        const auto num = wholeNumber(item.num);
-        const auto price = moneyValue(item.price);
-        if (!fenxiao || !num || !price)
-            return notNumbers(QStringLiteral(": num=") + item.num + QStringLiteral(" price=") + item.price +
-                                  QStringLiteral(" is_fenxiao=") + item.isFenxiao,
-                              kInsertItem);
-        for (const QVariant &v : {SqlText(item.title), SqlText(item.oldcode), QVariant(*fenxiao), SqlText(item.nick),
-                                  SqlText(item.approveStatus), SqlText(item.outerId), QVariant(*num), QVariant(*price),
-                                  SqlText(item.numIid)})
-            st.item.addBindValue(v);
-        if (!st.item.exec())
-            return fail(st.item.lastError().text(), kInsertItem);
-    }
-    for (const SkuRecord &sku : item.skus) {
-        const auto num = wholeNumber(sku.quantity);
-        const auto price = moneyValue(sku.price);
-        if (!fenxiao || !num || !price)
-            return notNumbers(QStringLiteral(" SKU ") + sku.skuId + QStringLiteral(": quantity=") + sku.quantity +
-                                  QStringLiteral(" price=") + sku.price,
-                              kInsertSku);
-        for (const QVariant &v :
-             {SqlText(item.title), SqlText(item.oldcode), QVariant(*fenxiao), SqlText(sku.properties),
-              SqlText(item.nick), SqlText(sku.outerId), SqlText(item.approveStatus), SqlText(item.outerId),
-              SqlText(sku.color), SqlText(sku.sku), QVariant(*num), QVariant(*price), SqlText(item.numIid),
-              SqlText(sku.skuId)})
-            st.sku.addBindValue(v);
-        if (!st.sku.exec())
-            return fail(st.sku.lastError().text(), kInsertSku);
-    }
+    if (!st.rows.store(item, item.nick))
+        return fail(st.rows.error(), st.rows.statement());
     m_storedNick = item.nick;
     // the entry's refresh after each row is the same update every time: once per item
     const QString code = m_noOuterId ? QString(QLatin1String("")) : item.outerId;
@@ -298,46 +219,25 @@ void TargetDownloadJob::finish()
 
 bool TargetDownloadJob::replaceTargetRows()
 {
-    QSqlQuery q(m_db);
-    auto fail = [&](const QString &statement, const QString &error) {
-        m_lastStatement = statement;
-        host().debug(QStringLiteral("Error:") + error + QStringLiteral("\r\n") + statement);
-        m_db.rollback();
-        return false;
-    };
-    if (!m_db.transaction()) {
-        host().debug(m_db.lastError().text());
-        return false;
-    }
+    StagedReplace replace(m_db);
+    QString statement;
     const QString columns = QStringLiteral("UserID,title,oldcode,is_fenxiao,sku_properties,outer_id_sku,"
                                            "approve_status,outer_id,color,sku,num,price,num_iid,sku_id");
-    const QString remove = QStringLiteral("delete from TB_Object where UserID=?");
-    q.prepare(remove);
-    q.addBindValue(SqlText(m_account));
-    if (!q.exec())
-        return fail(remove, q.lastError().text());
-    const QString move = QStringLiteral("Insert Into TB_Object(") + columns + QStringLiteral(")\nselect ") + columns +
-                         QStringLiteral(" from ") + kStagingTable + QStringLiteral(" order by Uniqid");
-    if (!q.exec(move))
-        return fail(move, q.lastError().text());
-    if (m_noOuterId) {
-        const QString blank = QStringLiteral("Update Tb_Object Set outer_id=''\nwhere UserId=?");
-        q.prepare(blank);
-        q.addBindValue(SqlText(m_account));
-        if (!q.exec())
-            return fail(blank, q.lastError().text());
+    const bool ok =
+        replace.begin() &&
+        replace.exec(QStringLiteral("delete from TB_Object where UserID=?"), {SqlText(m_account)}) &&
+        replace.move(kStagingTable, QStringLiteral("TB_Object"), columns) &&
+        (!m_noOuterId ||
+         replace.exec(QStringLiteral("Update Tb_Object Set outer_id=''\nwhere UserId=?"), {SqlText(m_account)})) &&
+        (applyCustomCodes(replace.query(), statement) || replace.fail(statement)) &&
+        (Settings(m_db).set(Setting::TargetDownloadTime, startTime()) ||
+         replace.fail(QStringLiteral("Update _parameter set ParaValue=? where NM=2"), m_db.lastError().text())) &&
+        replace.commit();
+    if (!ok) {
+        m_lastStatement = replace.statement();
+        host().debug(QStringLiteral("Error:") + replace.error() + QStringLiteral("\r\n") + replace.statement());
     }
-    QString statement;
-    if (!applyCustomCodes(q, statement))
-        return fail(statement, q.lastError().text());
-    const QString empty = QStringLiteral("delete from ") + kStagingTable;
-    if (!q.exec(empty))
-        return fail(empty, q.lastError().text());
-    if (!Settings(m_db).set(Setting::TargetDownloadTime, startTime()))
-        return fail(QStringLiteral("Update _parameter set ParaValue=? where NM=2"), m_db.lastError().text());
-    if (!m_db.commit())
-        return fail(QStringLiteral("commit"), m_db.lastError().text());
-    return true;
+    return ok;
 }
 
 bool TargetDownloadJob::applyCustomCodes(QSqlQuery &q, QString &statement)

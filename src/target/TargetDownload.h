@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/RequestJob.h"
+#include "jobs/ComponentJob.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -8,7 +8,7 @@
 #include <functional>
 
 class TopClient;
-class TWinHTTP;
+class StagedItemRows;
 struct ItemRecord;
 
 // The target download by target configuration: fetches the ticked item ids
@@ -21,14 +21,13 @@ struct ItemRecord;
 // merchant codes and the time of the download (NM 2), in one transaction.
 // Any other end leaves the account's rows and NM 2 as the last complete
 // download left them.
-class TargetDownloadJob : public RequestJob
+class TargetDownloadJob : public ComponentJob
 {
     Q_OBJECT
 public:
     enum class Outcome { Completed, NothingToDo, ErrorReply, NickMismatch, NetworkGaveUp, DatabaseError, Cancelled };
 
     TargetDownloadJob(JobHost &host, TopClient &client, const QSqlDatabase &db, QObject *parent = nullptr);
-    ~TargetDownloadJob() override;
 
     // The current account (the text of _users) the rows belong to.
     void setAccount(const QString &account) { m_account = account; }
@@ -46,7 +45,6 @@ public:
     Outcome outcome() const { return m_outcome; }
     // The statement last prepared while storing (shown in the debug memo after an error).
     const QString &lastStatement() const { return m_lastStatement; }
-    TWinHTTP *component() const { return m_http; }
     // The seller nick under which the job stored its rows (empty before the first row).
     const QString &storedNick() const { return m_storedNick; }
     // ProcessXML_Object3: stores one reply; Stored, or the nick mismatch
@@ -68,15 +66,13 @@ protected:
     QString progressCaption(int percent) const override;
     void sendFirst() override;
     void finish() override;
-    void replaceComponent() override;
     void onCancelled() override;
 
-private Q_SLOTS:
-    void WinHTTP_Object3Done(const QString &contentType, qint64 fileSize, const QByteArray &body);
-    void WinHTTP_Object3AnyError(const QString &message);
+    // WinHTTP_Object3Done, WinHTTP_Object3AnyError
+    void componentDone(const QByteArray &body) override;
+    void componentError(const QString &message) override;
 
 private:
-    void createComponent();
     struct Statements;
     bool storeItem(const ItemRecord &item, Statements &statements);
     bool applyCustomCodes(QSqlQuery &q, QString &statement);
@@ -84,7 +80,6 @@ private:
 
     TopClient &m_client;
     QSqlDatabase m_db;
-    TWinHTTP *m_http = nullptr;
     Outcome m_outcome = Outcome::NothingToDo;
     QString m_lastStatement;
     QString m_account;

@@ -33,6 +33,12 @@ E copyItem(const char *name, const char *caption, int tag)
 {
     return E{Place::SourceCopyMenu, E::Item, name, caption, Pane::Source, "N7Click", true, Place::MenuBar, nullptr, tag};
 }
+// "复制..." of the target list: the Tag is the command's place in the menu
+E objectCopyItem(const char *name, const char *caption, int tag)
+{
+    return E{Place::ObjectCopyMenu, E::Item, name, caption, Pane::Target, "MenuItem6Click", true, Place::MenuBar,
+             nullptr, tag};
+}
 
 // a separator that code shows and hides by its name
 E namedSeparator(Place place, const char *name)
@@ -66,10 +72,10 @@ std::vector<ActionEntry> table()
         separator(P::OperateMenu),
         item(P::OperateMenu, "NAccountAdmin", "店铺帐号管理(&A)", T, "AccountAdminClick"),
         separator(P::OperateMenu),
-        item(P::OperateMenu, "NDownload", "使用源店铺配置下载目标店铺宝贝列表(&I)", Pane::None, nullptr, false),
+        item(P::OperateMenu, "NDownload", "使用源店铺配置下载目标店铺宝贝列表(&I)", T, "DownloadClick", false),
         separator(P::OperateMenu),
         item(P::OperateMenu, "NObjectConfig", "配置目标店铺下载源"),
-        item(P::OperateMenu, "N62", "使用目标店铺配置下载目标店铺宝贝列表"),
+        item(P::OperateMenu, "N62", "使用目标店铺配置下载目标店铺宝贝列表", T, "N62Click"),
         separator(P::OperateMenu),
         item(P::OperateMenu, "NUpload", "上传最新库存数量到目标店铺(&U)", Pane::None, nullptr, false),
 
@@ -101,7 +107,7 @@ std::vector<ActionEntry> table()
         item(P::SimpleToolMenu, "N36", "源与目标宝贝检查统计工具", F, "N37Click"),
         item(P::SimpleToolMenu, "N63", "关联值自动检查工具", F, "N61Click"),
         separator(P::SimpleToolMenu),
-        item(P::SimpleToolMenu, "N72", "查看目标店铺当前用户所有已下载的数据"),
+        item(P::SimpleToolMenu, "N72", "查看目标店铺当前用户所有已下载的数据", T, "N71Click"),
         separator(P::SourceToolbar),
         item(P::SourceToolbar, "_UpdateOnline", "在线升级", F, "UpdateOnlineClick"),
 
@@ -110,7 +116,7 @@ std::vector<ActionEntry> table()
         item(P::ObjectToolbar, "_Login", "登录"),
         separator(P::ObjectToolbar),
         item(P::ObjectToolbar, "_ObjectConfig", "配置目标下载源(我的店铺)"),
-        item(P::ObjectToolbar, "_DownloadGroup", "下载目标店铺宝贝数据"),
+        item(P::ObjectToolbar, "_DownloadGroup", "下载目标店铺宝贝数据", T, "N62Click"),
         item(P::ObjectToolbar, "_Upload", "上传最新库存到目标店铺", Pane::None, nullptr, false),
         item(P::ObjectToolbar, "_RefeshObject", "刷新", T, "RefeshObjectClick"),
         menuButton(P::ObjectToolbar, "_Other", "其他功能", "_PopupMenuOther", P::OtherMenu),
@@ -146,6 +152,21 @@ std::vector<ActionEntry> table()
 
         // the target list's popup
         item(P::ObjectPopup, "MenuItem1", "全选", T, "MenuItem1Click"),
+        item(P::ObjectPopup, "MenuItem3", "删除选中项", T, "MenuItem3Click"),
+        menu(P::ObjectPopup, "MenuItem5", "复制文本", P::ObjectCopyMenu),
+        objectCopyItem("MenuItem6", "复制宝贝名称", 0),
+        objectCopyItem("MenuItem7", "复制主商家编码", 1),
+        objectCopyItem("MenuItem8", "复制颜色", 2),
+        objectCopyItem("MenuItem9", "复制SKU(尺码)", 3),
+        objectCopyItem("MenuItem10", "复制数量", 4),
+        objectCopyItem("MenuItem11", "复制源数量", 5),
+        objectCopyItem("MenuItem12", "复制价格", 6),
+        objectCopyItem("MenuItem14", "复制源价格", 7),
+        objectCopyItem("MenuItem15", "复制SKU商家编码", 8),
+        objectCopyItem("MenuItem16", "复制商品数字ID", 9),
+        objectCopyItem("MenuItem17", "复制SKUID", 10),
+        objectCopyItem("MenuItem18", "复制货号", 11),
+        item(P::ObjectPopup, "MenuItem13", "选中项另存为...", T, "MenuItem13Click"),
         item(P::ObjectPopup, "N43", "勾选所有", T, "N43Click"),
         item(P::ObjectPopup, "N44", "所有不勾选", T, "N44Click"),
         item(P::ObjectPopup, "N45", "选中-勾选", T, "N45Click"),
@@ -155,8 +176,8 @@ std::vector<ActionEntry> table()
         item(P::ObjectToolsMenu, "N42", "源与目标宝贝检查统计工具", F, "N37Click"),
         item(P::ObjectToolsMenu, "N65", "关联值自动检查工具", F, "N61Click"),
         menu(P::ObjectPopup, "N66", "高级功能", P::ObjectAdvancedMenu),
-        item(P::ObjectAdvancedMenu, "N67", "清空目标店铺当前用户所有已下载的数据"),
-        item(P::ObjectAdvancedMenu, "N71", "查看目标店铺当前用户所有已下载的数据"),
+        item(P::ObjectAdvancedMenu, "N67", "清空目标店铺当前用户所有已下载的数据", T, "N67Click"),
+        item(P::ObjectAdvancedMenu, "N71", "查看目标店铺当前用户所有已下载的数据", T, "N71Click"),
 
         // the price and stock lists' popup: the tab shows its own items
         item(P::PricePopup, "A1", "全选(&A)", PS, "A1Click"),

@@ -35,6 +35,7 @@ enum class Place {
     PricePopup,        // `_PopupMenuSourcePrice` of the price and stock lists
     PriceCopyMenu,     // its "复制文本"
     PriceAdvancedMenu, // its "高级功能"
+    ObjectCopyMenu, // "复制文本" of the target list's popup
 };
 
 // Who handles a command: the frame or one of its panes.

@@ -14,6 +14,10 @@
 #include "shop/ui/AccountAdmin.h"
 #include "store/Settings.h"
 #include "sync/ui/FormulaTab.h"
+#include "reports/ui/TargetBrowserWindow.h"
+#include "target/TargetBySource.h"
+#include "target/TargetDownload.h"
+#include "target/TargetListCommands.h"
 #include "target/ui/TargetListPage.h"
 #include "target/ui/WarehousePage.h"
 
@@ -105,6 +109,11 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
     m_inventoryPopup = named(new QMenu(this), QStringLiteral("PopupMenuInventory"));
     m_targetPage->list()->setPopupMenu(m_popup);
     m_warehousePage->list()->setPopupMenu(m_inventoryPopup);
+
+    m_listCommands = new TargetListCommands(app.db(), app.targetModel(), m_ui, app.desktop(), this);
+    connect(m_listCommands, &TargetListCommands::totalsChanged, m_targetPage->totalsLabel(), &QLabel::setText);
+    app.targetDownload().setReloadLists([this]() { GetData_TB_Object(QString()); });
+    app.targetBySource().setReloadLists([this]() { GetData_TB_Object(QString()); });
 }
 
 void TargetPane::buildToolbar()
@@ -406,4 +415,52 @@ void TargetPane::AccountAdminClick()
         m_accountAdmin = new TfrmAccountAdmin(m_app.shopAccounts(), m_ui, window());
     m_accountAdmin->exec();
     GetUserList();
+}
+
+void TargetPane::N62Click()
+{
+    TargetDownloadJob &job = m_app.targetDownload();
+    job.setAccount(currentAccount());
+    job.setNoOuterId(m_chkNoOuterId->isChecked());
+    if (job.N62Click())
+        m_app.targetModel().clear();
+}
+
+void TargetPane::DownloadClick()
+{
+    TargetBySourceJob &job = m_app.targetBySource();
+    job.setAccount(currentAccount());
+    if (job.DownloadClick())
+        m_app.targetModel().clear();
+}
+
+void TargetPane::MenuItem3Click()
+{
+    m_listCommands->MenuItem3Click(m_targetPage->list()->selectedModelRows());
+}
+
+void TargetPane::MenuItem6Click()
+{
+    auto *action = qobject_cast<QAction *>(sender());
+    m_listCommands->CopyText_Object(m_targetPage->list()->selectedModelRows(),
+                                    TargetListCommands::CopyCell(action ? action->property("Tag").toInt() : 0));
+}
+
+void TargetPane::MenuItem13Click()
+{
+    m_listCommands->MenuItem13Click(m_targetPage->list()->selectedModelRows());
+}
+
+void TargetPane::N67Click()
+{
+    m_listCommands->N67Click(currentAccount());
+}
+
+void TargetPane::N71Click()
+{
+    if (m_jobs.busy())
+        return;
+    if (!m_browser)
+        m_browser = new TfrmTB_Object(m_app, [this]() { return currentAccount(); }, window());
+    m_browser->exec();
 }

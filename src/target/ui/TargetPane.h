@@ -19,7 +19,9 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class Settings;
+class TargetListCommands;
 class TargetListPage;
+class TfrmTB_Object;
 class WarehousePage;
 struct ShowSettings;
 
@@ -82,6 +84,17 @@ public Q_SLOTS:
     void N44Click(); // "所有不勾选"
     void N45Click(); // "选中-勾选"
     void N46Click(); // "选中-取消勾选"
+    // The downloads: by target configuration (_DownloadGroup, N62, N68) and
+    // by source configuration (NDownload).
+    void N62Click();
+    void DownloadClick();
+    // The list's download commands: delete, copy (the action's Tag), save as, empty the account.
+    void MenuItem3Click();
+    void MenuItem6Click();
+    void MenuItem13Click();
+    void N67Click();
+    // "查看目标店铺当前用户所有已下载的数据": the target item browser.
+    void N71Click();
 
     // "帐号管理": the account dialog, then the account list again.
     void AccountAdminClick();
@@ -135,4 +148,6 @@ private:
     QMenu *m_popup = nullptr;
     QMenu *m_inventoryPopup = nullptr;
     QPointer<TfrmAccountAdmin> m_accountAdmin;
+    TargetListCommands *m_listCommands = nullptr;
+    QPointer<TfrmTB_Object> m_browser;
 };

@@ -1,0 +1,162 @@
+#include "target/TargetListCommands.h"
+
+#include "base/Clock.h"
+#include "base/Desktop.h"
+#include "base/Interaction.h"
+#include "base/ListModel.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringEncoder>
+#include <algorithm>
+
+namespace {
+
+std::vector<int> inListOrder(std::vector<int> rows, int count)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
+    return rows;
+}
+
+// "复制宝贝名称" ... "复制货号": the cells they copy
+constexpr int kCopyCells[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13};
+
+} // namespace
+
+QString CsvFieldOf(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
+        !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+TargetListCommands::TargetListCommands(const QSqlDatabase &db, ListModel &model, Interaction &ui, Desktop &desktop,
+                                       QObject *parent)
+    : QObject(parent), m_db(db), m_model(model), m_ui(ui), m_desktop(desktop)
+{
+}
+
+QString TargetListCommands::shownCount(int n)
+{
+    return QStringLiteral(" 当前显示共 ") + QString::number(n) + QStringLiteral(" 项");
+}
+
+int TargetListCommands::CopyCell(int command)
+{
+    return command >= 0 && command < 12 ? kCopyCells[command] : 0;
+}
+
+void TargetListCommands::MenuItem3Click(std::vector<int> selected)
+{
+    selected = inListOrder(std::move(selected), m_model.count());
+    if (selected.empty()) {
+        m_ui.warn(QStringLiteral("请选择要删除的项"));
+        return;
+    }
+    QString question;
+    if (selected.size() == 1) {
+        const ListRow &r = m_model.row(selected.front());
+        question = QStringLiteral("是否要删除:") + r.cells.value(0) + QLatin1Char('.') + r.caption;
+    } else {
+        question = QStringLiteral("是否要删除选中的 ") + QString::number(selected.size()) + QStringLiteral(" 条记录");
+    }
+    if (!m_ui.ask(question))
+        return;
+    QStringList marks;
+    QVariantList ids;
+    for (int r : selected) {
+        marks << QStringLiteral("?");
+        ids << m_model.row(r).uniqid().toLongLong();
+    }
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("Delete From TB_Object where Uniqid in (") + marks.join(QLatin1Char(',')) +
+              QLatin1Char(')'));
+    for (const QVariant &v : ids)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
+        return;
+    }
+    m_model.removeRowsAt(selected);
+    Q_EMIT totalsChanged(shownCount(m_model.count()));
+}
+
+void TargetListCommands::CopyText_Object(std::vector<int> selected, int cell)
+{
+    QStringList values;
+    for (int r : inListOrder(std::move(selected), m_model.count()))
+        values << m_model.row(r).cells.value(cell);
+    const QString text = values.join(QStringLiteral("\r\n"));
+    if (!text.isEmpty())
+        m_desktop.setClipboardText(text);
+}
+
+QStringList TargetListCommands::exportLines(std::vector<int> selected) const
+{
+    QStringList header;
+    for (const QString &h : m_model.headers())
+        header << CsvFieldOf(h);
+    QStringList lines{header.join(QLatin1Char(','))};
+    // one field per column: the caption, then the cells up to the last column
+    const int cells = static_cast<int>(m_model.headers().size()) - 1;
+    for (int r : inListOrder(std::move(selected), m_model.count())) {
+        const ListRow &row = m_model.row(r);
+        QStringList fields{CsvFieldOf(row.caption)};
+        for (int c = 0; c < cells; ++c)
+            fields << CsvFieldOf(row.cells.value(c));
+        lines << fields.join(QLatin1Char(','));
+    }
+    return lines;
+}
+
+void TargetListCommands::MenuItem13Click(std::vector<int> selected)
+{
+    const QString suggested =
+        QStringLiteral("tExport") + Clock::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".csv");
+    QString path = m_ui.saveFileName(QStringLiteral("选中项另存为..."), QStringLiteral("csv 文件(*.csv)"), suggested);
+    if (path.isEmpty())
+        return;
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    if (!path.mid(slash + 1).contains(QLatin1Char('.')))
+        path += QStringLiteral(".csv");
+    auto cannot = [&](const QString &why) {
+        m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") + why,
+                     Interaction::Icon::Error);
+    };
+    // GB18030 is GBK for every character GBK has, and keeps the others
+    QStringEncoder gbk("GB18030");
+    if (!gbk.isValid())
+        return cannot(QStringLiteral("缺少 GB18030 编码"));
+    QByteArray bytes;
+    for (const QString &line : exportLines(std::move(selected)))
+        bytes += QByteArray(gbk.encode(line)) + "\r\n";
+    if (gbk.hasError())
+        return cannot(QStringLiteral("选中项中有无法保存为 GB18030 文本的字符"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
+        return cannot(file.errorString());
+    file.close();
+    m_ui.info(QStringLiteral("完成选中项另存为,请确认."));
+}
+
+void TargetListCommands::N67Click(const QString &account)
+{
+    if (!m_ui.ask(QStringLiteral("是否要清空目标店铺所有已下载数据?")))
+        return;
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("delete from tb_object\nwhere userid=?"));
+    q.addBindValue(account);
+    if (!q.exec()) {
+        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
+        return;
+    }
+    m_ui.info(QStringLiteral("完成清空目标店铺所有已下载数据，请确认."));
+    m_model.clear();
+    Q_EMIT totalsChanged(shownCount(0));
+}
