@@ -12,6 +12,8 @@
 
 class ConfirmedSelector;
 class PasswordVault;
+class QuantityUploadJob;
+class SyncCycle;
 class ShopAccounts;
 class Desktop;
 class DifferenceQuery;
@@ -66,6 +68,10 @@ public:
     SourceDownloadJob &sourceDownload() { return *m_sourceDownload; }
     // The target download by target configuration (N62Click).
     TargetDownloadJob &targetDownload() { return *m_targetDownload; }
+    // The quantity upload over the ticked rows of the target list (_UploadClick).
+    QuantityUploadJob &quantityUpload() { return *m_quantityUpload; }
+    // One cycle of the sync plan: source download, difference query, quantity upload.
+    SyncCycle &syncCycle() { return *m_syncCycle; }
     // The target list `_RzListViewTo` and the difference query that fills it,
     // the formula page and the two selectors of the target toolbar.
     ListModel &targetModel() { return *m_targetModel; }
@@ -108,6 +114,8 @@ private:
     TargetDownloadJob *m_targetDownload = nullptr;
     ListModel *m_targetModel = nullptr;
     DifferenceQuery *m_difference = nullptr;
+    QuantityUploadJob *m_quantityUpload = nullptr;
+    SyncCycle *m_syncCycle = nullptr;
     FormulaPage *m_formulaPage = nullptr;
     std::unique_ptr<ConfirmedSelector> m_keySelector;
     std::unique_ptr<ConfirmedSelector> m_uploadSelector;
