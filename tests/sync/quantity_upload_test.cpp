@@ -279,9 +279,9 @@ void QuantityUploadTest::lostIncrementalReplyIsNeverAppliedTwice()
     QVERIFY(rig.setUp(UploadMode::Incremental));
     QVERIFY(rig.threeRows(3, 2, 5));
     const QString method = QStringLiteral("taobao.item.quantity.update");
-    // row 1: carried out, reply cut off; row 2: connection closed, not carried out
+    // row 1: carried out, reply cut off; row 2: a remote time-out, not carried out
     rig.sandbox.injectFault(method, topsandbox::Fault::truncatedBody(), 1);
-    rig.sandbox.injectFault(method, topsandbox::Fault::closeConnection(), 1);
+    rig.sandbox.injectFault(method, topsandbox::Fault::error(15, QStringLiteral("isp.top-remote-connection-timeout")), 1);
     // row 3: carried out, reply cut off, and a sale before the program looks
     connect(rig.job, &QuantityUploadJob::rowUploaded, this, [&] {
         if (rig.job->uploaded().size() == 2)
