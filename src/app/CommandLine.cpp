@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/DiffCommand.h"
 #include "app/JobCommands.h"
+#include "app/UploadCommands.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
 #include "lists/ItemLists.h"
@@ -146,6 +147,8 @@ QList<CommandTable::Command> buildCommands()
         {QStringLiteral("accounts"), QStringLiteral("accounts add NAME [--remark TEXT] | list | remove NAME"),
          QStringLiteral("店铺帐号: 添加 (密码从标准输入读一行), 列出 (不含密码), 删除"),
          [](CommandContext &c) { return RunAccounts(c); }},
+        {QStringLiteral("journal"), QStringLiteral("journal [--since TIME]"),
+         QStringLiteral("上传记录 (每次成功的更新一行) 以 CSV 输出, 从早到晚"), RunJournal},
     };
 }
 
