@@ -36,6 +36,7 @@ class TargetPane : public QWidget
     Q_OBJECT
 public:
     TargetPane(Application &app, QWidget *parent = nullptr);
+    ~TargetPane() override;
 
     QToolBar *toolbar() const { return m_toolbar; }
     // Where the command table puts its buttons: in front of the selectors.
@@ -82,6 +83,8 @@ public Q_SLOTS:
     void N44Click(); // "所有不勾选"
     void N45Click(); // "选中-勾选"
     void N46Click(); // "选中-取消勾选"
+    // "上传最新库存到目标店铺": the quantity upload of the ticked rows.
+    void UploadClick();
 
     // "帐号管理": the account dialog, then the account list again.
     void AccountAdminClick();
