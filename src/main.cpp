@@ -4,6 +4,7 @@
 #include "app/ui/StartUp.h"
 #include "shop/ui/LoginCommand.h"
 #include "target/ui/TargetCommands.h"
+#include "sync/ui/UploadLoginCommands.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
     const CommandLineRequest request = ParseCommandLine(raw);
     RegisterWindowCommands();
     RegisterTargetCommands();
+    RegisterUploadCommands();
 
     if (request.help || !request.error.isEmpty()) {
         const QString text = (request.error.isEmpty() ? QString() : request.error + QLatin1Char('\n')) +

@@ -14,6 +14,8 @@
 #include "store/DataModule.h"
 #include "sync/DifferenceQuery.h"
 #include "sync/FormulaPage.h"
+#include "sync/QuantityUpload.h"
+#include "sync/SyncCycle.h"
 #include "sync/Selectors.h"
 #include "top/TopClient.h"
 
@@ -30,6 +32,8 @@ Application::~Application()
 {
     // the services go before the connection they use
     delete m_formulaPage;
+    delete m_syncCycle;
+    delete m_quantityUpload;
     delete m_difference;
     delete m_targetModel;
     delete m_sourceDownload;
@@ -104,6 +108,8 @@ bool Application::open()
     m_targetDownload = new TargetDownloadJob(*m_jobs, *m_client, conn);
     m_targetModel = new ListModel();
     m_difference = new DifferenceQuery(conn, *m_targetModel, *m_jobs, m_ui, *m_settings);
+    m_quantityUpload = new QuantityUploadJob(*m_jobs, *m_client, conn, *m_difference);
+    m_syncCycle = new SyncCycle(*m_jobs, *m_sourceDownload, *m_difference, *m_quantityUpload, conn);
     m_formulaPage = new FormulaPage(*m_settings, m_ui);
     m_formulaPage->GetFormula();
     m_keySelector = std::make_unique<ConfirmedSelector>(ConfirmedSelector::Kind::MatchingKey);

@@ -12,6 +12,8 @@
 
 class ConfirmedSelector;
 class PasswordVault;
+class QuantityUploadJob;
+class SyncCycle;
 class ShopAccounts;
 class Desktop;
 class DifferenceQuery;
@@ -69,6 +71,10 @@ public:
     TargetDownloadJob &targetDownload() { return *m_targetDownload; }
     // The target download by source configuration (_DownloadClick).
     TargetBySourceJob &targetBySource() { return *m_targetBySource; }
+    // The quantity upload over the ticked rows of the target list (_UploadClick).
+    QuantityUploadJob &quantityUpload() { return *m_quantityUpload; }
+    // One cycle of the sync plan: source download, difference query, quantity upload.
+    SyncCycle &syncCycle() { return *m_syncCycle; }
     // The target list `_RzListViewTo` and the difference query that fills it,
     // the formula page and the two selectors of the target toolbar.
     ListModel &targetModel() { return *m_targetModel; }
@@ -112,6 +118,8 @@ private:
     TargetBySourceJob *m_targetBySource = nullptr;
     ListModel *m_targetModel = nullptr;
     DifferenceQuery *m_difference = nullptr;
+    QuantityUploadJob *m_quantityUpload = nullptr;
+    SyncCycle *m_syncCycle = nullptr;
     FormulaPage *m_formulaPage = nullptr;
     std::unique_ptr<ConfirmedSelector> m_keySelector;
     std::unique_ptr<ConfirmedSelector> m_uploadSelector;

@@ -5,6 +5,7 @@
 #include "app/DiffCommand.h"
 #include "app/JobCommands.h"
 #include "app/ListCommands.h"
+#include "app/UploadCommands.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
 #include "lists/ItemLists.h"
@@ -157,6 +158,8 @@ QList<CommandTable::Command> buildCommands()
          QStringLiteral("report duplicates|stats [--account NAME] [--key 0-8] [--stock] [--only-differing] "
                         "[--by-target]"),
          QStringLiteral("以 CSV 输出关联值检查 (duplicates) 或源与目标宝贝检查统计 (stats)"), RunReport},
+        {QStringLiteral("journal"), QStringLiteral("journal [--since TIME]"),
+         QStringLiteral("上传记录 (每次成功的更新一行) 以 CSV 输出, 从早到晚"), RunJournal},
     };
 }
 

@@ -77,7 +77,7 @@ std::vector<ActionEntry> table()
         item(P::OperateMenu, "NObjectConfig", "配置目标店铺下载源"),
         item(P::OperateMenu, "N62", "使用目标店铺配置下载目标店铺宝贝列表", T, "N62Click"),
         separator(P::OperateMenu),
-        item(P::OperateMenu, "NUpload", "上传最新库存数量到目标店铺(&U)", Pane::None, nullptr, false),
+        item(P::OperateMenu, "NUpload", "上传最新库存数量到目标店铺(&U)", T, "UploadClick", false),
 
         menu(P::MenuBar, "T1", "工具(&T)", P::ToolsMenu),
         item(P::ToolsMenu, "N37", "源与目标宝贝检查统计工具(&C)", F, "N37Click"),
@@ -117,7 +117,7 @@ std::vector<ActionEntry> table()
         separator(P::ObjectToolbar),
         item(P::ObjectToolbar, "_ObjectConfig", "配置目标下载源(我的店铺)"),
         item(P::ObjectToolbar, "_DownloadGroup", "下载目标店铺宝贝数据", T, "N62Click"),
-        item(P::ObjectToolbar, "_Upload", "上传最新库存到目标店铺", Pane::None, nullptr, false),
+        item(P::ObjectToolbar, "_Upload", "上传最新库存到目标店铺", T, "UploadClick", false),
         item(P::ObjectToolbar, "_RefeshObject", "刷新", T, "RefeshObjectClick"),
         menuButton(P::ObjectToolbar, "_Other", "其他功能", "_PopupMenuOther", P::OtherMenu),
         item(P::OtherMenu, "_delisting", "执行商品下架         ", Pane::None, nullptr, false),

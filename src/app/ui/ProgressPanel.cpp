@@ -16,7 +16,8 @@ ProgressPanel::ProgressPanel(ProgressPanelState &state, int side, QWidget *paren
     setObjectName(first ? QStringLiteral("_ProcessPanel1") : QStringLiteral("_ProcessPanel2"));
     setFrameShape(QFrame::Box);
     setAutoFillBackground(true);
-    setFixedSize(420, 96);
+    // room for a two-line caption ("店铺:..." over the progress text)
+    setFixedSize(420, 116);
     auto *column = new QVBoxLayout(this);
     m_caption = ui::label(this, QString(), first ? QStringLiteral("_lblCaption1") : QStringLiteral("_lblCaption2"));
     column->addWidget(m_caption);

@@ -8,6 +8,7 @@
 #include "base/TextRoutines.h"
 #include "jobs/RequestJob.h"
 #include "sync/DifferenceQuery.h"
+#include "sync/QuantityUpload.h"
 #include "sync/FormulaPage.h"
 #include "sync/MatchingKeys.h"
 #include "sync/Selectors.h"
@@ -102,6 +103,8 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
     connect(m_uniqid, &QComboBox::activated, this, &TargetPane::UniqidChange);
     connect(m_upgradeStock, &QComboBox::activated, this, &TargetPane::UpgradeStockChange);
     connect(&m_formulas, &FormulaPage::tabCaptionChanged, this, &TargetPane::ShowFormulaTag);
+    app.quantityUpload().setReloadLists([this] { GetData_TB_Object(QString()); });
+    app.quantityUpload().setAccountText([this] { return currentAccount(); });
     connect(&m_query, &DifferenceQuery::totalsChanged, m_targetPage->totalsLabel(), &QLabel::setText);
     connect(&m_query, &DifferenceQuery::updateLabelChanged, m_targetPage->updateLabel(), &QLabel::setText);
 
@@ -382,6 +385,18 @@ void TargetPane::N45Click()
 void TargetPane::N46Click()
 {
     m_query.uncheckSelected(m_targetPage->list()->selectedModelRows());
+}
+
+TargetPane::~TargetPane()
+{
+    // the job outlives the window
+    m_app.quantityUpload().setReloadLists({});
+    m_app.quantityUpload().setAccountText({});
+}
+
+void TargetPane::UploadClick()
+{
+    m_app.quantityUpload().UploadClick();
 }
 
 void TargetPane::Cancel2Click()

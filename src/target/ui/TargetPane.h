@@ -38,6 +38,7 @@ class TargetPane : public QWidget
     Q_OBJECT
 public:
     TargetPane(Application &app, QWidget *parent = nullptr);
+    ~TargetPane() override;
 
     QToolBar *toolbar() const { return m_toolbar; }
     // Where the command table puts its buttons: in front of the selectors.
@@ -95,6 +96,8 @@ public Q_SLOTS:
     void N67Click();
     // "查看目标店铺当前用户所有已下载的数据": the target item browser.
     void N71Click();
+    // "上传最新库存到目标店铺": the quantity upload of the ticked rows.
+    void UploadClick();
 
     // "帐号管理": the account dialog, then the account list again.
     void AccountAdminClick();

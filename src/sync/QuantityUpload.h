@@ -1,0 +1,139 @@
+#pragma once
+
+#include "jobs/RequestJob.h"
+#include "sync/DifferenceOptions.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+class DifferenceQuery;
+class ListModel;
+class TopClient;
+class TWinHTTP;
+
+// One row of the target list as the upload sends it.
+struct QuantityRow
+{
+    QString account; // the row's caption (TB_Object.UserId)
+    QString numIid;
+    QString skuId;   // empty for an item without SKUs
+    QString title;
+    QString color;
+    QString size;
+    QString before;  // the target quantity shown (cell 4)
+    QString source;  // the source quantity (cell 5): the new quantity, or the increment
+    QString after;   // the target quantity after the update
+    QString uniqid;  // the target row
+};
+
+// The quantity upload: walks the ticked rows of the target list from the top,
+// sends one taobao.item.quantity.update per row (type 1 full, type 2
+// incremental; sku_id only for SKU rows), and for each success writes the new
+// quantity into TB_Object (incremental: bcheck=0 too) and one row into the
+// upload journal, in one transaction, and unticks the row. A complete run
+// stores its start time as NM 2 and runs the difference query once.
+//
+// Transport failures are retried after the ten-second countdown, five times
+// per run. A lost reply of an incremental update may have been applied: before
+// it is sent again the item is read back; the target quantity plus the
+// increment means it was applied (the row is done), the target quantity
+// unchanged means it was not (sent again), anything else ends the run, so an
+// increment is never applied twice.
+class QuantityUploadJob : public RequestJob
+{
+    Q_OBJECT
+public:
+    enum class Outcome {
+        Completed,     // every ticked row uploaded
+        NothingTicked, // no row ticked: nothing sent
+        ErrorReply,    // the platform refused a row; the rest stay ticked
+        NetworkGaveUp, // the sixth transport failure of the run
+        ReadBackMismatch, // a lost incremental update could not be settled
+        BadRow,        // a row whose quantities are not whole numbers
+        DatabaseError, // the platform took the row but it could not be stored
+        Cancelled,
+    };
+
+    QuantityUploadJob(JobHost &host, TopClient &client, const QSqlDatabase &db, DifferenceQuery &query,
+                      QObject *parent = nullptr);
+    ~QuantityUploadJob() override;
+
+    // The text of _users, shown in the tray hint while the job runs.
+    void setAccountText(std::function<QString()> account) { m_account = std::move(account); }
+    // The refresh at the end of a complete run; unset, the difference query
+    // runs with an empty keyword and its current options.
+    void setReloadLists(std::function<void()> reload) { m_reload = std::move(reload); }
+
+    // _UploadClick. startedByPlan (or a running plan) skips the warning and
+    // the question; the journal records who started the run. True when a run
+    // started; false when busy, declined or nothing is ticked (then ended()
+    // reports NothingTicked, so a plan goes back to waiting).
+    bool UploadClick(bool startedByPlan = false);
+
+    Outcome outcome() const { return m_outcome; }
+    UploadMode mode() const { return m_mode; }
+    bool startedByPlan() const { return m_byPlan; }
+    // Rows uploaded in the last run, in order.
+    const QList<QuantityRow> &uploaded() const { return m_uploaded; }
+    // Ticked rows of the list that were not uploaded (after the run ended),
+    // each with the quantity it was to get.
+    QList<QuantityRow> notUploaded() const;
+    // The message that ended the last run early (empty after a complete run).
+    const QString &failureText() const { return m_failure; }
+    TWinHTTP *component() const { return m_http; }
+
+    // The row of the target list as the upload reads it.
+    static QuantityRow RowOf(const ListModel &model, int row);
+    static QString NothingTickedText() { return QStringLiteral("目标店铺没有勾选要更新新库存的宝贝."); }
+    static QString QuestionText() { return QStringLiteral("是否要上传更新目标店铺的宝贝库存数量?"); }
+
+Q_SIGNALS:
+    // Each row the platform took, after it was stored.
+    void rowUploaded(const QuantityRow &row);
+    // The tray icon stops animating and shows its first image.
+    void trayIconStill();
+    // The run is over (also NothingTicked): the hand-back to the sync plan.
+    void ended(QuantityUploadJob::Outcome outcome);
+
+protected:
+    ProgressPanelState &panel() override;
+    QString progressCaption(int percent) const override;
+    void sendRow(int row) override;
+    void finish() override;
+    void replaceComponent() override;
+    void onTransportError() override;
+    void onCancelled() override;
+    QString trayHintFor(const QString &caption) const override;
+
+private Q_SLOTS:
+    void WinHTTPUploadDone(const QString &contentType, qint64 fileSize, const QByteArray &body);
+    void WinHTTPUploadAnyError(const QString &message);
+
+private:
+    void createComponent();
+    // A transport failure (or a reply that did not arrive whole).
+    void lostReply(const QString &cause);
+    void readBackDone(const QString &reply);
+    // The platform took the current row: store it, untick, go on.
+    void rowTaken();
+    void stopWith(Outcome outcome, const QString &message);
+    void over(Outcome outcome);
+
+    TopClient &m_client;
+    QSqlDatabase m_db;
+    DifferenceQuery &m_query;
+    TWinHTTP *m_http = nullptr;
+    UploadMode m_mode = UploadMode::Full;
+    bool m_byPlan = false;
+    // The current row's update may have been applied: read it back first.
+    bool m_readBackPending = false;
+    bool m_readBackOut = false; // the request out is the read-back
+    QuantityRow m_current;
+    Outcome m_outcome = Outcome::NothingTicked;
+    QString m_failure;
+    QList<QuantityRow> m_uploaded;
+    std::function<QString()> m_account;
+    std::function<void()> m_reload;
+};

@@ -1,0 +1,46 @@
+#include "sync/ui/UploadLoginCommands.h"
+
+#include "app/CommandLine.h"
+#include "app/UploadCommands.h"
+#include "shop/ui/LoginCommand.h"
+
+#include <cstdio>
+
+namespace {
+
+int logIn(Application &app, const QString &account)
+{
+    switch (LogInForCommand(app, account)) {
+    case CommandLogin::LoggedIn:
+        return 0;
+    case CommandLogin::NeedsPerson:
+        std::fputs(QStringLiteral("登录需要人工操作 (验证码、手机校验或授权页面), 请在程序窗口中完成登录.\n")
+                       .toUtf8()
+                       .constData(),
+                   stderr);
+        return 3;
+    case CommandLogin::TimedOut:
+        std::fputs(QStringLiteral("登录超时: 登录页面没有在两分钟内完成.\n").toUtf8().constData(), stderr);
+        return 1;
+    case CommandLogin::Failed:
+        break;
+    }
+    std::fputs((QStringLiteral("登录失败: ") + account + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    return 1;
+}
+
+} // namespace
+
+void RegisterUploadCommands()
+{
+    CommandTable::Command upload{QStringLiteral("upload-quantity"), QStringLiteral("upload-quantity [--account NAME]"),
+                                 QStringLiteral("登录后比较库存 (仅显示有库存差异的宝贝), 上传最新库存数量到目标店铺"),
+                                 [](CommandContext &c) { return RunUploadQuantity(c, logIn); }};
+    upload.needsWindowSystem = true;
+    CommandTable::add(upload);
+    CommandTable::Command sync{QStringLiteral("sync"), QStringLiteral("sync [--account NAME] [--json]"),
+                               QStringLiteral("执行一次同步: 下载源宝贝库存, 比较, 上传最新库存 (按同步计划的设置)"),
+                               [](CommandContext &c) { return RunSync(c, logIn); }};
+    sync.needsWindowSystem = true;
+    CommandTable::add(sync);
+}

@@ -1,0 +1,313 @@
+// The quantity upload against the stand-in over target and source rows
+// written straight into the tables: what is sent in which order, what is
+// stored and journalled, how error replies, transport failures and lost
+// incremental replies end or resume a run.
+#include "TestRig.h"
+#include "base/ListModel.h"
+#include "jobs/RequestJob.h"
+#include "store/Parameters.h"
+#include "store/UploadJournal.h"
+#include "sync/DifferenceQuery.h"
+#include "sync/DifferenceRows.h"
+#include "sync/QuantityUpload.h"
+#include "top/TopClient.h"
+
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+QStringList strings(std::initializer_list<const char *> texts)
+{
+    QStringList out;
+    for (const char *t : texts)
+        out << QString::fromUtf8(t);
+    return out;
+}
+
+const QString kShop = QStringLiteral("sandbox_c_1");
+const qint64 kT100 = 610000003001; // SKUs 6100000030011 (10), 6100000030012 (30)
+const qint64 kS300 = 610000003003; // no SKUs, 100
+
+struct UploadRig : TestRig
+{
+    QuantityUploadJob *job = nullptr;
+
+    bool setUp(UploadMode mode)
+    {
+        if (!openWithSandbox())
+            return false;
+        app->client().setSessionKey(sandbox.sessionFor(kShop));
+        DifferenceOptions &o = app->differenceQuery().options();
+        o.account = kShop;
+        o.uploadMode = mode;
+        o.view = ViewFilter::Differ;
+        job = &app->quantityUpload();
+        return true;
+    }
+    // A target row and its source row on the same key (main code + colour + size).
+    bool pair(const QString &outer, const QString &color, const QString &size, qint64 numIid, const QString &skuId,
+              int target, int source)
+    {
+        QSqlQuery q(db());
+        q.prepare(QStringLiteral("insert into TB_Object(UserID,title,outer_id,color,sku,num,price,num_iid,sku_id,"
+                                 "bCheck) values(?,?,?,?,?,?,10,?,?,1)"));
+        for (const QVariant &v : QVariantList{kShop, QString(QStringLiteral("标题 ") + outer), outer, color, size, target,
+                                              QString::number(numIid), skuId})
+            q.addBindValue(v);
+        if (!q.exec())
+            return false;
+        q.prepare(QStringLiteral("insert into TB_Source(title,outer_id,color,sku,num,price,num_iid,sku_id) "
+                                 "values('源',?,?,?,?,10,'1','2')"));
+        for (const QVariant &v : QVariantList{outer, color, size, source})
+            q.addBindValue(v);
+        return q.exec();
+    }
+    // The three rows most cases use.
+    bool threeRows(int a = 4, int b = 8, int c = 50, const QString &bSku = QStringLiteral("6100000030012"))
+    {
+        return pair(QStringLiteral("T100"), QStringLiteral("黑色"), QStringLiteral("S"), kT100,
+                    QStringLiteral("6100000030011"), 10, a) &&
+               pair(QStringLiteral("T100"), QStringLiteral("黑色"), QStringLiteral("M"), kT100, bSku, 30, b) &&
+               pair(QStringLiteral("S300"), QStringLiteral(""), QStringLiteral(""), kS300, QStringLiteral(""), 100, c) &&
+               app->differenceQuery().GetData_TB_Object(QString()) == DifferenceQuery::Outcome::Completed;
+    }
+    ListModel &model() { return app->targetModel(); }
+    // Starts the command and waits for the run's end.
+    bool upload(bool byPlan = false)
+    {
+        if (!byPlan)
+            ui.answerQuestion(true);
+        QSignalSpy ended(job, &QuantityUploadJob::ended);
+        if (!job->UploadClick(byPlan))
+            return false;
+        return !ended.isEmpty() || ended.wait(30000);
+    }
+    QStringList column(const QString &sql)
+    {
+        QSqlQuery q(db());
+        QStringList out;
+        if (q.exec(sql))
+            while (q.next())
+                out << q.value(0).toString();
+        return out;
+    }
+    QStringList sent(const QString &param)
+    {
+        QStringList out;
+        for (const auto &c : sandbox.calls(QStringLiteral("taobao.item.quantity.update")))
+            out << (c.hasParam(param) ? c.param(param) : QStringLiteral("-"));
+        return out;
+    }
+    QList<JournalEntry> journal() { return UploadJournal(db()).read(); }
+};
+
+} // namespace
+
+class QuantityUploadTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { Intervals::setScale(0.01); }
+    void cleanup() { Intervals::setScale(1.0); }
+
+    void fullModeUploadsTheTickedRowsInListOrder();
+    void incrementalAddsAndClearsTheFlag();
+    void nothingTickedInAndOutsideThePlan();
+    void errorReplyOnTheSecondRowEndsTheRun();
+    void transportFailuresShareOneBudgetPerRun();
+    void lostIncrementalReplyIsNeverAppliedTwice();
+};
+
+void QuantityUploadTest::fullModeUploadsTheTickedRowsInListOrder()
+{
+    UploadRig rig;
+    QVERIFY(rig.setUp(UploadMode::Full));
+    QVERIFY(rig.threeRows());
+    QCOMPARE(rig.model().checkedCount(), 3);
+    QStringList order;
+    for (int r = 0; r < 3; ++r)
+        order << rig.model().row(r).cells.value(CellSkuId);
+    QStringList captions;
+    connect(&rig.app->jobs().panel2(), &ProgressPanelState::captionSet, this, [&](const QString &c) { captions << c; });
+    QSignalSpy queries(&rig.app->differenceQuery(), &DifferenceQuery::controlsEnabled);
+
+    QVERIFY(rig.upload());
+    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::Completed);
+    QCOMPARE(rig.ui.messages(), QStringList());
+    QCOMPARE(rig.ui.records().first().text, QuantityUploadJob::QuestionText());
+    // one request per row, in list order, type 1, no sku_id for the item without SKUs
+    for (QString &sku : order)
+        if (sku.isEmpty())
+            sku = QStringLiteral("-");
+    QCOMPARE(rig.sent(QStringLiteral("sku_id")), order);
+    QCOMPARE(rig.sent(QStringLiteral("type")), strings({"1", "1", "1"}));
+    QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030011), 4);
+    QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030012), 8);
+    QCOMPARE(rig.sandbox.itemQuantity(kS300), 50);
+    QCOMPARE(rig.column(QStringLiteral("select num from TB_Object order by Uniqid")), strings({"4", "8", "50"}));
+    QCOMPARE(GetParam(rig.db(), 2), rig.job->startTime());
+    // (the refresh's own captions follow)
+    QCOMPARE(captions.mid(0, 4), (QStringList{QStringLiteral("店铺:sandbox_c_1\r\n正在上传最新库存...(0%)"),
+                                    QStringLiteral("正在上传最新库存数量到目标店铺...(33%)"),
+                                    QStringLiteral("正在上传最新库存数量到目标店铺...(67%)"),
+                                    QStringLiteral("上传完成.")}));
+    // the list is refreshed once, at the end: nothing differs any more
+    QCOMPARE(queries.count(), 2);
+    QCOMPARE(rig.model().count(), 0);
+    QVERIFY(!rig.app->jobs().busy());
+    const auto journal = rig.journal();
+    QCOMPARE(journal.size(), 3);
+    QCOMPARE(journal[0].kind, QStringLiteral("quantity"));
+    QCOMPARE(journal[0].mode, QStringLiteral("full"));
+    QCOMPARE(journal[0].startedBy, QStringLiteral("person"));
+    QCOMPARE(journal[0].account, kShop);
+    for (const JournalEntry &e : journal)
+        if (e.numIid == QString::number(kS300))
+            QCOMPARE(e.skuId + QLatin1Char('|') + e.before + QLatin1Char('>') + e.after, QStringLiteral("|100>50"));
+}
+
+void QuantityUploadTest::incrementalAddsAndClearsTheFlag()
+{
+    UploadRig rig;
+    QVERIFY(rig.setUp(UploadMode::Incremental));
+    QVERIFY(rig.pair(QStringLiteral("T100"), QStringLiteral("黑色"), QStringLiteral("S"), kT100,
+                     QStringLiteral("6100000030011"), 10, 3));
+    QVERIFY(rig.app->differenceQuery().GetData_TB_Object(QString()) == DifferenceQuery::Outcome::Completed);
+    QCOMPARE(rig.model().checkedCount(), 1);
+    QSignalSpy uploaded(rig.job, &QuantityUploadJob::rowUploaded);
+    // started by the plan: no question
+    QVERIFY(rig.upload(true));
+    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::Completed);
+    QVERIFY(rig.ui.records().isEmpty());
+    QCOMPARE(rig.sent(QStringLiteral("type")), strings({"2"}));
+    QCOMPARE(rig.sent(QStringLiteral("quantity")), strings({"3"}));
+    QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030011), 13);
+    QCOMPARE(rig.column(QStringLiteral("select num||'/'||bcheck from TB_Object")), strings({"13/0"}));
+    QCOMPARE(uploaded.count(), 1);
+    QCOMPARE(rig.job->uploaded().first().after, QStringLiteral("13"));
+    const auto journal = rig.journal();
+    QCOMPARE(journal.size(), 1);
+    QCOMPARE(journal[0].mode, QStringLiteral("incremental"));
+    QCOMPARE(journal[0].startedBy, QStringLiteral("plan"));
+    QCOMPARE(journal[0].before + QLatin1Char('>') + journal[0].after, QStringLiteral("10>13"));
+    QCOMPARE(journal[0].skuId, QStringLiteral("6100000030011"));
+}
+
+void QuantityUploadTest::nothingTickedInAndOutsideThePlan()
+{
+    UploadRig rig;
+    QVERIFY(rig.setUp(UploadMode::Full));
+    QVERIFY(rig.threeRows());
+    rig.model().setAllChecked(false);
+    QSignalSpy ended(rig.job, &QuantityUploadJob::ended);
+    QVERIFY(!rig.job->UploadClick());
+    QCOMPARE(rig.ui.messages(), QStringList{QuantityUploadJob::NothingTickedText()});
+    QCOMPARE(rig.ui.last()->icon, Interaction::Icon::Warning);
+    rig.ui.clear();
+    rig.app->jobs().setPlanRunning(true);
+    QVERIFY(!rig.job->UploadClick());
+    QVERIFY(rig.ui.records().isEmpty());
+    QCOMPARE(ended.count(), 2);
+    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::NothingTicked);
+    QCOMPARE(rig.sandbox.callCount(), 0);
+}
+
+void QuantityUploadTest::errorReplyOnTheSecondRowEndsTheRun()
+{
+    UploadRig rig;
+    QVERIFY(rig.setUp(UploadMode::Full));
+    // the second row names a SKU the item does not have: the platform refuses it
+    QVERIFY(rig.threeRows(4, 8, 50, QStringLiteral("6100000030019")));
+    const QString secondSku = rig.model().row(1).cells.value(CellSkuId);
+    QCOMPARE(secondSku, QStringLiteral("6100000030019"));
+    SetParam(rig.db(), 2, QStringLiteral("2020/01/01 00:00:00"));
+    QSignalSpy queries(&rig.app->differenceQuery(), &DifferenceQuery::controlsEnabled);
+    QVERIFY(rig.upload());
+    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::ErrorReply);
+    QCOMPARE(rig.ui.messages().size(), 1);
+    QVERIFY(rig.ui.messages().first().startsWith(QStringLiteral("上传库存失败.\r\n错误原因: ")));
+    QCOMPARE(rig.ui.last()->icon, Interaction::Icon::Error);
+    QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), 2);
+    QVERIFY(!rig.model().isChecked(0));
+    QVERIFY(rig.model().isChecked(1));
+    QVERIFY(rig.model().isChecked(2));
+    QCOMPARE(rig.model().row(0).cells.value(CellNum), QStringLiteral("4"));
+    QCOMPARE(rig.column(QStringLiteral("select num from TB_Object order by Uniqid")), strings({"4", "30", "100"}));
+    QCOMPARE(GetParam(rig.db(), 2), QStringLiteral("2020/01/01 00:00:00"));
+    QCOMPARE(queries.count(), 0);
+    QCOMPARE(rig.journal().size(), 1);
+    QCOMPARE(rig.job->notUploaded().size(), 2);
+    QVERIFY(!rig.app->jobs().busy());
+}
+
+void QuantityUploadTest::transportFailuresShareOneBudgetPerRun()
+{
+    UploadRig rig;
+    QVERIFY(rig.setUp(UploadMode::Full));
+    QVERIFY(rig.threeRows());
+    const QString method = QStringLiteral("taobao.item.quantity.update");
+    // one failure on the first row, five on the third: six in the run
+    rig.sandbox.injectFault(method, topsandbox::Fault::closeConnection(), 1);
+    connect(rig.job, &QuantityUploadJob::rowUploaded, this, [&] {
+        if (rig.job->uploaded().size() == 2)
+            rig.sandbox.injectFault(method, topsandbox::Fault::closeConnection(), 5);
+    });
+    int countdowns = 0;
+    connect(&rig.app->jobs().panel2(), &ProgressPanelState::changed, this, [&, shown = false]() mutable {
+        const bool now = rig.app->jobs().panel2().retryShown();
+        if (now && !shown)
+            ++countdowns;
+        shown = now;
+    });
+    QVERIFY(rig.upload());
+    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::NetworkGaveUp);
+    QCOMPARE(countdowns, 5);
+    QCOMPARE(rig.app->jobs().errorCount(), 5);
+    QCOMPARE(rig.ui.messages(), QStringList{JobHost::networkErrorText()});
+    QCOMPARE(rig.job->uploaded().size(), 2);
+    QCOMPARE(rig.model().checkedCount(), 1);
+    QVERIFY(rig.model().isChecked(2));
+    QCOMPARE(rig.sandbox.itemQuantity(kS300), 100);
+    QVERIFY(!rig.app->jobs().busy());
+}
+
+void QuantityUploadTest::lostIncrementalReplyIsNeverAppliedTwice()
+{
+    UploadRig rig;
+    QVERIFY(rig.setUp(UploadMode::Incremental));
+    QVERIFY(rig.threeRows(3, 2, 5));
+    const QString method = QStringLiteral("taobao.item.quantity.update");
+    // row 1: carried out, reply cut off; row 2: a remote time-out, not carried out
+    rig.sandbox.injectFault(method, topsandbox::Fault::truncatedBody(), 1);
+    rig.sandbox.injectFault(method, topsandbox::Fault::error(15, QStringLiteral("isp.top-remote-connection-timeout")), 1);
+    // row 3: carried out, reply cut off, and a sale before the program looks
+    connect(rig.job, &QuantityUploadJob::rowUploaded, this, [&] {
+        if (rig.job->uploaded().size() == 2)
+            rig.sandbox.injectFault(method, topsandbox::Fault::truncatedBody(), 1);
+    });
+    int failures = 0;
+    connect(&rig.app->jobs(), &JobHost::debugAdded, this, [&] {
+        if (++failures == 3)
+            rig.sandbox.setItemQuantity(kS300, rig.sandbox.itemQuantity(kS300) - 1);
+    });
+    QVERIFY(rig.upload());
+    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::ReadBackMismatch);
+    QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030011), 13);
+    QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030012), 32);
+    QCOMPARE(rig.sandbox.itemQuantity(kS300), 104);
+    // one update for row 1, two for row 2, one for row 3; one read-back each
+    QCOMPARE(rig.sandbox.callCount(method), 4);
+    QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.items.list.get")), 3);
+    QCOMPARE(rig.column(QStringLiteral("select num||'/'||bcheck from TB_Object order by Uniqid")),
+             strings({"13/0", "32/0", "100/1"}));
+    QCOMPARE(rig.journal().size(), 2);
+    QCOMPARE(rig.ui.messages().size(), 1);
+    QVERIFY(rig.ui.messages().first().contains(QStringLiteral("610000003003")));
+    QVERIFY(rig.ui.messages().first().contains(QStringLiteral("104")));
+    QVERIFY(rig.model().isChecked(2));
+}
+
+QTEST_GUILESS_MAIN(QuantityUploadTest)
+#include "quantity_upload_test.moc"

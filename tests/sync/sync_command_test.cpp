@@ -1,0 +1,119 @@
+// stocksync sync on the demo shops, as a script runs it: one cycle logs in,
+// downloads the suppliers, compares and uploads; afterwards the difference
+// query finds nothing to upload and the journal holds one row per changed SKU.
+#include "TestRig.h"
+#include "jobs/RequestJob.h"
+#include "shop/ShopAccounts.h"
+#include "store/Settings.h"
+#include "target/TargetDownload.h"
+#include "top/TopClient.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+int runProgram(const QString &dataDir, const QStringList &args, QByteArray *out, QByteArray *err)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The tests run as root, where Chromium's sandbox cannot start; only the
+    // tests and the scripts switch it off, never the program.
+    env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(STOCKSYNC_EXE), QStringList{QStringLiteral("--data-dir"), dataDir} + args);
+    if (!p.waitForFinished(240000))
+        return -1;
+    *out = p.readAllStandardOutput();
+    *err = p.readAllStandardError();
+    return p.exitCode();
+}
+
+} // namespace
+
+class SyncCommandTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void oneCycleLeavesNothingToUpload()
+    {
+        TestRig rig;
+        QVERIFY(rig.openWithSandbox());
+        const QString shop = QStringLiteral("sandbox_c_1");
+        ShopAccounts::Edit edit;
+        edit.userName = shop;
+        edit.password = QStringLiteral("taobao1234");
+        QVERIFY(rig.app->shopAccounts().save(edit, rig.ui) == ShopAccounts::Saved::Yes);
+        QStringList source, target;
+        for (int i = 1; i <= 7; ++i)
+            source << QStringLiteral("52000000100") + QString::number(i);
+        for (int i = 1; i <= 4; ++i)
+            source << QStringLiteral("53000000200") + QString::number(i);
+        for (int i = 1; i <= 9; ++i)
+            target << QStringLiteral("61000000300") + QString::number(i);
+        QVERIFY(rig.list(source));
+        QVERIFY(rig.list(target, ItemLists::TargetList));
+        // the target rows come from a download of the seller's shop
+        rig.app->client().setSessionKey(rig.sandbox.sessionFor(shop));
+        rig.app->targetDownload().setAccount(shop);
+        rig.ui.answerQuestion(true);
+        QSignalSpy downloaded(&rig.app->targetDownload(), &TargetDownloadJob::ended);
+        QVERIFY(rig.app->targetDownload().N62Click());
+        QVERIFY(downloaded.wait(30000));
+        QCOMPARE(rig.app->targetDownload().outcome(), TargetDownloadJob::Outcome::Completed);
+        rig.app.reset(); // the commands take the data folder
+
+        QByteArray out, err;
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("sync"), QStringLiteral("--account"), shop,
+                                         QStringLiteral("--json")}, &out, &err), 0);
+        const QJsonObject summary = QJsonDocument::fromJson(out).object();
+        QCOMPARE(summary.value(QStringLiteral("outcome")).toString(), QStringLiteral("completed"));
+        QVERIFY(summary.value(QStringLiteral("rows_downloaded")).toInt() > 0);
+        const int uploaded = summary.value(QStringLiteral("rows_uploaded")).toInt();
+        QVERIFY(uploaded > 0);
+        QCOMPARE(uploaded, summary.value(QStringLiteral("rows_differing")).toInt());
+        // the shop holds what the summary says it was given
+        for (const QJsonValue &v : summary.value(QStringLiteral("uploaded")).toArray()) {
+            const QJsonObject r = v.toObject();
+            const qint64 item = r.value(QStringLiteral("num_iid")).toString().toLongLong();
+            const QString sku = r.value(QStringLiteral("sku_id")).toString();
+            const int now = sku.isEmpty() ? rig.sandbox.itemQuantity(item) : rig.sandbox.skuQuantity(item, sku.toLongLong());
+            QCOMPARE(QString::number(now), r.value(QStringLiteral("after")).toString());
+        }
+
+        // a second comparison lists no difference
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("diff"), QStringLiteral("--account"), shop}, &out, &err), 0);
+        const QStringList lines = QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+
+        // and the upload command finds nothing to send
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("upload-quantity")}, &out, &err), 0);
+        QCOMPARE(QString::fromUtf8(out).trimmed(), QStringLiteral("完成: 有库存差异 0 行, 已上传 0 行."));
+
+        // one journal row per changed SKU
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal")}, &out, &err), 0);
+        QStringList rows = QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        rows.removeFirst();
+        QCOMPARE(rows.size(), uploaded);
+        QSet<QString> skus;
+        for (const QString &row : rows) {
+            const QStringList f = row.split(QLatin1Char(','));
+            QCOMPARE(f.value(4), QStringLiteral("quantity"));
+            skus.insert(f.value(2) + QLatin1Char('/') + f.value(3));
+        }
+        QCOMPARE(skus.size(), uploaded);
+        // nothing newer than now
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal"), QStringLiteral("--since"), QStringLiteral("2999-01-01")},
+                            &out, &err), 0);
+        QCOMPARE(QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(SyncCommandTest)
+#include "sync_command_test.moc"
