@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/DiffCommand.h"
 #include "app/JobCommands.h"
+#include "app/PlanCommand.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
 #include "lists/ItemLists.h"
@@ -146,6 +147,9 @@ QList<CommandTable::Command> buildCommands()
         {QStringLiteral("accounts"), QStringLiteral("accounts add NAME [--remark TEXT] | list | remove NAME"),
          QStringLiteral("店铺帐号: 添加 (密码从标准输入读一行), 列出 (不含密码), 删除"),
          [](CommandContext &c) { return RunAccounts(c); }},
+        {QStringLiteral("plan"), QStringLiteral("plan [--account NAME]"),
+         QStringLiteral("执行同步计划 (无窗口): 每隔 NM 100 分钟 (至少 5 分钟) 同步一次, 每次一行, Ctrl+C 结束"),
+         RunPlan},
     };
 }
 
