@@ -41,8 +41,8 @@ std::vector<ActionEntry> table()
     return {
         // main menu
         menu(P::MenuBar, "MenuFile", "文件(&F)", P::FileMenu),
-        item(P::FileMenu, "N24", "执行同步计划(&G)"),
-        item(P::FileMenu, "N25", "设置同步计划(&P)..."),
+        item(P::FileMenu, "N24", "执行同步计划(&G)", F, "N24Click"),
+        item(P::FileMenu, "N25", "设置同步计划(&P)...", F, "N25Click"),
         separator(P::FileMenu),
         item(P::FileMenu, "D2", "退出(&X)              ", F, "D2Click"),
 
@@ -148,7 +148,7 @@ std::vector<ActionEntry> table()
         item(P::ObjectAdvancedMenu, "N71", "查看目标店铺当前用户所有已下载的数据"),
 
         // the tray icon's menu
-        item(P::TrayMenu, "N29", "取消执行同步计划"),
+        item(P::TrayMenu, "N29", "取消执行同步计划", F, "N29Click"),
     };
 }
 } // namespace

@@ -17,6 +17,9 @@
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
 #include "sync/DifferenceQuery.h"
+#include "sync/SyncPlan.h"
+#include "sync/ui/SyncConfig.h"
+#include "sync/ui/SyncPlanFrame.h"
 #include "shop/ui/LoginPanels.h"
 #include "target/ui/TargetPane.h"
 #include "top/Endpoints.h"
@@ -77,6 +80,7 @@ TfrmMain::TfrmMain(Application &app, QWidget *parent)
     buildBrowserPanels();
     buildStatusBar();
     buildTray();
+    m_syncPlan = new SyncPlanFrame(app, *this, *m_targetPane, *m_tray, this);
     buildCommands();
 
     // the panes meet here
@@ -134,6 +138,7 @@ void TfrmMain::buildCommands()
     m_sourcePane->setCommandControls(builder.button("_ShowSourcePage"), builder.action("NShowSourcePage"),
                                      builder.button("_RefreshData_Source"));
     m_targetPane->setOtherButton(builder.button("_Other"));
+    m_syncPlan->setUploadButton(builder.button("_Upload"));
 
     LoginPanels::Commands login;
     login.login = builder.button("_Login");
@@ -422,6 +427,25 @@ void TfrmMain::AboutClick()
     if (!m_about)
         m_about = new TfrmAbout(m_versionText, this);
     m_about->exec();
+}
+
+void TfrmMain::N24Click()
+{
+    m_syncPlan->plan().N24Click();
+}
+
+void TfrmMain::N25Click()
+{
+    if (busy())
+        return;
+    if (!m_syncConfig)
+        m_syncConfig = new TfrmSyncConfig(m_app.settings(), m_ui, this);
+    m_syncConfig->exec();
+}
+
+void TfrmMain::N29Click()
+{
+    m_syncPlan->plan().N29Click();
 }
 
 void TfrmMain::appendDebug(const QString &text)

@@ -23,6 +23,8 @@ class QTimer;
 class QToolBar;
 class SourceDownloadJob;
 class SourcePane;
+class SyncPlanFrame;
+class TfrmSyncConfig;
 class TargetPane;
 class TfrmAbout;
 class TopClient;
@@ -64,6 +66,8 @@ public:
     SourceDownloadJob &sourceDownload() const { return m_sourceDownload; }
     // The shop login's browser panels and commands.
     LoginPanels &loginPanels() const { return *m_loginPanels; }
+    // The sync plan, its tray icon and its settings dialog.
+    SyncPlanFrame &syncPlan() const { return *m_syncPlan; }
 
 public Q_SLOTS:
     void FormCreate();
@@ -81,6 +85,9 @@ public Q_SLOTS:
     void F2Click();
     void UpdateOnlineClick();
     void AboutClick();
+    void N24Click(); // "执行同步计划(&G)"
+    void N25Click(); // "设置同步计划(&P)..."
+    void N29Click(); // "取消执行同步计划"
     // A line for the debug memo.
     void appendDebug(const QString &text);
 
@@ -143,4 +150,6 @@ private:
     QMenu *m_popupSync = nullptr;
 
     QPointer<TfrmAbout> m_about;
+    SyncPlanFrame *m_syncPlan = nullptr;
+    QPointer<TfrmSyncConfig> m_syncConfig;
 };
