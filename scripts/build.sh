@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or $BUILD_DIR).
+# Installs what is missing (scripts/setup.sh), configures and builds into
+# build/ (or $BUILD_DIR).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$here/scripts/setup.sh"
 build="${BUILD_DIR:-$here/build}"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
 # Qt's moc step does not notice a header newly picked up by the source glob;

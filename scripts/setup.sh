@@ -11,6 +11,7 @@ PACKAGES=(
   libcurl4-openssl-dev libssl-dev libpugixml-dev libcpp-httplib-dev
   libgtest-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth
+  curl
   clang-format
 )
 

@@ -73,6 +73,8 @@ public:
     void setPlanRunning(bool on) { m_planRunning = on; }
     const QString &trayHint() const { return m_trayHint; }
     void setTrayHint(const QString &hint);
+    // A job gives control back to the running plan, which waits for its next interval.
+    void handBackToPlan() { Q_EMIT planHandBack(); }
 
     // Cancel buttons: set the flag, cancel the job of that side and hide the
     // panel (the window reloads its lists).
@@ -96,6 +98,7 @@ Q_SIGNALS:
     void cancelled2();
     void debugAdded(const QString &text);
     void trayHintChanged(const QString &hint);
+    void planHandBack();
 
 private:
     friend class RequestJob;
@@ -196,7 +199,7 @@ protected:
     // Before the countdown rule acts (the tray icon stops animating).
     virtual void onTransportError() {}
     // The immediate rule during a sync-plan run: the plan waits for its next interval.
-    virtual void handBackToPlan() {}
+    virtual void handBackToPlan() { m_host.handBackToPlan(); }
     // The job was stopped by a cancel (at its next tick, or during a countdown).
     virtual void onCancelled() {}
     // The no-retry rule hides both panels unless a job says otherwise.

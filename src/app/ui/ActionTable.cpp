@@ -58,8 +58,8 @@ std::vector<ActionEntry> table()
     return {
         // main menu
         menu(P::MenuBar, "MenuFile", "文件(&F)", P::FileMenu),
-        item(P::FileMenu, "N24", "执行同步计划(&G)"),
-        item(P::FileMenu, "N25", "设置同步计划(&P)..."),
+        item(P::FileMenu, "N24", "执行同步计划(&G)", F, "N24Click"),
+        item(P::FileMenu, "N25", "设置同步计划(&P)...", F, "N25Click"),
         separator(P::FileMenu),
         item(P::FileMenu, "D2", "退出(&X)              ", F, "D2Click"),
 
@@ -211,7 +211,7 @@ std::vector<ActionEntry> table()
         item(P::PricePopup, "F1", "刷新(&F)", PS, "F1Click"),
 
         // the tray icon's menu
-        item(P::TrayMenu, "N29", "取消执行同步计划"),
+        item(P::TrayMenu, "N29", "取消执行同步计划", F, "N29Click"),
     };
 }
 } // namespace

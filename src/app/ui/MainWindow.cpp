@@ -20,6 +20,9 @@
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
 #include "sync/DifferenceQuery.h"
+#include "sync/SyncPlan.h"
+#include "sync/ui/SyncConfig.h"
+#include "sync/ui/SyncPlanFrame.h"
 #include "shop/ui/LoginPanels.h"
 #include "target/ui/TargetPane.h"
 #include "top/Endpoints.h"
@@ -80,6 +83,7 @@ TfrmMain::TfrmMain(Application &app, QWidget *parent)
     buildBrowserPanels();
     buildStatusBar();
     buildTray();
+    m_syncPlan = new SyncPlanFrame(app, *this, *m_targetPane, *m_tray, this);
     buildCommands();
 
     // the panes meet here
@@ -140,6 +144,7 @@ void TfrmMain::buildCommands()
                                      builder.button("_RefreshData_Source"));
     m_targetPane->setOtherButton(builder.button("_Other"));
     m_sourcePane->priceStockTabs()->bindPopup([&builder](const char *name) { return builder.action(name); });
+    m_syncPlan->setUploadButton(builder.button("_Upload"));
 
     LoginPanels::Commands login;
     login.login = builder.button("_Login");
@@ -446,6 +451,25 @@ void TfrmMain::N61Click()
     m_totalForm1->setContext(m_targetPane->matchingKey(), m_targetPane->matchingKeyText(),
                              m_targetPane->currentAccount());
     m_totalForm1->exec();
+}
+
+void TfrmMain::N24Click()
+{
+    m_syncPlan->plan().N24Click();
+}
+
+void TfrmMain::N25Click()
+{
+    if (busy())
+        return;
+    if (!m_syncConfig)
+        m_syncConfig = new TfrmSyncConfig(m_app.settings(), m_ui, this);
+    m_syncConfig->exec();
+}
+
+void TfrmMain::N29Click()
+{
+    m_syncPlan->plan().N29Click();
 }
 
 void TfrmMain::appendDebug(const QString &text)

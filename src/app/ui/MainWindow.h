@@ -23,6 +23,8 @@ class QTimer;
 class QToolBar;
 class SourceDownloadJob;
 class SourcePane;
+class SyncPlanFrame;
+class TfrmSyncConfig;
 class TargetPane;
 class TfrmAbout;
 class TfrmTotalForm;
@@ -66,6 +68,8 @@ public:
     SourceDownloadJob &sourceDownload() const { return m_sourceDownload; }
     // The shop login's browser panels and commands.
     LoginPanels &loginPanels() const { return *m_loginPanels; }
+    // The sync plan, its tray icon and its settings dialog.
+    SyncPlanFrame &syncPlan() const { return *m_syncPlan; }
 
 public Q_SLOTS:
     void FormCreate();
@@ -86,6 +90,9 @@ public Q_SLOTS:
     // The statistics and duplicate-key windows, created on first use, modal.
     void N37Click();
     void N61Click();
+    void N24Click(); // "执行同步计划(&G)"
+    void N25Click(); // "设置同步计划(&P)..."
+    void N29Click(); // "取消执行同步计划"
     // A line for the debug memo.
     void appendDebug(const QString &text);
 
@@ -150,4 +157,6 @@ private:
     QPointer<TfrmAbout> m_about;
     QPointer<TfrmTotalForm> m_totalForm;
     QPointer<TfrmTotalForm1> m_totalForm1;
+    SyncPlanFrame *m_syncPlan = nullptr;
+    QPointer<TfrmSyncConfig> m_syncConfig;
 };

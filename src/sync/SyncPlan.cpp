@@ -1,0 +1,264 @@
+#include "sync/SyncPlan.h"
+
+#include "base/Clock.h"
+#include "base/Interaction.h"
+#include "jobs/RequestJob.h"
+#include "store/Settings.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+const QString kBreak = QStringLiteral("\r\n");
+} // namespace
+
+PlanSettings PlanSettings::load(const Settings &settings)
+{
+    PlanSettings s;
+    s.minutes = settings.integer(Setting::SyncInterval);
+    s.download = settings.flag(Setting::SyncDownload);
+    s.upload = settings.flag(Setting::SyncUpload);
+    return s;
+}
+
+bool PlanSettings::save(const Settings &settings) const
+{
+    return settings.setInteger(Setting::SyncInterval, minutes) &&
+           settings.setFlag(Setting::SyncDownload, download) && settings.setFlag(Setting::SyncUpload, upload);
+}
+
+SyncPlan::SyncPlan(const QSqlDatabase &db, const Settings &settings, JobHost &jobs, Interaction &ui,
+                   PlanSteps &steps, QObject *parent)
+    : QObject(parent), m_db(db), m_settings(settings), m_jobs(jobs), m_ui(ui), m_steps(steps)
+{
+    m_timer.setObjectName(QStringLiteral("_TimerSync"));
+    m_timer.setSingleShot(false);
+    connect(&m_timer, &QTimer::timeout, this, &SyncPlan::TimerSyncTimer);
+    connect(&m_jobs, &JobHost::planHandBack, this, &SyncPlan::handBack);
+}
+
+QString SyncPlan::hint() const
+{
+    return m_jobs.trayHint();
+}
+
+QString SyncPlan::waitingText() const
+{
+    return QStringLiteral("同步计划状态:等待中...(间隔:") + QString::number(m_interval) +
+           QStringLiteral("分钟)-") + m_steps.account();
+}
+
+QString SyncPlan::sourceDone() const
+{
+    return kBreak + QStringLiteral("完成下载:") + m_settings.text(Setting::SourceDownloadTime);
+}
+
+QString SyncPlan::targetDone() const
+{
+    return kBreak + QStringLiteral("完成上传:") + m_settings.text(Setting::TargetDownloadTime);
+}
+
+bool SyncPlan::N24Click()
+{
+    if (running() || m_steps.jobRunning())
+        return false;
+    const PlanSettings stored = PlanSettings::load(m_settings);
+    if (!stored.download && !stored.upload) {
+        m_ui.warn(QStringLiteral("请至\"设置同步计划\",选择同步项."));
+        return false;
+    }
+    QSqlQuery q(m_db);
+    const QString ticked = QStringLiteral("select bcheck,num_iid from tb_url where bcheck=1 and num_iid<>''");
+    if (!q.exec(ticked)) {
+        m_ui.error(q.lastError().text());
+        return false;
+    }
+    if (!q.next()) {
+        m_ui.warn(QStringLiteral("没有配置下载源,请进入<配置源下载源>进行配置勾选"));
+        return false;
+    }
+    if (stored.upload) {
+        if (!m_steps.uploadAllowed()) {
+            m_ui.warn(
+                QStringLiteral("由于上传目标店铺最新库存数量,需要有店铺的管理权限,请先\"登录\"店铺帐号."));
+            return false;
+        }
+        const QString count = QStringLiteral("Select count(*) from Tb_Object");
+        if (!q.exec(count) || !q.next()) {
+            m_ui.error(q.lastError().text());
+            return false;
+        }
+        if (q.value(0).toLongLong() == 0) {
+            m_ui.warn(QStringLiteral("请先通过\"下载目标店铺宝贝列表\"进行初始化目标店铺宝贝列表."));
+            return false;
+        }
+    }
+    m_interval = stored.interval();
+    m_download = stored.download;
+    m_upload = stored.upload;
+
+    m_steps.showDifferences();
+    m_countdown = 0;
+    m_state = State::Waiting;
+    m_jobs.setPlanRunning(true);
+    setTray(Tray::Still);
+    Q_EMIT runningChanged(true);
+    setHint(waitingText());
+    Intervals::arm(m_timer, 1000, true);
+    return true;
+}
+
+void SyncPlan::N29Click()
+{
+    if (!running())
+        return;
+    m_timer.stop();
+    m_countdown = 0;
+    m_state = State::NotRunning;
+    m_jobs.setPlanRunning(false);
+    setTray(Tray::Hidden);
+    Q_EMIT runningChanged(false);
+}
+
+void SyncPlan::TimerSyncTimer()
+{
+    if (m_state == State::NotRunning) {
+        m_timer.stop();
+        return;
+    }
+    if (m_state != State::Waiting)
+        return;
+    ++m_countdown;
+    if (m_countdown < m_interval * 60)
+        return;
+    // a job started by hand holds the busy guard: the cycle starts when it has ended
+    if (m_steps.jobRunning())
+        return;
+    startCycle();
+}
+
+void SyncPlan::startCycle()
+{
+    m_countdown = 0;
+    m_timer.stop();
+    setHint(QStringLiteral("同步计划状态: 执行中...(") + m_steps.account() + QLatin1Char(')'));
+    setTray(Tray::Animated);
+    if (!m_download && m_upload)
+        runUpload();
+    else
+        runDownload();
+}
+
+void SyncPlan::runDownload()
+{
+    m_state = State::Downloading;
+    switch (m_steps.startDownload()) {
+    case PlanSteps::Start::Started:
+        return;
+    case PlanSteps::Start::NothingToDo:
+        // the download keeps quiet while the plan runs; the plan says why it stops
+        m_ui.warn(QStringLiteral("没有配置源下载源,请进入<配置源下载源>进行配置勾选"));
+        stall();
+        return;
+    case PlanSteps::Start::Refused:
+        // due again at the next tick
+        waitAgain(waitingText());
+        m_countdown = m_interval * 60 - 1;
+        return;
+    case PlanSteps::Start::Failed:
+        stall();
+        return;
+    }
+}
+
+void SyncPlan::runUpload()
+{
+    m_state = State::Uploading;
+    switch (m_steps.startUpload()) {
+    case PlanSteps::Start::Started:
+        return;
+    case PlanSteps::Start::NothingToDo:
+        stepFinished(Step::Upload, Result::NothingToUpload);
+        return;
+    case PlanSteps::Start::Refused:
+        waitAgain(waitingText());
+        m_countdown = m_interval * 60 - 1;
+        return;
+    case PlanSteps::Start::Failed:
+        stall();
+        return;
+    }
+}
+
+void SyncPlan::stepFinished(Step step, Result result)
+{
+    const State expected = step == Step::Download ? State::Downloading : State::Uploading;
+    if (m_state != expected)
+        return;
+    switch (result) {
+    case Result::Failed:
+        stall();
+        return;
+    case Result::Cancelled:
+        waitAgain(waitingText());
+        return;
+    case Result::Completed:
+    case Result::NothingToUpload:
+        break;
+    }
+    if (step == Step::Download) {
+        if (m_upload) {
+            const QString done =
+                QStringLiteral("同步计划状态:(") + m_steps.account() + QLatin1Char(')') + sourceDone();
+            setHint(done);
+            setHint(done + kBreak + QStringLiteral("正在上传..."));
+            runUpload();
+        } else {
+            waitAgain(waitingText() + sourceDone());
+        }
+        return;
+    }
+    QString text = waitingText();
+    if (m_download)
+        text += sourceDone();
+    if (result == Result::NothingToUpload)
+        text += kBreak + QStringLiteral("完成上传:") + Clock::nowText();
+    else if (m_upload)
+        text += targetDone();
+    waitAgain(text);
+}
+
+void SyncPlan::handBack()
+{
+    if (m_state == State::Downloading || m_state == State::Uploading)
+        waitAgain(waitingText());
+}
+
+void SyncPlan::waitAgain(const QString &hint)
+{
+    m_state = State::Waiting;
+    setHint(hint);
+    setTray(Tray::Still);
+    m_countdown = 0;
+    Intervals::arm(m_timer, 1000, true);
+}
+
+void SyncPlan::stall()
+{
+    m_state = State::Stalled;
+    m_timer.stop();
+    setTray(Tray::Still);
+}
+
+void SyncPlan::setTray(Tray tray)
+{
+    if (m_tray == tray)
+        return;
+    m_tray = tray;
+    Q_EMIT trayChanged(tray);
+}
+
+void SyncPlan::setHint(const QString &hint)
+{
+    m_jobs.setTrayHint(hint);
+}

@@ -1,0 +1,194 @@
+#include "sync/ui/SyncPlanFrame.h"
+
+#include "app/Application.h"
+#include "app/ui/LoginShow.h"
+#include "app/ui/WidgetHelpers.h"
+#include "base/Clock.h"
+#include "base/Interaction.h"
+#include "jobs/RequestJob.h"
+#include "source/SourceDownload.h"
+#include "target/ui/TargetListPage.h"
+#include "target/ui/TargetPane.h"
+
+#include <QAbstractButton>
+#include <QMainWindow>
+#include <QPainter>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+
+namespace {
+// The tray's image list: the program icon, then the same with a dot going
+// round its corners.
+QList<QIcon> trayFrames()
+{
+    const QPixmap base = ProgramIcon().pixmap(32, 32);
+    QList<QIcon> frames{QIcon(base)};
+    const QPoint corners[] = {{22, 0}, {22, 22}, {0, 22}, {0, 0}};
+    for (const QPoint &at : corners) {
+        QPixmap p = base;
+        QPainter painter(&p);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(QColor(40, 170, 60));
+        painter.drawEllipse(QRectF(at.x() + 1, at.y() + 1, 8, 8));
+        frames.append(QIcon(p));
+    }
+    return frames;
+}
+} // namespace
+
+SyncPlanFrame::SyncPlanFrame(Application &app, QMainWindow &window, TargetPane &targets,
+                             QSystemTrayIcon &tray, QObject *parent)
+    : QObject(parent), m_app(app), m_window(window), m_targets(targets), m_tray(tray),
+      m_download(app.sourceDownload())
+{
+    m_plan = new SyncPlan(app.db(), app.settings(), app.jobs(), app.ui(), *this, this);
+    m_frames = trayFrames();
+    m_tray.setIcon(m_frames.first());
+
+    m_status = ui::label(window.statusBar(), QString(), QStringLiteral("_SyncPlanStatus"));
+    m_status->setStyleSheet(QStringLiteral("color: rgb(168,4,4);"));
+    m_status->setMinimumWidth(460);
+    m_cancel = ui::named(new QToolButton(window.statusBar()), QStringLiteral("_SyncPlanCancel"));
+    m_cancel->setText(QStringLiteral("取消执行同步计划"));
+    window.statusBar()->addPermanentWidget(m_status);
+    window.statusBar()->addPermanentWidget(m_cancel);
+    m_status->hide();
+    m_cancel->hide();
+    connect(m_cancel, &QToolButton::clicked, m_plan, &SyncPlan::N29Click);
+
+    connect(m_plan, &SyncPlan::runningChanged, this, &SyncPlanFrame::showRunning);
+    connect(m_plan, &SyncPlan::trayChanged, this, &SyncPlanFrame::showTray);
+    connect(&app.jobs(), &JobHost::trayHintChanged, this, &SyncPlanFrame::showHint);
+    m_animation.setSingleShot(false);
+    connect(&m_animation, &QTimer::timeout, this, &SyncPlanFrame::nextFrame);
+
+    // the source download's end hands over to the plan
+    m_download.setPlanHandOver(
+        [this](bool) { m_plan->stepFinished(SyncPlan::Step::Download, SyncPlan::Result::Completed); });
+    connect(&m_download, &SourceDownloadJob::ended, this, [this](SourceDownloadJob::Outcome outcome) {
+        using O = SourceDownloadJob::Outcome;
+        if (outcome == O::Completed)
+            return;
+        m_plan->stepFinished(SyncPlan::Step::Download, outcome == O::Cancelled ? SyncPlan::Result::Cancelled
+                                                                               : SyncPlan::Result::Failed);
+    });
+}
+
+SyncPlanFrame::~SyncPlanFrame()
+{
+    // the job outlives the window
+    m_download.setPlanHandOver({});
+    m_app.jobs().setPlanRunning(false);
+}
+
+void SyncPlanFrame::setUploadButton(QAbstractButton *button)
+{
+    m_uploadButton = button;
+}
+
+bool SyncPlanFrame::jobRunning() const
+{
+    return m_app.jobs().busy();
+}
+
+bool SyncPlanFrame::uploadAllowed() const
+{
+    return m_uploadButton && m_uploadButton->isEnabled();
+}
+
+QString SyncPlanFrame::account() const
+{
+    return m_targets.currentAccount();
+}
+
+void SyncPlanFrame::showDifferences()
+{
+    QRadioButton *differ = m_targets.targetListPage()->viewButton(ViewFilter::Differ);
+    if (differ->isChecked())
+        m_targets.ObjectSearchClick();
+    else
+        differ->setChecked(true); // its handler runs the query
+}
+
+PlanSteps::Start SyncPlanFrame::startDownload()
+{
+    if (jobRunning())
+        return Start::Refused;
+    if (m_download.FromDownloadClick())
+        return Start::Started;
+    return m_download.outcome() == SourceDownloadJob::Outcome::NothingToDo ? Start::NothingToDo
+                                                                           : Start::Failed;
+}
+
+PlanSteps::Start SyncPlanFrame::startUpload()
+{
+    if (jobRunning())
+        return Start::Refused;
+    if (!m_startUpload) {
+        m_app.ui().error(QStringLiteral("上传最新库存数量的功能还不能使用."));
+        return Start::Failed;
+    }
+    return m_startUpload();
+}
+
+void SyncPlanFrame::showRunning(bool running)
+{
+    m_tray.setProperty("Tag", running ? 1 : 0);
+    m_status->setVisible(running);
+    m_cancel->setVisible(running);
+    if (running) {
+        m_wasMaximized = m_window.isMaximized();
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            m_window.hide();
+        else
+            m_window.showMinimized();
+        return;
+    }
+    if (m_wasMaximized)
+        m_window.showMaximized();
+    else
+        m_window.showNormal();
+    m_window.raise();
+    m_window.activateWindow();
+}
+
+void SyncPlanFrame::showTray(SyncPlan::Tray tray)
+{
+    m_frame = 0;
+    m_tray.setIcon(m_frames.first());
+    switch (tray) {
+    case SyncPlan::Tray::Hidden:
+        m_animation.stop();
+        m_tray.hide();
+        return;
+    case SyncPlan::Tray::Still:
+        m_animation.stop();
+        m_tray.show();
+        return;
+    case SyncPlan::Tray::Animated:
+        m_tray.show();
+        Intervals::arm(m_animation, 250, true);
+        return;
+    }
+}
+
+void SyncPlanFrame::nextFrame()
+{
+    // a job waiting out a network error shows the still icon
+    if (m_app.jobs().countdownRunning())
+        m_frame = 0;
+    else
+        m_frame = m_frame % (m_frames.size() - 1) + 1;
+    m_tray.setIcon(m_frames.at(m_frame));
+}
+
+void SyncPlanFrame::showHint(const QString &hint)
+{
+    QString line = hint;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
+    m_status->setText(line);
+    m_status->setToolTip(hint);
+}
