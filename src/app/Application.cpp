@@ -14,6 +14,7 @@
 #include "sync/DifferenceQuery.h"
 #include "sync/FormulaPage.h"
 #include "sync/Selectors.h"
+#include "sync/ShopJobs.h"
 #include "top/TopClient.h"
 
 #include <QDir>
@@ -28,6 +29,7 @@ Application::Application(Interaction &ui, Desktop &desktop, const QString &dataD
 Application::~Application()
 {
     // the services go before the connection they use
+    m_shopJobs.reset();
     delete m_formulaPage;
     delete m_difference;
     delete m_targetModel;
@@ -108,6 +110,7 @@ bool Application::open()
     m_keySelector->load(*m_settings);
     m_uploadSelector = std::make_unique<ConfirmedSelector>(ConfirmedSelector::Kind::UploadMode);
     m_uploadSelector->load(*m_settings);
+    m_shopJobs = std::make_unique<ShopJobs>(*m_jobs, *m_client, conn, *m_targetModel, m_ui, m_desktop);
     m_vault = std::make_unique<PasswordVault>(PasswordVault::keyFileBeside(databasePath()));
     m_accounts = std::make_unique<ShopAccounts>(conn, *m_vault);
     m_endpoints = LoadEndpoints(*m_settings);
@@ -129,6 +132,7 @@ void Application::applyEndpoints()
     m_client->setEndpoints(m_endpoints);
     const TopEndpoints hosts = m_endpoints;
     m_sourceList->setItemPageAddress([hosts](const QString &id) { return hosts.itemPageOf(id); });
+    m_shopJobs->warehouse.setItemPageAddress([hosts](const QString &id) { return hosts.itemPageOf(id); });
 }
 
 QStringList Application::accountNames() const
