@@ -31,11 +31,13 @@ enum class Place {
     ObjectPopup,
     ObjectToolsMenu,
     ObjectAdvancedMenu,
+    InventoryPopup,    // the warehouse list's popup
+    InventoryCopyMenu, // its "复制文本"
     TrayMenu,
 };
 
 // Who handles a command: the frame or one of its panes.
-enum class Pane { None, Frame, Source, Target };
+enum class Pane { None, Frame, Source, Target, Warehouse };
 
 // One row of the window's command table. Rows appear in table order in
 // their place; a menu row opens a place of its own.

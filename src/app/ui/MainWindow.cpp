@@ -19,6 +19,7 @@
 #include "sync/DifferenceQuery.h"
 #include "shop/ui/LoginPanels.h"
 #include "target/ui/TargetPane.h"
+#include "target/ui/WarehousePage.h"
 #include "top/Endpoints.h"
 #include "top/TopClient.h"
 
@@ -125,10 +126,12 @@ void TfrmMain::buildCommands()
     builder.addPlace(Place::ObjectToolbar, m_targetPane->toolbar(), m_targetPane->toolbarAnchor());
     builder.addPlace(Place::SourcePopup, m_sourcePane->popupMenu());
     builder.addPlace(Place::ObjectPopup, m_targetPane->popupMenu());
+    builder.addPlace(Place::InventoryPopup, m_targetPane->inventoryPopupMenu());
     builder.addPlace(Place::TrayMenu, m_popupSync);
     builder.addHandler(Pane::Frame, this);
     builder.addHandler(Pane::Source, m_sourcePane);
     builder.addHandler(Pane::Target, m_targetPane);
+    builder.addHandler(Pane::Warehouse, m_targetPane->warehousePage());
     builder.build(MainWindowActions());
 
     m_sourcePane->setCommandControls(builder.button("_ShowSourcePage"), builder.action("NShowSourcePage"),

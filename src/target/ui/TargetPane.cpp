@@ -11,6 +11,7 @@
 #include "sync/FormulaPage.h"
 #include "sync/MatchingKeys.h"
 #include "sync/Selectors.h"
+#include "sync/ShopJobs.h"
 #include "shop/ui/AccountAdmin.h"
 #include "store/Settings.h"
 #include "sync/ui/FormulaTab.h"
@@ -73,7 +74,7 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
 
     m_targetPage = new TargetListPage(&app.targetModel());
     m_formulaTab = new FormulaTab(m_formulas);
-    m_warehousePage = new WarehousePage;
+    m_warehousePage = new WarehousePage(app);
     m_objectPage = named(new QTabWidget(this), QStringLiteral("_ObjectPage"));
     m_objectPage->addTab(m_targetPage, QStringLiteral(" 目标:店铺宝贝(我的店铺)"));
     m_objectPage->addTab(named(new QWidget, QStringLiteral("TabSheetSku")), QStringLiteral("目标店铺SKU同步管理"));
@@ -105,6 +106,9 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
     m_inventoryPopup = named(new QMenu(this), QStringLiteral("PopupMenuInventory"));
     m_targetPage->list()->setPopupMenu(m_popup);
     m_warehousePage->list()->setPopupMenu(m_inventoryPopup);
+    ShopJobs &shop = app.shopJobs();
+    for (ShopRowJob *job : std::initializer_list<ShopRowJob *>{&shop.price, &shop.delisting, &shop.listing})
+        job->setReloadList([this] { GetData_TB_Object(QString()); });
 }
 
 void TargetPane::buildToolbar()
@@ -260,9 +264,8 @@ void TargetPane::ObjectPageChange(int index)
         GetData_TB_Object(trimmedKeyword());
         return;
     }
-    if (index == WarehouseTab) {
-        // the warehouse list loads here once it exists
-    }
+    if (index == WarehouseTab)
+        m_warehousePage->load();
     if (m_otherButton)
         m_otherButton->setEnabled(index == TargetTab);
 }
@@ -373,6 +376,21 @@ void TargetPane::N45Click()
 void TargetPane::N46Click()
 {
     m_query.uncheckSelected(m_targetPage->list()->selectedModelRows());
+}
+
+void TargetPane::_updatepriceClick()
+{
+    m_app.shopJobs().price._updatepriceClick();
+}
+
+void TargetPane::_delistingClick()
+{
+    m_app.shopJobs().delisting.start();
+}
+
+void TargetPane::_listingClick()
+{
+    m_app.shopJobs().listing.start();
 }
 
 void TargetPane::Cancel2Click()

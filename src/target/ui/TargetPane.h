@@ -44,6 +44,8 @@ public:
     QTabWidget *objectPage() const { return m_objectPage; }
     TargetListPage *targetListPage() const { return m_targetPage; }
     FormulaTab *formulaTab() const { return m_formulaTab; }
+    WarehousePage *warehousePage() const { return m_warehousePage; }
+    QMenu *inventoryPopupMenu() const { return m_inventoryPopup; }
     ListModel *targetModel() const;
     // The "其他功能" button, enabled on the first tab only.
     void setOtherButton(QToolButton *button) { m_otherButton = button; }
@@ -82,6 +84,10 @@ public Q_SLOTS:
     void N44Click(); // "所有不勾选"
     void N45Click(); // "选中-勾选"
     void N46Click(); // "选中-取消勾选"
+    // "其他功能": price upload, delisting and listing of the ticked rows.
+    void _updatepriceClick();
+    void _delistingClick();
+    void _listingClick();
 
     // "帐号管理": the account dialog, then the account list again.
     void AccountAdminClick();
