@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTimeEdit>
@@ -33,6 +34,8 @@ WarehousePage::WarehousePage(Application &app, QWidget *parent)
     view->setColumnWidth(4, 120);
     for (int c : {6, 7, 8, 9})
         view->setColumnWidth(c, 70);
+    // the item and SKU ids are there for copying, one pixel wide
+    view->header()->setMinimumSectionSize(1);
     view->setColumnWidth(10, 1);
     view->setColumnWidth(11, 1);
     QLabel *totals = addTotalsLine(QStringLiteral("_PanelInventory"), QStringLiteral("  当前仓库显示 0  项"));
