@@ -1,4 +1,5 @@
 #include "Gateway.h"
+#include "ItemRules.h"
 
 #include <QSet>
 #include <QStringList>
@@ -589,24 +590,6 @@ void itemHead(Xml &x, const Item &it, const QDateTime &modified)
     x.number("num_iid", it.numIid);
 }
 
-bool priceInSkuRange(const Item &it)
-{
-    if (it.skus.isEmpty())
-        return true;
-    qint64 lo = it.skus.first().priceCents, hi = lo;
-    for (const Sku &s : it.skus) {
-        lo = std::min(lo, s.priceCents);
-        hi = std::max(hi, s.priceCents);
-    }
-    return it.priceCents >= lo && it.priceCents <= hi;
-}
-
-GatewayReply priceUnmatch()
-{
-    return business(QStringLiteral("isv.item-update-service-error:IC_CHECKSTEP_ITME_SKU_PRICE_UNMATCH"),
-                    QStringLiteral("商品价格必须在SKU价格范围之内"));
-}
-
 GatewayReply noPricePermission()
 {
     return fail(
@@ -685,8 +668,8 @@ GatewayReply Gateway::priceUpdate(Call &c)
         return noPricePermission();
     Item changed = *it;
     changed.priceCents = cents;
-    if (!priceInSkuRange(changed))
-        return priceUnmatch();
+    if (RuleBreach b = checkPrices(changed); b.broken())
+        return business(b.subCode, b.subMsg);
     it->priceCents = cents;
     Xml x;
     x.open("item_price_update_response");
@@ -736,8 +719,8 @@ GatewayReply Gateway::skuPriceUpdate(Call &c)
     }
     if (c.has("outer_id"))
         s.outerId = c.value("outer_id");
-    if (!priceInSkuRange(changed))
-        return priceUnmatch();
+    if (RuleBreach b = checkPrices(changed, c.has("price") ? index : -1); b.broken())
+        return business(b.subCode, b.subMsg);
     *it = changed;
     Xml x;
     x.open("item_sku_price_update_response");
@@ -780,6 +763,8 @@ GatewayReply Gateway::listing(Call &c)
     qint64 num = 0;
     if (!parseInt(c.value("num"), &num) || num < 1 || num > 999999999)
         return invalid("num");
+    if (RuleBreach b = checkListing(*it, num); b.broken())
+        return business(b.subCode, b.subMsg);
     // An item with SKUs keeps the sum of its SKUs; the others take num.
     if (it->skus.isEmpty())
         it->num = int(num);

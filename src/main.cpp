@@ -5,6 +5,7 @@
 #include "shop/ui/LoginCommand.h"
 #include "target/ui/TargetCommands.h"
 #include "sync/ui/UploadLoginCommands.h"
+#include "sync/ui/ShopJobCommands.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     RegisterWindowCommands();
     RegisterTargetCommands();
     RegisterUploadCommands();
+    RegisterShopJobCommands();
 
     if (request.help || !request.error.isEmpty()) {
         const QString text = (request.error.isEmpty() ? QString() : request.error + QLatin1Char('\n')) +

@@ -17,6 +17,7 @@
 #include "sync/QuantityUpload.h"
 #include "sync/SyncCycle.h"
 #include "sync/Selectors.h"
+#include "sync/ShopJobs.h"
 #include "top/TopClient.h"
 
 #include <QDir>
@@ -31,6 +32,7 @@ Application::Application(Interaction &ui, Desktop &desktop, const QString &dataD
 Application::~Application()
 {
     // the services go before the connection they use
+    m_shopJobs.reset();
     delete m_formulaPage;
     delete m_syncCycle;
     delete m_quantityUpload;
@@ -118,6 +120,7 @@ bool Application::open()
     m_uploadSelector->load(*m_settings);
     m_targetBySource = new TargetBySourceJob(*m_jobs, *m_client, conn);
     m_targetBySource->setMatchingKey([this]() { return m_keySelector->confirmed(); });
+    m_shopJobs = std::make_unique<ShopJobs>(*m_jobs, *m_client, conn, *m_targetModel, m_ui, m_desktop);
     m_vault = std::make_unique<PasswordVault>(PasswordVault::keyFileBeside(databasePath()));
     m_accounts = std::make_unique<ShopAccounts>(conn, *m_vault);
     m_endpoints = LoadEndpoints(*m_settings);
@@ -139,6 +142,7 @@ void Application::applyEndpoints()
     m_client->setEndpoints(m_endpoints);
     const TopEndpoints hosts = m_endpoints;
     m_sourceList->setItemPageAddress([hosts](const QString &id) { return hosts.itemPageOf(id); });
+    m_shopJobs->warehouse.setItemPageAddress([hosts](const QString &id) { return hosts.itemPageOf(id); });
 }
 
 QStringList Application::accountNames() const

@@ -15,6 +15,7 @@ class PasswordVault;
 class QuantityUploadJob;
 class SyncCycle;
 class ShopAccounts;
+struct ShopJobs;
 class Desktop;
 class DifferenceQuery;
 class FormulaPage;
@@ -82,6 +83,8 @@ public:
     FormulaPage &formulaPage() { return *m_formulaPage; }
     ConfirmedSelector &keySelector() { return *m_keySelector; }
     ConfirmedSelector &uploadSelector() { return *m_uploadSelector; }
+    // The price upload, listing and delisting, and the warehouse list with its jobs.
+    ShopJobs &shopJobs() { return *m_shopJobs; }
 
     // The shop accounts and the key that protects their passwords.
     ShopAccounts &shopAccounts() { return *m_accounts; }
@@ -123,6 +126,7 @@ private:
     FormulaPage *m_formulaPage = nullptr;
     std::unique_ptr<ConfirmedSelector> m_keySelector;
     std::unique_ptr<ConfirmedSelector> m_uploadSelector;
+    std::unique_ptr<ShopJobs> m_shopJobs;
     std::unique_ptr<PasswordVault> m_vault;
     std::unique_ptr<ShopAccounts> m_accounts;
     QString m_currentAccount;

@@ -51,10 +51,17 @@ E taggedItem(Place place, const char *name, const char *caption, const char *han
     return E{place, E::Item, name, caption, Pane::PriceStock, handler, true, Place::MenuBar, nullptr, tag};
 }
 
+// "复制文本" of the warehouse list: the Tag says which cell
+E inventoryCopy(const char *name, const char *caption, int tag)
+{
+    return E{Place::InventoryCopyMenu, E::Item, name, caption, Pane::Warehouse, "CopyTextClick", true, Place::MenuBar,
+             nullptr, tag};
+}
+
 std::vector<ActionEntry> table()
 {
     using P = Place;
-    const Pane F = Pane::Frame, S = Pane::Source, T = Pane::Target, PS = Pane::PriceStock;
+    const Pane F = Pane::Frame, S = Pane::Source, T = Pane::Target, PS = Pane::PriceStock, W = Pane::Warehouse;
     return {
         // main menu
         menu(P::MenuBar, "MenuFile", "文件(&F)", P::FileMenu),
@@ -120,11 +127,11 @@ std::vector<ActionEntry> table()
         item(P::ObjectToolbar, "_Upload", "上传最新库存到目标店铺", T, "UploadClick", false),
         item(P::ObjectToolbar, "_RefeshObject", "刷新", T, "RefeshObjectClick"),
         menuButton(P::ObjectToolbar, "_Other", "其他功能", "_PopupMenuOther", P::OtherMenu),
-        item(P::OtherMenu, "_delisting", "执行商品下架         ", Pane::None, nullptr, false),
-        item(P::OtherMenu, "_listing", "执行商品上架", Pane::None, nullptr, false),
+        item(P::OtherMenu, "_delisting", "执行商品下架         ", T, "_delistingClick", false),
+        item(P::OtherMenu, "_listing", "执行商品上架", T, "_listingClick", false),
         separator(P::OtherMenu),
         item(P::OtherMenu, "_UserGrade", "获取短授权", Pane::None, nullptr, false),
-        item(P::OtherMenu, "_updateprice", "上传更新商品价格", Pane::None, nullptr, false),
+        item(P::OtherMenu, "_updateprice", "上传更新商品价格", T, "_updatepriceClick", false),
 
         // the source list's popup
         item(P::SourcePopup, "N1", "全选", S, "N1Click"),
@@ -209,6 +216,28 @@ std::vector<ActionEntry> table()
         item(P::PriceAdvancedMenu, "_ClearPrice", "清空自定义商品价格表", PS, "ClearPriceClick"),
         separator(P::PricePopup),
         item(P::PricePopup, "F1", "刷新(&F)", PS, "F1Click"),
+
+        // the warehouse list's popup
+        item(P::InventoryPopup, "MenuItem14", "全选", W, "MenuItem14Click"),
+        item(P::InventoryPopup, "MenuItem16", "勾选所有", W, "MenuItem16Click"),
+        item(P::InventoryPopup, "MenuItem17", "取消所有勾选", W, "MenuItem17Click"),
+        item(P::InventoryPopup, "MenuItem19", "选中-勾选", W, "MenuItem19Click"),
+        item(P::InventoryPopup, "MenuItem20", "选中-取消勾选", W, "MenuItem20Click"),
+        item(P::InventoryPopup, "MenuItem28", "删除选中项", W, "MenuItem28Click"),
+        menu(P::InventoryPopup, "MenuItem30", "复制文本", P::InventoryCopyMenu),
+        inventoryCopy("InventoryCopyCaption", "复制宝贝名称", -1),
+        inventoryCopy("InventoryCopy0", "复制商家编码", 0),
+        inventoryCopy("InventoryCopy1", "复制上架时间", 1),
+        inventoryCopy("InventoryCopy2", "复制下架时间", 2),
+        inventoryCopy("InventoryCopy3", "剩余时间", 3),
+        inventoryCopy("InventoryCopy6", "有效天数", 6),
+        inventoryCopy("InventoryCopy7", "复制数量", 7),
+        inventoryCopy("InventoryCopy8", "复制价格", 8),
+        inventoryCopy("InventoryCopy9", "复制商品数字ID", 9),
+        inventoryCopy("InventoryCopy12", "复制卖家昵称", 12),
+        item(P::InventoryPopup, "MenuItem41", "选中项另存为...", W, "MenuItem41Click"),
+        item(P::InventoryPopup, "N74", "选中清除上架计划时间", W, "N74Click"),
+        item(P::InventoryPopup, "MenuItem43", "打开所选项网页地址", W, "MenuItem43Click"),
 
         // the tray icon's menu
         item(P::TrayMenu, "N29", "取消执行同步计划", F, "N29Click"),

@@ -31,6 +31,8 @@ enum class Place {
     ObjectPopup,
     ObjectToolsMenu,
     ObjectAdvancedMenu,
+    InventoryPopup,    // the warehouse list's popup
+    InventoryCopyMenu, // its "复制文本"
     TrayMenu,
     PricePopup,        // `_PopupMenuSourcePrice` of the price and stock lists
     PriceCopyMenu,     // its "复制文本"
@@ -39,7 +41,7 @@ enum class Place {
 };
 
 // Who handles a command: the frame or one of its panes.
-enum class Pane { None, Frame, Source, Target, PriceStock };
+enum class Pane { None, Frame, Source, Target, PriceStock, Warehouse };
 
 // One row of the window's command table. Rows appear in table order in
 // their place; a menu row opens a place of its own.

@@ -25,6 +25,7 @@
 #include "sync/ui/SyncPlanFrame.h"
 #include "shop/ui/LoginPanels.h"
 #include "target/ui/TargetPane.h"
+#include "target/ui/WarehousePage.h"
 #include "top/Endpoints.h"
 #include "top/TopClient.h"
 
@@ -133,11 +134,13 @@ void TfrmMain::buildCommands()
     builder.addPlace(Place::SourcePopup, m_sourcePane->popupMenu());
     builder.addPlace(Place::ObjectPopup, m_targetPane->popupMenu());
     builder.addPlace(Place::PricePopup, m_sourcePane->pricePopupMenu());
+    builder.addPlace(Place::InventoryPopup, m_targetPane->inventoryPopupMenu());
     builder.addPlace(Place::TrayMenu, m_popupSync);
     builder.addHandler(Pane::Frame, this);
     builder.addHandler(Pane::Source, m_sourcePane);
     builder.addHandler(Pane::Target, m_targetPane);
     builder.addHandler(Pane::PriceStock, m_sourcePane->priceStockTabs());
+    builder.addHandler(Pane::Warehouse, m_targetPane->warehousePage());
     builder.build(MainWindowActions());
 
     m_sourcePane->setCommandControls(builder.button("_ShowSourcePage"), builder.action("NShowSourcePage"),

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWebEngineProfile>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -29,7 +30,7 @@ void say(FILE *to, const QString &text)
 
 } // namespace
 
-CommandLogin LogInForCommand(Application &app, const QString &name)
+CommandLogin LogInForCommand(Application &app, const QString &name, bool shortAuthorization)
 {
     app.selectAccount(name, true);
     QWebEngineProfile *profile = WebEngineBrowser::newProfile(nullptr);
@@ -51,16 +52,19 @@ CommandLogin LogInForCommand(Application &app, const QString &name)
         QObject::connect(&login, &ShopLogin::sessionKeyChanged, &login,
                          [&app](const QString &key) { app.client().setSessionKey(key); });
 
-        // The login ends logged in, with a page that needs a person in front,
-        // or with its panel gone and neither (the message has been shown).
+        // The login ends logged in (with the short authorization when asked
+        // for), with a page that needs a person in front, or with its panel
+        // gone and neither (the message has been shown).
         QEventLoop loop;
         QTimer watch;
         QElapsedTimer waited;
-        waited.start();
         bool over = false;
+        bool grading = false;
         auto check = [&] {
             over = true;
-            if (login.loggedIn())
+            if (!grading && login.loggedIn())
+                result = CommandLogin::LoggedIn;
+            else if (grading && login.updatePriceEnabled())
                 result = CommandLogin::LoggedIn;
             else if (!login.progressShown() && login.browserPanelInFront())
                 result = CommandLogin::NeedsPerson;
@@ -76,12 +80,23 @@ CommandLogin LogInForCommand(Application &app, const QString &name)
             if (over)
                 loop.quit();
         });
-        login.LoginClick();
-        check();
-        if (!over) {
-            watch.start(100);
-            loop.exec();
-            watch.stop();
+        auto run = [&](const std::function<void()> &step) {
+            waited.start();
+            over = false;
+            step();
+            check();
+            if (!over) {
+                watch.start(100);
+                loop.exec();
+                watch.stop();
+            }
+        };
+        run([&] { login.LoginClick(); });
+        if (result == CommandLogin::LoggedIn && shortAuthorization) {
+            // "获取短授权": a session that may change prices
+            grading = true;
+            result = CommandLogin::Failed;
+            run([&] { login.UserGradeClick(); });
         }
     }
     return result;

@@ -12,6 +12,7 @@
 #include "sync/FormulaPage.h"
 #include "sync/MatchingKeys.h"
 #include "sync/Selectors.h"
+#include "sync/ShopJobs.h"
 #include "shop/ui/AccountAdmin.h"
 #include "store/Settings.h"
 #include "sync/ui/FormulaTab.h"
@@ -78,7 +79,7 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
 
     m_targetPage = new TargetListPage(&app.targetModel());
     m_formulaTab = new FormulaTab(m_formulas);
-    m_warehousePage = new WarehousePage;
+    m_warehousePage = new WarehousePage(app);
     m_objectPage = named(new QTabWidget(this), QStringLiteral("_ObjectPage"));
     m_objectPage->addTab(m_targetPage, QStringLiteral(" 目标:店铺宝贝(我的店铺)"));
     m_objectPage->addTab(named(new QWidget, QStringLiteral("TabSheetSku")), QStringLiteral("目标店铺SKU同步管理"));
@@ -117,6 +118,9 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
     connect(m_listCommands, &TargetListCommands::totalsChanged, m_targetPage->totalsLabel(), &QLabel::setText);
     app.targetDownload().setReloadLists([this]() { GetData_TB_Object(QString()); });
     app.targetBySource().setReloadLists([this]() { GetData_TB_Object(QString()); });
+    ShopJobs &shop = app.shopJobs();
+    for (ShopRowJob *job : std::initializer_list<ShopRowJob *>{&shop.price, &shop.delisting, &shop.listing})
+        job->setReloadList([this] { GetData_TB_Object(QString()); });
 }
 
 void TargetPane::buildToolbar()
@@ -272,9 +276,8 @@ void TargetPane::ObjectPageChange(int index)
         GetData_TB_Object(trimmedKeyword());
         return;
     }
-    if (index == WarehouseTab) {
-        // the warehouse list loads here once it exists
-    }
+    if (index == WarehouseTab)
+        m_warehousePage->load();
     if (m_otherButton)
         m_otherButton->setEnabled(index == TargetTab);
 }
@@ -397,6 +400,21 @@ TargetPane::~TargetPane()
 void TargetPane::UploadClick()
 {
     m_app.quantityUpload().UploadClick();
+}
+
+void TargetPane::_updatepriceClick()
+{
+    m_app.shopJobs().price._updatepriceClick();
+}
+
+void TargetPane::_delistingClick()
+{
+    m_app.shopJobs().delisting.start();
+}
+
+void TargetPane::_listingClick()
+{
+    m_app.shopJobs().listing.start();
 }
 
 void TargetPane::Cancel2Click()

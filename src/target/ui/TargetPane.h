@@ -47,6 +47,8 @@ public:
     QTabWidget *objectPage() const { return m_objectPage; }
     TargetListPage *targetListPage() const { return m_targetPage; }
     FormulaTab *formulaTab() const { return m_formulaTab; }
+    WarehousePage *warehousePage() const { return m_warehousePage; }
+    QMenu *inventoryPopupMenu() const { return m_inventoryPopup; }
     ListModel *targetModel() const;
     // The "其他功能" button, enabled on the first tab only.
     void setOtherButton(QToolButton *button) { m_otherButton = button; }
@@ -98,6 +100,10 @@ public Q_SLOTS:
     void N71Click();
     // "上传最新库存到目标店铺": the quantity upload of the ticked rows.
     void UploadClick();
+    // "其他功能": price upload, delisting and listing of the ticked rows.
+    void _updatepriceClick();
+    void _delistingClick();
+    void _listingClick();
 
     // "帐号管理": the account dialog, then the account list again.
     void AccountAdminClick();

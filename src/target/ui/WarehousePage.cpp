@@ -1,10 +1,15 @@
 #include "target/ui/WarehousePage.h"
+#include "app/Application.h"
 #include "app/ui/ListView.h"
 #include "app/ui/WidgetHelpers.h"
 #include "base/ListModel.h"
+#include "base/TextRoutines.h"
+#include "sync/ShopJobs.h"
 
+#include <QAction>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTimeEdit>
@@ -12,21 +17,29 @@
 
 using namespace ui;
 
-WarehousePage::WarehousePage(QWidget *parent)
-    : ListPage(QStringLiteral("TabSheetInventory"), QStringLiteral("_RzListView_Inventory"), nullptr, parent)
+WarehousePage::WarehousePage(Application &app, QWidget *parent)
+    : ListPage(QStringLiteral("TabSheetInventory"), QStringLiteral("_RzListView_Inventory"),
+               &app.shopJobs().warehouseModel, parent),
+      m_app(app), m_jobs(app.shopJobs()), m_list(app.shopJobs().warehouse)
 {
     setFilterBar(buildTopBar());
-    model()->setHeaders({QStringLiteral("宝贝名称"), QStringLiteral("商家编码"), QStringLiteral("上架时间"),
-                         QStringLiteral("下架时间"), QStringLiteral("剩余时间"), QStringLiteral("计划上架时间"),
-                         QStringLiteral("橱窗推荐"), QStringLiteral("有效天数"), QStringLiteral("数量"),
-                         QStringLiteral("价格"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
-                         QStringLiteral("状态"), QStringLiteral("卖家昵称")});
     ListView *view = list();
     view->setCheckBoxes(true);
+    view->setImages(ListView::smallImages());
     view->setColumnWidth(0, 260);
+    // columns: the caption, then cells 0 to 12
+    view->setColumnWidth(1, 90);
+    for (int c : {2, 3, 5})
+        view->setColumnWidth(c, 145);
+    view->setColumnWidth(4, 120);
+    for (int c : {6, 7, 8, 9})
+        view->setColumnWidth(c, 70);
+    // the item and SKU ids are there for copying, one pixel wide
+    view->header()->setMinimumSectionSize(1);
     view->setColumnWidth(10, 1);
     view->setColumnWidth(11, 1);
-    addTotalsLine(QStringLiteral("_PanelInventory"), QStringLiteral("  当前仓库显示 0  项"));
+    QLabel *totals = addTotalsLine(QStringLiteral("_PanelInventory"), QStringLiteral("  当前仓库显示 0  项"));
+    connect(&m_list, &WarehouseList::totalsChanged, totals, &QLabel::setText);
 }
 
 QWidget *WarehousePage::buildTopBar()
@@ -37,57 +50,63 @@ QWidget *WarehousePage::buildTopBar()
     rows->setSpacing(2);
     auto *row1 = new QHBoxLayout;
     QPushButton *download = button(top, QStringLiteral("_inventory"), QStringLiteral("下载仓库中宝贝列表"));
-    download->setEnabled(false);
+    connect(download, &QPushButton::clicked, this, &WarehousePage::_inventoryClick);
     m_loginCommands.append(download);
     row1->addWidget(download);
     row1->addWidget(label(top, QStringLiteral("下载条件：标题")));
-    auto *query = named(new QLineEdit(top), QStringLiteral("_q"));
-    row1->addWidget(query);
-    m_loginCommands.append(query);
+    m_query = named(new QLineEdit(top), QStringLiteral("_q"));
+    m_query->setMaximumWidth(160);
+    row1->addWidget(m_query);
+    m_loginCommands.append(m_query);
     row1->addWidget(label(top, QStringLiteral("条数:")));
-    auto *pageSize = named(new QSpinBox(top), QStringLiteral("_page_size"));
-    pageSize->setRange(1, 200);
-    pageSize->setValue(200);
-    row1->addWidget(pageSize);
-    m_loginCommands.append(pageSize);
+    m_pageSize = named(new QSpinBox(top), QStringLiteral("_page_size"));
+    m_pageSize->setRange(1, 200);
+    m_pageSize->setValue(200);
+    row1->addWidget(m_pageSize);
+    m_loginCommands.append(m_pageSize);
     row1->addWidget(label(top, QStringLiteral("页:")));
-    auto *pageNo = named(new QSpinBox(top), QStringLiteral("_page_no"));
-    pageNo->setRange(1, 101);
-    pageNo->setValue(1);
-    row1->addWidget(pageNo);
-    m_loginCommands.append(pageNo);
+    m_pageNo = named(new QSpinBox(top), QStringLiteral("_page_no"));
+    m_pageNo->setRange(1, 101);
+    m_pageNo->setValue(1);
+    row1->addWidget(m_pageNo);
+    m_loginCommands.append(m_pageNo);
     row1->addSpacing(12);
     row1->addWidget(label(top, QStringLiteral("关键字:")));
     m_keyword = named(new QLineEdit(top), QStringLiteral("_InventoryKeyword"));
     m_keyword->setMaximumWidth(160);
     row1->addWidget(m_keyword);
-    row1->addWidget(button(top, QStringLiteral("_SearchInventory"), QStringLiteral("搜索")));
-    row1->addWidget(button(top, QStringLiteral("RzToolButton2"), QStringLiteral("刷新")));
+    QPushButton *search = button(top, QStringLiteral("_SearchInventory"), QStringLiteral("搜索"));
+    connect(search, &QPushButton::clicked, this, &WarehousePage::SearchInventoryClick);
+    connect(m_keyword, &QLineEdit::returnPressed, search, &QPushButton::click);
+    row1->addWidget(search);
+    QPushButton *refresh = button(top, QStringLiteral("RzToolButton2"), QStringLiteral("刷新"));
+    connect(refresh, &QPushButton::clicked, this, &WarehousePage::RzToolButton2Click);
+    row1->addWidget(refresh);
     row1->addStretch();
     rows->addLayout(row1);
 
     auto *row2 = new QHBoxLayout;
     auto *group = new QButtonGroup(top);
-    QRadioButton *all = radio(top, group, QStringLiteral("_chkInventory00"), QStringLiteral("显示所有"));
-    all->setChecked(true);
-    row2->addWidget(all);
-    QRadioButton *withList = radio(top, group, QStringLiteral("_chkInventory03"), QStringLiteral("与配置源下载源关联"));
-    withList->setToolTip(QStringLiteral("以主商家编码做为关联值,显示源下载源中与仓库中同时都有的宝贝,可以根据显示上架商品"));
-    row2->addWidget(withList);
-    QRadioButton *withPrice =
-        radio(top, group, QStringLiteral("_chkInventory01"), QStringLiteral("与自定义商品价格列表关联"));
-    withPrice->setToolTip(
-        QStringLiteral("以主商家编码做为关联值,显示自定义商品价格列表与仓库中同时都有的宝贝,可以根据显示上架商品"));
-    row2->addWidget(withPrice);
-    QRadioButton *withStock =
-        radio(top, group, QStringLiteral("_chkInventory02"), QStringLiteral("与自定义商品库存列表关联"));
-    withStock->setToolTip(
-        QStringLiteral("以主商家编码做为关联值,显示自定义商品库存列表与仓库中同时都有的宝贝,可以根据显示上架商品"));
-    row2->addWidget(withStock);
-    QCheckBox *onSale = checkBox(top, QStringLiteral("_chkOnlyOnSales"), QStringLiteral("关联时,只含销售中宝贝"), true);
-    onSale->setEnabled(false);
-    connect(withList, &QRadioButton::toggled, onSale, &QWidget::setEnabled);
-    row2->addWidget(onSale);
+    const char *names[4] = {"_chkInventory00", "_chkInventory03", "_chkInventory01", "_chkInventory02"};
+    const QString captions[4] = {QStringLiteral("显示所有"), QStringLiteral("与配置源下载源关联"),
+                                 QStringLiteral("与自定义商品价格列表关联"), QStringLiteral("与自定义商品库存列表关联")};
+    const QString hints[4] = {
+        QString(),
+        QStringLiteral("以主商家编码做为关联值,显示源下载源中与仓库中同时都有的宝贝,可以根据显示上架商品"),
+        QStringLiteral("以主商家编码做为关联值,显示自定义商品价格列表与仓库中同时都有的宝贝,可以根据显示上架商品"),
+        QStringLiteral("以主商家编码做为关联值,显示自定义商品库存列表与仓库中同时都有的宝贝,可以根据显示上架商品")};
+    for (int i = 0; i < 4; ++i) {
+        m_views[i] = radio(top, group, QString::fromLatin1(names[i]), captions[i]);
+        m_views[i]->setToolTip(hints[i]);
+        row2->addWidget(m_views[i]);
+        connect(m_views[i], &QRadioButton::clicked, this, &WarehousePage::chkInventoryClick);
+    }
+    m_views[0]->setChecked(true);
+    m_onlyOnSales = checkBox(top, QStringLiteral("_chkOnlyOnSales"), QStringLiteral("关联时,只含销售中宝贝"), true);
+    m_onlyOnSales->setEnabled(false);
+    connect(m_views[1], &QRadioButton::toggled, m_onlyOnSales, &QWidget::setEnabled);
+    connect(m_onlyOnSales, &QCheckBox::clicked, this, &WarehousePage::chkInventoryClick);
+    row2->addWidget(m_onlyOnSales);
     row2->addStretch();
     rows->addLayout(row2);
 
@@ -97,21 +116,29 @@ QWidget *WarehousePage::buildTopBar()
     m_nowDatetime->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
     row3->addWidget(m_nowDatetime);
     row3->addWidget(label(top, QStringLiteral("间隔:")));
-    auto *interval = named(new QSpinBox(top), QStringLiteral("_Int"));
-    interval->setRange(1, 59);
-    interval->setValue(5);
-    row3->addWidget(interval);
+    m_interval = named(new QSpinBox(top), QStringLiteral("_Int"));
+    m_interval->setRange(1, 59);
+    m_interval->setValue(5);
+    row3->addWidget(m_interval);
     row3->addWidget(label(top, QStringLiteral("分钟")));
     m_endTime = named(new QTimeEdit(top), QStringLiteral("_EndTime"));
     m_endTime->setDisplayFormat(QStringLiteral("HH:mm"));
     row3->addWidget(m_endTime);
-    row3->addWidget(button(top, QStringLiteral("RzToolButton3"), QStringLiteral("定义计划上架时间")));
-    QPushButton *plan = button(top, QStringLiteral("_planupload"), QStringLiteral("执行商品计划上架"));
-    plan->setEnabled(false);
-    m_loginCommands.append(plan);
+    QPushButton *plan = button(top, QStringLiteral("RzToolButton3"), QStringLiteral("定义计划上架时间"));
+    connect(plan, &QPushButton::clicked, this, &WarehousePage::RzToolButton3Click);
     row3->addWidget(plan);
+    QPushButton *upload = button(top, QStringLiteral("_planupload"), QStringLiteral("执行商品计划上架"));
+    connect(upload, &QPushButton::clicked, this, &WarehousePage::_planuploadClick);
+    m_loginCommands.append(upload);
+    row3->addWidget(upload);
+    row3->addSpacing(12);
+    QPushButton *onsale = button(top, QStringLiteral("_onsaleUpload"), QStringLiteral("执行商品立刻上架"));
+    connect(onsale, &QPushButton::clicked, this, &WarehousePage::_onsaleUploadClick);
+    m_loginCommands.append(onsale);
+    row3->addWidget(onsale);
     row3->addStretch();
     rows->addLayout(row3);
+    setLoginCommandsEnabled(false);
     return top;
 }
 
@@ -119,4 +146,127 @@ void WarehousePage::setLoginCommandsEnabled(bool enabled)
 {
     for (QWidget *w : std::as_const(m_loginCommands))
         w->setEnabled(enabled);
+}
+
+void WarehousePage::readOptions()
+{
+    const WarehouseView views[4] = {WarehouseView::All, WarehouseView::SourceList, WarehouseView::PriceList,
+                                    WarehouseView::StockList};
+    for (int i = 0; i < 4; ++i)
+        if (m_views[i]->isChecked())
+            m_list.view = views[i];
+    m_list.onlyOnSale = m_onlyOnSales->isChecked();
+    m_list.account = m_app.currentAccount();
+}
+
+std::vector<int> WarehousePage::selectedRows() const
+{
+    return list()->selectedModelRows();
+}
+
+int WarehousePage::focusedRow() const
+{
+    const QModelIndex current = list()->currentIndex();
+    return current.isValid() && list()->selectionModel()->isSelected(current) ? current.row() : -1;
+}
+
+void WarehousePage::load()
+{
+    readOptions();
+    m_list.GetData_TB_Object_inventory(TrimText(m_keyword->text()));
+}
+
+void WarehousePage::SearchInventoryClick()
+{
+    load();
+}
+
+void WarehousePage::RzToolButton2Click()
+{
+    load();
+}
+
+void WarehousePage::chkInventoryClick()
+{
+    load();
+}
+
+void WarehousePage::_inventoryClick()
+{
+    readOptions();
+    m_jobs.warehouseDownload._inventoryClick(m_query->text(), m_pageNo->value(), m_pageSize->value());
+}
+
+void WarehousePage::RzToolButton3Click()
+{
+    m_list.RzToolButton3Click(m_nowDatetime->dateTime(), m_interval->value(), m_endTime->time());
+}
+
+void WarehousePage::_planuploadClick()
+{
+    m_jobs.listTimes._planuploadClick(m_app.currentAccount());
+}
+
+void WarehousePage::_onsaleUploadClick()
+{
+    m_jobs.warehouseListing._onsaleUploadClick();
+}
+
+void WarehousePage::MenuItem14Click()
+{
+    list()->selectAll();
+}
+
+void WarehousePage::MenuItem16Click()
+{
+    model()->setAllChecked(true);
+}
+
+void WarehousePage::MenuItem17Click()
+{
+    model()->setAllChecked(false);
+}
+
+void WarehousePage::MenuItem19Click()
+{
+    for (int r : selectedRows())
+        model()->setChecked(r, true);
+}
+
+void WarehousePage::MenuItem20Click()
+{
+    for (int r : selectedRows())
+        model()->setChecked(r, false);
+}
+
+void WarehousePage::MenuItem28Click()
+{
+    readOptions();
+    const int focused = focusedRow();
+    m_list.deleteRows(selectedRows(), focused);
+    if (focused < 0)
+        list()->setFocus();
+}
+
+void WarehousePage::CopyTextClick()
+{
+    auto *action = qobject_cast<QAction *>(sender());
+    m_list.CopyText_Inventory(selectedRows(), action ? action->property("Tag").toInt() : -1);
+}
+
+void WarehousePage::MenuItem41Click()
+{
+    m_list.exportRows(selectedRows());
+}
+
+void WarehousePage::N74Click()
+{
+    m_list.N74Click(selectedRows());
+}
+
+void WarehousePage::MenuItem43Click()
+{
+    const QModelIndex current = list()->currentIndex();
+    if (current.isValid())
+        m_list.openItemPage(current.row());
 }

@@ -1,0 +1,138 @@
+#include "sync/PriceUpload.h"
+
+#include "base/Interaction.h"
+#include "base/ListModel.h"
+#include "base/TextRoutines.h"
+#include "store/Settings.h"
+#include "store/SqlValues.h"
+#include "store/UploadJournal.h"
+#include "sync/DifferenceRows.h"
+#include "top/TopClient.h"
+#include "top/WinHTTP.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+const QString kShortAuthMarker = QStringLiteral("Insufficient session permissions");
+
+// The price as a number for the comparison in SQL; texts like "100.00" and
+// "100" are the same price.
+QVariant priceValue(const QString &text)
+{
+    bool ok = false;
+    const double v = TrimText(text).toDouble(&ok);
+    return ok ? QVariant(v) : QVariant(TrimText(text));
+}
+} // namespace
+
+QString PriceUploadJob::ItemPriceFor(int inStock, int atOldPrice, const QString &targetPrice,
+                                     const QString &sourcePrice)
+{
+    if (inStock < 2)
+        return {};
+    return atOldPrice > 1 ? targetPrice : sourcePrice;
+}
+
+bool PriceUploadJob::_updatepriceClick()
+{
+    if (host().busy())
+        return false;
+    const int first = firstTicked();
+    if (first < 0) {
+        if (!host().planRunning())
+            host().ui().warn(QStringLiteral("目标店铺没有勾选要更新价格的宝贝."));
+        return false;
+    }
+    if (!host().ui().ask(QStringLiteral("是否要对目标店铺的勾选的宝贝执行商品更新价格?\r\n"
+                                        "(提示:淘宝规定,SKU价格只能在主价格的上下10%,否则无法更改)")))
+        return false;
+    host().clearCancel();
+    const QString account = model().row(first).caption;
+    return beginRows(model(),
+                     QStringLiteral("店铺:") + account + QStringLiteral("\r\n") +
+                         QStringLiteral("正在执行商品更新价格...(0%)"),
+                     true);
+}
+
+QString PriceUploadJob::progressCaption(int percent) const
+{
+    return QStringLiteral("正在执行商品更新价格...(") + QString::number(percent) + QStringLiteral("%)");
+}
+
+void PriceUploadJob::sendRow(int row)
+{
+    const ListRow &r = model().row(row);
+    const QString account = r.caption;
+    const QString numIid = r.cells.value(CellNumIid);
+    const QString targetPrice = r.cells.value(CellPrice);
+    const QString sourcePrice = r.cells.value(CellSourcePrice);
+    const QString properties = r.cells.value(CellSkuProperties);
+
+    QString itemPrice;
+    if (!properties.isEmpty()) {
+        int counts[2] = {0, 0};
+        QSqlQuery q(db());
+        const QString base = QStringLiteral("Select Count(*) from TB_Object Where num<>0 and num_iid=? and UserId=?");
+        for (int i = 0; i < 2; ++i) {
+            q.prepare(i == 0 ? base : QString(base + QStringLiteral(" and price=?")));
+            q.addBindValue(SqlText(numIid));
+            q.addBindValue(SqlText(account));
+            if (i == 1)
+                q.addBindValue(priceValue(targetPrice));
+            if (!q.exec() || !q.next()) {
+                databaseError(q.lastError().text());
+                return;
+            }
+            counts[i] = q.value(0).toInt();
+        }
+        itemPrice = ItemPriceFor(counts[0], counts[1], targetPrice, sourcePrice);
+    }
+    if (!client().taobao_item_sku_price_update(numIid, sourcePrice, properties, itemPrice, http()))
+        transportError(QStringLiteral("busy"));
+}
+
+QString PriceUploadJob::errorPrefix(const QString &errorText) const
+{
+    return errorText.contains(kShortAuthMarker) ? TopErrorPrefix::priceUploadShortAuth()
+                                                : TopErrorPrefix::priceUpload();
+}
+
+void PriceUploadJob::rowSucceeded(const QString &)
+{
+    const int row = currentRow();
+    const ListRow r = model().row(row);
+    const QString before = r.cells.value(CellPrice);
+    const QString after = r.cells.value(CellSourcePrice);
+    model().setCell(row, CellPrice, after);
+    QSqlQuery q(db());
+    q.prepare(QStringLiteral("Update TB_Object Set Price=? where num_iid=? and uniqid=?"));
+    q.addBindValue(priceValue(after));
+    q.addBindValue(SqlText(r.cells.value(CellNumIid)));
+    q.addBindValue(r.uniqid().toLongLong());
+    if (!q.exec()) {
+        // the shop has the new price; the list says so, the table will after the next download
+        host().debug(QStringLiteral("Error:") + q.lastError().text());
+    }
+    JournalEntry e;
+    e.account = r.caption;
+    e.numIid = r.cells.value(CellNumIid);
+    e.skuId = r.cells.value(CellSkuId);
+    e.kind = QStringLiteral("price");
+    e.mode = r.cells.value(CellSkuProperties).isEmpty() ? QStringLiteral("item") : QStringLiteral("sku");
+    e.before = before;
+    e.after = after;
+    e.title = r.cells.value(CellTitle);
+    journal(e);
+    Q_EMIT changed(e.account, e.numIid, e.skuId, e.title, before, after);
+    rowDone();
+}
+
+void PriceUploadJob::finish()
+{
+    Settings(db()).set(Setting::TargetDownloadTime, startTime());
+    host().panel2().setCaption(QStringLiteral("完成执行商品更新价格."));
+    host().panel2().hide();
+    reloadList();
+    over(Outcome::Completed);
+}

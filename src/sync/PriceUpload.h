@@ -1,0 +1,36 @@
+#pragma once
+
+#include "sync/ShopRowJob.h"
+
+// The price upload (`_updateprice` "上传更新商品价格"): the source price of
+// each ticked row of the target list into the target shop, one
+// taobao.item.sku.price.update per SKU row (taobao.item.price.update for an
+// item without SKUs). The item's own price goes along while the item has at
+// least two SKUs in stock: it stays at the current price while another
+// in-stock SKU still has it. The counts behind that rule are read from the
+// row's own account's rows of TB_Object before each request, so they see the
+// SKUs already changed in the run. Each success writes the new price into
+// the list and TB_Object; a complete run stores its start (NM 2) and fills
+// the list again. No retry after a transport error.
+class PriceUploadJob : public ShopRowJob
+{
+    Q_OBJECT
+public:
+    using ShopRowJob::ShopRowJob;
+
+    // _updatepriceClick: false when nothing started (busy, nothing ticked, No).
+    bool _updatepriceClick();
+
+    // What the item price rule sends along with a SKU price: empty for none.
+    // inStock: the item's SKU rows in stock (C1); atOldPrice: those of them
+    // still at the row's current target price (C2).
+    static QString ItemPriceFor(int inStock, int atOldPrice, const QString &targetPrice,
+                                const QString &sourcePrice);
+
+protected:
+    QString progressCaption(int percent) const override;
+    void sendRow(int row) override;
+    void rowSucceeded(const QString &reply) override;
+    QString errorPrefix(const QString &errorText) const override;
+    void finish() override;
+};
