@@ -3,6 +3,7 @@
 #include "base/Interaction.h"
 #include "app/ui/StartUp.h"
 #include "shop/ui/LoginCommand.h"
+#include "lists/ui/ListsCommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
         raw.append(QString::fromLocal8Bit(argv[i]));
     const CommandLineRequest request = ParseCommandLine(raw);
     RegisterWindowCommands();
+    RegisterListsCommands();
 
     if (request.help || !request.error.isEmpty()) {
         const QString text = (request.error.isEmpty() ? QString() : request.error + QLatin1Char('\n')) +
