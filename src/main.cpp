@@ -6,6 +6,7 @@
 #include "target/ui/TargetCommands.h"
 #include "sync/ui/UploadLoginCommands.h"
 #include "sync/ui/ShopJobCommands.h"
+#include "lists/ui/ListsCommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
     RegisterTargetCommands();
     RegisterUploadCommands();
     RegisterShopJobCommands();
+    RegisterListsCommands();
 
     if (request.help || !request.error.isEmpty()) {
         const QString text = (request.error.isEmpty() ? QString() : request.error + QLatin1Char('\n')) +

@@ -191,8 +191,9 @@ void ListModel::sortByColumn(int column)
     keys.reserve(m_rows.size());
     for (size_t i = 0; i < m_rows.size(); ++i)
         keys.emplace_back(text(m_rows[i], column), i);
-    std::stable_sort(keys.begin(), keys.end(), [ascending](const auto &x, const auto &y) {
-        const int c = compareTexts(x.first, y.first);
+    const bool numeric = m_numericSort;
+    std::stable_sort(keys.begin(), keys.end(), [ascending, numeric](const auto &x, const auto &y) {
+        const int c = numeric ? compareTexts(x.first, y.first) : compareCaseless(x.first, y.first);
         return ascending ? c < 0 : c > 0;
     });
     const QModelIndexList before = persistentIndexList();

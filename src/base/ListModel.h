@@ -73,6 +73,8 @@ public:
     void sortByColumn(int column);
     bool sortAscendingNext() const { return m_ascending; }
     void resetSortDirection() { m_ascending = false; }
+    // Off: header sorting compares every column as text (no numeric treatment).
+    void setNumericSort(bool on) { m_numericSort = on; }
     // The comparison of two column texts: < 0, 0 or > 0.
     static int compareTexts(const QString &a, const QString &b);
 
@@ -97,5 +99,6 @@ private:
     int m_cellColumns = 0; // widest row's cells, the Uniqid cell included
     bool m_banding = false;
     bool m_ascending = false;
+    bool m_numericSort = true;
     TextColorRule m_textColor;
 };

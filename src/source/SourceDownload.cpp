@@ -1,6 +1,7 @@
 #include "source/SourceDownload.h"
 
 #include "base/Interaction.h"
+#include "lists/MerchantCodes.h"
 #include "store/Settings.h"
 #include "store/SqlValues.h"
 #include "base/TextRoutines.h"
@@ -214,7 +215,7 @@ bool SourceDownloadJob::applyCustomCodes(QSqlQuery &q, QString &statement)
                                        QString::number(rows.size()));
             shown.restart();
         }
-        const QString code = rows.at(i).second == QStringLiteral("null") ? QString(QLatin1String("")) : rows.at(i).second;
+        const QString code = EffectiveMerchantCode(QString(), rows.at(i).second);
         q.addBindValue(code);
         q.addBindValue(rows.at(i).first);
         if (!q.exec())

@@ -3,6 +3,7 @@
 #include "base/Interaction.h"
 #include "base/TextRoutines.h"
 #include "source/StagedDownload.h"
+#include "lists/MerchantCodes.h"
 #include "store/Settings.h"
 #include "store/SqlValues.h"
 #include "top/ItemDecoding.h"
@@ -262,7 +263,7 @@ bool TargetDownloadJob::applyCustomCodes(QSqlQuery &q, QString &statement)
                                        QString::number(rows.size()));
             shown.restart();
         }
-        const QString code = rows.at(i).second == QStringLiteral("null") ? QString(QLatin1String("")) : rows.at(i).second;
+        const QString code = EffectiveMerchantCode(QString(), rows.at(i).second);
         q.addBindValue(SqlText(code));
         q.addBindValue(SqlText(rows.at(i).first));
         q.addBindValue(SqlText(m_storedNick));

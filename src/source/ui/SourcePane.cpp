@@ -7,6 +7,7 @@
 #include "base/ListModel.h"
 #include "base/TextRoutines.h"
 #include "jobs/RequestJob.h"
+#include "lists/ui/FromDownload.h"
 #include "source/SourceDownload.h"
 #include "source/SourceList.h"
 #include "source/ui/PriceStockPages.h"
@@ -28,7 +29,7 @@ using namespace ui;
 
 SourcePane::SourcePane(Application &app, QWidget *parent)
     : QWidget(parent), m_db(app.db()), m_jobs(app.jobs()), m_logic(app.sourceList()),
-      m_download(app.sourceDownload())
+      m_download(app.sourceDownload()), m_app(app)
 {
     setObjectName(QStringLiteral("_PanelSource"));
     auto *column = new QVBoxLayout(this);
@@ -218,6 +219,16 @@ void SourcePane::GetTotal_Source()
 void SourcePane::FromDownloadClick()
 {
     m_download.FromDownloadClick();
+}
+
+void SourcePane::SourceConfigClick()
+{
+    if (m_jobs.busy())
+        return;
+    m_jobs.clearCancel();
+    TfrmFromDownload::OpenModal(m_app, this, 0, QStringLiteral("配置源下载源(对方店铺)"));
+    // the target list's source views read the source list's codes
+    Q_EMIT targetReloadWanted();
 }
 
 void SourcePane::Cancel1Click()

@@ -59,6 +59,8 @@ public:
 public Q_SLOTS:
     void ShowSourcePageClick();
     void FromDownloadClick();
+    // "配置源下载源(对方店铺)": the item-list dialog on the source list.
+    void SourceConfigClick();
     void Cancel1Click();
     void RefreshData_SourceClick();
     void SourceSearchClick();
@@ -89,6 +91,7 @@ private:
     JobHost &m_jobs;
     SourceList &m_logic;
     SourceDownloadJob &m_download;
+    Application &m_app;
     std::function<int()> m_matchingKey;
 
     QTabWidget *m_sourcePage = nullptr;

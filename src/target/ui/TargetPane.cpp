@@ -7,6 +7,7 @@
 #include "base/ListModel.h"
 #include "base/TextRoutines.h"
 #include "jobs/RequestJob.h"
+#include "lists/ui/FromDownload.h"
 #include "sync/DifferenceQuery.h"
 #include "sync/QuantityUpload.h"
 #include "sync/FormulaPage.h"
@@ -437,6 +438,14 @@ void TargetPane::GetUserList()
 void TargetPane::usersClick()
 {
     m_app.selectAccount(m_users->currentText(), true);
+    GetData_TB_Object(trimmedKeyword());
+}
+
+void TargetPane::ObjectConfigClick()
+{
+    if (m_jobs.busy())
+        return;
+    TfrmFromDownload::OpenModal(m_app, this, 1, QStringLiteral("配置目标下载源(我的店铺)"));
     GetData_TB_Object(trimmedKeyword());
 }
 

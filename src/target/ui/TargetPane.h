@@ -107,6 +107,8 @@ public Q_SLOTS:
 
     // "帐号管理": the account dialog, then the account list again.
     void AccountAdminClick();
+    // "配置目标下载源(我的店铺)": the item-list dialog on the target list.
+    void ObjectConfigClick();
     // An account chosen in the account box.
     void usersClick();
 

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "jobs/RequestJob.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+class TopClient;
+class TWinHTTP;
+
+// The on-sale download of the item-list dialog: the on-sale items of the
+// logged-in shop into the target list, page by page (taobao.items.onsale.get,
+// 200 a page, with the session), one second apart, into one group. Page 1
+// first removes every target-list entry of the shop; a page of exactly 200
+// items asks for the next one. Each page is stored in one transaction. An
+// error reply, a transport failure and a storing error end the job with
+// their message and hide the dialog's panel.
+class OnSaleImportJob : public RequestJob
+{
+    Q_OBJECT
+public:
+    enum class Outcome { Completed, ErrorReply, NetworkFailed, DatabaseError, Cancelled };
+
+    // panel: the dialog's own progress panel.
+    OnSaleImportJob(JobHost &host, TopClient &client, const QSqlDatabase &db, ProgressPanelState &panel,
+                    std::function<QString(const QString &)> itemPage, QObject *parent = nullptr);
+    ~OnSaleImportJob() override;
+
+    // Starts at page 1: nick is the logged-in account, group the Uniqid of
+    // the target-list group the items go into. False when the panel is busy.
+    bool start(int group, const QString &nick);
+
+    // After the last page: the dialog relists.
+    void setReloadList(std::function<void()> reload) { m_reload = std::move(reload); }
+
+    int pageNo() const { return m_page; }
+    int runningTotal() const { return m_total; }
+    QString totalResults() const { return m_totalResults; }
+    Outcome outcome() const { return m_outcome; }
+
+    // ProcessXML_Sale: stores one page; false with the reason in *error.
+    bool ProcessXML_Sale(const QString &reply, int *itemsOnPage, QString *error);
+
+    static constexpr int kPageSize = 200;
+
+Q_SIGNALS:
+    void ended(OnSaleImportJob::Outcome outcome);
+
+protected:
+    ProgressPanelState &panel() override { return m_panel; }
+    QString progressCaption(int percent) const override;
+    void sendFirst() override;
+    void finish() override;
+    void replaceComponent() override;
+    void onCancelled() override;
+
+private Q_SLOTS:
+    void WinHTTP_SaleDone(const QString &contentType, qint64 fileSize, const QByteArray &body);
+    void WinHTTP_SaleAnyError(const QString &message);
+
+private:
+    void createComponent();
+    void over(Outcome outcome);
+
+    TopClient &m_client;
+    QSqlDatabase m_db;
+    ProgressPanelState &m_panel;
+    std::function<QString(const QString &)> m_itemPage;
+    std::function<void()> m_reload;
+    TWinHTTP *m_http = nullptr;
+    int m_page = 1;
+    int m_total = 0;
+    QString m_totalResults;
+    int m_group = 0;
+    QString m_nick;
+    Outcome m_outcome = Outcome::Completed;
+};
