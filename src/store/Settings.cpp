@@ -33,6 +33,9 @@ const SettingDefinition kSettings[] = {
     {Setting::ItemPageHost, "", "宝贝页地址", false},
     {Setting::OpenContainerHost, "", "开放平台授权容器地址", false},
     {Setting::OpenSiteHost, "", "开放平台网站地址", false},
+    {Setting::TmallItemPageHost, "", "天猫宝贝页地址", false},
+    {Setting::TaobaoDomain, "", "淘宝店铺域名", false},
+    {Setting::TmallDomain, "", "天猫店铺域名", false},
     {Setting::UploadMode, "0", "库存更新方式", true},
     {Setting::MatchingKey, "0", "关联值", true},
 };

@@ -30,6 +30,9 @@ enum class Setting : int {
     ItemPageHost = 903,
     OpenContainerHost = 904,
     OpenSiteHost = 905,
+    TmallItemPageHost = 906, // link collection: the Tmall item page and the two shop domains
+    TaobaoDomain = 907,
+    TmallDomain = 908,
     UploadMode = 9998,       // _UpgradeStock index
     MatchingKey = 9999,      // _Uniqid index
 };
