@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/DiffCommand.h"
 #include "app/JobCommands.h"
+#include "app/ListsCommand.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
 #include "lists/ItemLists.h"
@@ -146,6 +147,8 @@ QList<CommandTable::Command> buildCommands()
         {QStringLiteral("accounts"), QStringLiteral("accounts add NAME [--remark TEXT] | list | remove NAME"),
          QStringLiteral("店铺帐号: 添加 (密码从标准输入读一行), 列出 (不含密码), 删除"),
          [](CommandContext &c) { return RunAccounts(c); }},
+        {QStringLiteral("lists"), QStringLiteral("lists add-links --source|--target [--group NAME]"),
+         QStringLiteral("从标准输入读取宝贝链接地址 (每行一个), 检查后加入源 (或目标) 下载源的分组"), RunLists},
     };
 }
 

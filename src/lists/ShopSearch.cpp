@@ -339,7 +339,7 @@ void ShopSearch::ProcessURL_HTML(const QString &page)
         Q_EMIT ended();
         return;
     }
-    const auto caption = [this] {
+    const auto caption = [this]() -> QString {
         return QStringLiteral("正在搜索中...(") + QString::number(m_links.size()) + QLatin1Char('/') +
                QString::number(m_total) + QStringLiteral(") 页:") + m_pageInfo;
     };
