@@ -122,6 +122,10 @@ bool ShopModel::loadJson(const QByteArray &json, QString *error)
             shop.forbiddenApps.append(k.toString());
         shop.captcha = so.value(QStringLiteral("captcha")).toBool(false);
         shop.phoneCheck = so.value(QStringLiteral("phone_check")).toBool(false);
+        const QJsonObject search = so.value(QStringLiteral("search_pages")).toObject();
+        shop.searchStyle = search.value(QStringLiteral("style")).toString();
+        shop.searchPageSize = qMax(1, search.value(QStringLiteral("page_size")).toInt(20));
+        shop.searchPagesShown = search.value(QStringLiteral("pages_shown")).toInt(0);
         const QJsonArray items = so.value(QStringLiteral("items")).toArray();
         for (const QJsonValue &iv : items) {
             const QJsonObject io = iv.toObject();
@@ -267,7 +271,7 @@ QByteArray ShopModel::toJson() const
                 io.insert(QStringLiteral("skus"), skus);
             items.append(io);
         }
-        shops.append(QJsonObject{
+        QJsonObject so{
             {QStringLiteral("nick"), shop.nick},
             {QStringLiteral("password"), shop.password},
             {QStringLiteral("type"), shop.tmall ? QStringLiteral("tmall") : QStringLiteral("taobao")},
@@ -277,7 +281,13 @@ QByteArray ShopModel::toJson() const
             {QStringLiteral("forbidden_apps"), QJsonArray::fromStringList(shop.forbiddenApps)},
             {QStringLiteral("captcha"), shop.captcha},
             {QStringLiteral("phone_check"), shop.phoneCheck},
-            {QStringLiteral("items"), items}});
+            {QStringLiteral("items"), items}};
+        if (!shop.searchStyle.isEmpty())
+            so.insert(QStringLiteral("search_pages"),
+                      QJsonObject{{QStringLiteral("style"), shop.searchStyle},
+                                  {QStringLiteral("page_size"), shop.searchPageSize},
+                                  {QStringLiteral("pages_shown"), shop.searchPagesShown}});
+        shops.append(so);
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("shops"), shops}}).toJson(QJsonDocument::Indented);
 }

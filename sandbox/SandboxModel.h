@@ -61,6 +61,12 @@ struct Shop
     QStringList forbiddenApps;  // app keys this member may not use ("此应用不允许当前用户访问")
     bool captcha = false;       // the login page asks for a captcha before it lets the member in
     bool phoneCheck = false;    // the container asks for the phone check after the login
+    // The shop's own search pages (ShopPages.h): their markup ("grid", "new",
+    // "old", "tmall"; empty: a page without search results), the items per
+    // page, and a page count the page info names instead of the real one (0: the real one).
+    QString searchStyle;
+    int searchPageSize = 20;
+    int searchPagesShown = 0;
     // Session keys handed out by the authorization pages, each with whether it
     // may change prices (issued with scope usergrade). Not part of the fixture.
     QHash<QString, bool> webSessions;

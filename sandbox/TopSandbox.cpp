@@ -1,6 +1,7 @@
 #include "TopSandbox.h"
 
 #include "AuthPages.h"
+#include "ShopPages.h"
 #include "Gateway.h"
 
 #include <httplib.h>
@@ -124,6 +125,7 @@ struct TopSandbox::Private
     ShopModel model;
     Gateway gateway{model};
     AuthPages pages{model, gateway};
+    ShopPages shopPages{model};
     QHash<QString, std::deque<Fault>> faults;
     QList<RecordedCall> calls;
     int callLimit = 10000;
@@ -147,6 +149,7 @@ struct TopSandbox::Private
     void serveAdmin(const httplib::Request &req, httplib::Response &res);
     void servePage(WebRole role, const httplib::Request &req, httplib::Response &res);
     void addPageRoutes(httplib::Server &server, WebRole role);
+    void serveShopPage(const httplib::Request &req, httplib::Response &res);
     bool startWebHosts(int port);
     void stopWebHosts();
     QByteArray callsJson() const;
@@ -186,15 +189,35 @@ void TopSandbox::Private::addPageRoutes(httplib::Server &s, WebRole role)
         s.Get(path, handler);
         s.Post(path, handler);
     }
+    auto shop = [this](const httplib::Request &req, httplib::Response &res) { serveShopPage(req, res); };
+    s.Get("/shop/.*", shop);
+    s.Post("/shop/.*", shop);
+}
+
+void TopSandbox::Private::serveShopPage(const httplib::Request &req, httplib::Response &res)
+{
+    const std::string &target = req.target;
+    const size_t q = target.find('?');
+    ShopPages::Reply reply;
+    {
+        std::lock_guard lock(mutex);
+        reply = shopPages.handle(QString::fromStdString(req.path),
+                                 q == std::string::npos ? QByteArray() : QByteArray::fromStdString(target.substr(q + 1)),
+                                 QByteArray::fromStdString(req.body));
+    }
+    res.status = reply.status;
+    res.set_content(reply.html.toStdString(), "text/html;charset=GBK");
 }
 
 // The page hosts on 127.0.0.2, .3 and .4 with the gateway's port, so that each
-// host of the program's settings follows from the gateway's address.
+// host of the program's settings follows from the gateway's address; the shop
+// pages of Taobao shops on .5 and of Tmall shops (with the Tmall item pages) on .6.
 bool TopSandbox::Private::startWebHosts(int onPort)
 {
-    const char *addresses[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4"};
-    const WebRole roles[] = {WebRole::ApiContainer, WebRole::OpenContainer, WebRole::Login};
-    for (int i = 0; i < 3; ++i) {
+    const char *addresses[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5", "127.0.0.6"};
+    const WebRole roles[] = {WebRole::ApiContainer, WebRole::OpenContainer, WebRole::Login, WebRole::Gateway,
+                             WebRole::Gateway};
+    for (int i = 0; i < 5; ++i) {
         auto s = std::make_unique<httplib::Server>();
         addPageRoutes(*s, roles[i]);
         s->set_keep_alive_timeout(5);
@@ -528,6 +551,8 @@ int TopSandbox::start(int port)
     {
         std::lock_guard lock(d->mutex);
         d->pages.setBases({hostBase(2), hostBase(3), hostBase(4)});
+        d->shopPages.setBases({self + QStringLiteral("/item.htm"), hostBase(6) + QStringLiteral("/item.htm"),
+                               hostBase(5), hostBase(6)});
     }
     {
         std::lock_guard w(d->waitMutex);
@@ -592,6 +617,20 @@ QString TopSandbox::openContainerUrl() const
 {
     std::lock_guard lock(d->mutex);
     return d->pages.bases().openContainer + QStringLiteral("/container");
+}
+
+QString TopSandbox::shopUrl(const QString &nick) const
+{
+    std::lock_guard lock(d->mutex);
+    const Shop *shop = d->model.shopByNick(nick);
+    const ShopPageBases &b = d->shopPages.bases();
+    return (shop && shop->tmall ? b.tmallShops : b.taobaoShops) + QStringLiteral("/shop/") + nick;
+}
+
+QString TopSandbox::tmallItemPageUrl() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->shopPages.bases().tmallItemPage;
 }
 
 QString TopSandbox::loginPageUrl() const

@@ -128,6 +128,11 @@ public:
     QString openContainerUrl() const; // "http://127.0.0.3:PORT/container"
     QString loginPageUrl() const;     // "http://127.0.0.4:PORT/member/login.jhtml"
     QString openPlatformUrl() const;  // "http://127.0.0.3:PORT/"
+    // The shops' own search pages (ShopPages.h): a Taobao shop's address on
+    // 127.0.0.5, a Tmall shop's on 127.0.0.6 ("http://127.0.0.5:PORT/shop/NICK"),
+    // and the Tmall item page on 127.0.0.6 ("http://127.0.0.6:PORT/item.htm").
+    QString shopUrl(const QString &nick) const;
+    QString tmallItemPageUrl() const;
     // An app key that does not manage shops is sent to the open platform's
     // container after the login.
     void setAppManagesShops(const QString &appKey, bool manages);

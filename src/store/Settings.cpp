@@ -37,6 +37,9 @@ const SettingDefinition kSettings[] = {
     {Setting::WebsiteAddress, "", "官方网站地址", false},
     {Setting::FeedbackAddress, "", "意见反馈邮箱地址(mailto:)", false},
     {Setting::UpdaterProgram, "", "在线升级程序", false},
+    {Setting::TmallItemPageHost, "", "天猫宝贝页地址", false},
+    {Setting::TaobaoDomain, "", "淘宝店铺域名", false},
+    {Setting::TmallDomain, "", "天猫店铺域名", false},
     {Setting::UploadMode, "0", "库存更新方式", true},
     {Setting::MatchingKey, "0", "关联值", true},
 };

@@ -34,6 +34,9 @@ enum class Setting : int {
     WebsiteAddress = 941,    // the maker's website; empty: there is none
     FeedbackAddress = 942,   // the feedback mailbox (a mailto: link); empty: there is none
     UpdaterProgram = 943,    // the online updater; empty: "Update" beside the program
+    TmallItemPageHost = 906, // link collection: the Tmall item page and the two shop domains
+    TaobaoDomain = 907,
+    TmallDomain = 908,
     UploadMode = 9998,       // _UpgradeStock index
     MatchingKey = 9999,      // _Uniqid index
 };

@@ -11,7 +11,10 @@ TopEndpoints TopEndpoints::defaults()
             QStringLiteral("https://login.taobao.com/member/login.jhtml"),
             QStringLiteral("https://item.taobao.com/item.htm"),
             QStringLiteral("https://container.open.taobao.com/container"),
-            QStringLiteral("https://open.taobao.com/")};
+            QStringLiteral("https://open.taobao.com/"),
+            QStringLiteral("https://detail.tmall.com/item.htm"),
+            QStringLiteral("taobao.com"),
+            QStringLiteral("tmall.com")};
 }
 
 TopEndpoints TopEndpoints::withOverrides(const TopEndpoints &overrides)
@@ -28,6 +31,9 @@ TopEndpoints TopEndpoints::withOverrides(const TopEndpoints &overrides)
     apply(overrides.itemPage, e.itemPage);
     apply(overrides.openContainer, e.openContainer);
     apply(overrides.openSite, e.openSite);
+    apply(overrides.tmallItemPage, e.tmallItemPage);
+    apply(overrides.taobaoDomain, e.taobaoDomain);
+    apply(overrides.tmallDomain, e.tmallDomain);
     return e;
 }
 
@@ -38,7 +44,8 @@ TopEndpoints TopEndpoints::onBase(const QString &baseUrl)
         base.chop(1);
     return {base + QStringLiteral("/router/rest"), base + QStringLiteral("/container"),
             base + QStringLiteral("/member/login.jhtml"), base + QStringLiteral("/item.htm"),
-            base + QStringLiteral("/container"), base + QStringLiteral("/")};
+            base + QStringLiteral("/container"), base + QStringLiteral("/"),
+            base + QStringLiteral("/item.htm"), QUrl(base).host(), QUrl(base).host()};
 }
 
 TopEndpoints TopEndpoints::onSandbox(const QString &baseUrl)
@@ -55,7 +62,8 @@ TopEndpoints TopEndpoints::onSandbox(const QString &baseUrl)
     };
     return {on(1, QStringLiteral("/router/rest")), on(2, QStringLiteral("/container")),
             on(4, QStringLiteral("/member/login.jhtml")), on(1, QStringLiteral("/item.htm")),
-            on(3, QStringLiteral("/container")), on(3, QStringLiteral("/"))};
+            on(3, QStringLiteral("/container")), on(3, QStringLiteral("/")),
+            on(6, QStringLiteral("/item.htm")), QStringLiteral("127.0.0.5"), QStringLiteral("127.0.0.6")};
 }
 
 QString TopEndpoints::gatewayRoot() const
@@ -75,4 +83,9 @@ QString TopEndpoints::authorizationAddress(const QString &appKey) const
 QString TopEndpoints::itemPageOf(const QString &numIid) const
 {
     return itemPage + QStringLiteral("?id=") + numIid;
+}
+
+QString TopEndpoints::tmallItemPageOf(const QString &numIid) const
+{
+    return tmallItemPage + QStringLiteral("?id=") + numIid;
 }

@@ -1,5 +1,7 @@
 #include "lists/ui/ListsCommand.h"
 
+#include "app/ListsCommand.h"
+
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "base/Interaction.h"
@@ -16,7 +18,8 @@
 namespace {
 
 const QString kUsage = QStringLiteral("用法: lists show --source|--target [--group NAME]\n"
-                                      "      lists import-onsale --account NAME --group NAME");
+                                      "      lists import-onsale --account NAME --group NAME\n"
+                                      "      lists add-links --source|--target [--group NAME] < 链接文件");
 
 void say(FILE *to, const QString &text)
 {
@@ -130,6 +133,8 @@ int RunListsCommand(CommandContext &ctx)
         return show(ctx, args);
     if (sub == QStringLiteral("import-onsale"))
         return importOnSale(ctx, args);
+    if (sub == QStringLiteral("add-links"))
+        return RunLists(ctx);
     ctx.ui.error(kUsage);
     return 2;
 }
@@ -138,7 +143,7 @@ void RegisterListsCommands()
 {
     CommandTable::Command lists{QStringLiteral("lists"),
                                 QStringLiteral("lists show --source|--target [--group NAME] | lists import-onsale "
-                                               "--account NAME --group NAME"),
+                                               "--account NAME --group NAME | lists add-links --source|--target [--group NAME]"),
                                 QStringLiteral("显示下载源宝贝列表 (CSV); 或登录后下载当前店铺销售中列表到目标店铺下载源的组"),
                                 RunListsCommand};
     lists.needsWindowSystem = true;
