@@ -32,6 +32,7 @@ sandbox_log="$demo/top-sandbox.log"
 "$build/top-sandbox" --fixture "$here/sandbox/fixtures/demo.json" --port 0 >"$sandbox_log" 2>&1 &
 sandbox_pid=$!
 trap 'kill "$sandbox_pid" 2>/dev/null || true' EXIT
+trap 'exit 130' INT TERM
 port=""
 for _ in $(seq 100); do
   port="$(head -n 1 "$sandbox_log" 2>/dev/null || true)"
