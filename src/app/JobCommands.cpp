@@ -104,6 +104,12 @@ int RunDownloadTarget(CommandContext &ctx, const CommandLogIn &logIn)
     ShopAccount stored;
     const bool hasPassword = app->shopAccounts().find(account.trimmed(), &stored) && !stored.stored.isEmpty();
     const bool logInFirst = bySource || (login && hasPassword);
+    if (bySource) {
+        // refused before the login rather than after it
+        app->targetBySource().setAccount(account);
+        if (!app->targetBySource().mayStart())
+            return 1;
+    }
     if (logInFirst) {
         if (!logIn) {
             ctx.ui.error(QStringLiteral("此命令需要登录, 在这里不能登录."));

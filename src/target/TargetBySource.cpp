@@ -62,33 +62,30 @@ QStringList TargetBySourceJob::MerchantCodes(const QSqlDatabase &db, int matchin
     return codes;
 }
 
-bool TargetBySourceJob::DownloadClick()
+bool TargetBySourceJob::mayStart()
 {
-    if (host().busy())
-        return false;
     m_outcome = Outcome::NothingToDo;
-    auto refuse = [this](const QString &error) {
-        host().debug(error);
-        host().ui().message(Interaction::errorCaption(), error, Interaction::Icon::Error);
-        m_outcome = Outcome::DatabaseError;
-        return false;
-    };
     QSqlQuery q(m_db);
-    auto count = [&](const QString &sql, qlonglong &n) {
-        if (!q.exec(sql) || !q.next())
+    qlonglong n = 0;
+    auto count = [&](const QString &sql) {
+        if (!q.exec(sql) || !q.next()) {
+            const QString error = q.lastError().text() + QStringLiteral("\r\n") + sql;
+            host().debug(error);
+            host().ui().message(Interaction::errorCaption(), error, Interaction::Icon::Error);
+            m_outcome = Outcome::DatabaseError;
             return false;
+        }
         n = q.value(0).toLongLong();
         return true;
     };
-    qlonglong n = 0;
-    if (!count(QStringLiteral("select count(*) from tb_url where tag=1"), n))
-        return refuse(q.lastError().text());
+    if (!count(QStringLiteral("select count(*) from tb_url where tag=1")))
+        return false;
     if (n >= 1) {
         host().ui().warn(QStringLiteral("已存在配置目标下载源,请[使用目标店铺配置下载目标店铺宝贝列表]。"));
         return false;
     }
-    if (!count(QStringLiteral("select count(*) from TB_Source"), n))
-        return refuse(q.lastError().text());
+    if (!count(QStringLiteral("select count(*) from TB_Source")))
+        return false;
     if (n == 0) {
         host().ui().warn(
             QStringLiteral("没有定义任何源宝贝数据,请先\"下载源宝贝库存数据\",或\"从文件源获取宝贝库存数据"));
@@ -99,6 +96,22 @@ bool TargetBySourceJob::DownloadClick()
         host().ui().warn(QStringLiteral("请选择登录帐号."));
         return false;
     }
+    return true;
+}
+
+bool TargetBySourceJob::DownloadClick()
+{
+    if (host().busy())
+        return false;
+    if (!mayStart())
+        return false;
+    auto refuse = [this](const QString &error) {
+        host().debug(error);
+        host().ui().message(Interaction::errorCaption(), error, Interaction::Icon::Error);
+        m_outcome = Outcome::DatabaseError;
+        return false;
+    };
+    QSqlQuery q(m_db);
     if (!host().planRunning() && !host().ui().ask(QStringLiteral("是否 “使用[源店铺配置]下载目标店铺宝贝列表”?")))
         return false;
     releaseOldRun();

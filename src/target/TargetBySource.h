@@ -40,6 +40,9 @@ public:
     // target download-source list exists, no source rows, no codes, the
     // question answered No).
     bool DownloadClick();
+    // The refusals of a start, shown: a target download-source list exists,
+    // no source rows, no account. The command line asks before it logs in.
+    bool mayStart();
 
     // The codes the job asks for in a matching-key mode: SKU merchant codes
     // of TB_Source in mode 1, the merchant codes of the ticked list entries
