@@ -6,7 +6,6 @@
 #include "app/JobCommands.h"
 #include "app/ListCommands.h"
 #include "app/UploadCommands.h"
-#include "app/PlanCommand.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
 #include "lists/ItemLists.h"
@@ -161,9 +160,6 @@ QList<CommandTable::Command> buildCommands()
          QStringLiteral("以 CSV 输出关联值检查 (duplicates) 或源与目标宝贝检查统计 (stats)"), RunReport},
         {QStringLiteral("journal"), QStringLiteral("journal [--since TIME]"),
          QStringLiteral("上传记录 (每次成功的更新一行) 以 CSV 输出, 从早到晚"), RunJournal},
-        {QStringLiteral("plan"), QStringLiteral("plan [--account NAME]"),
-         QStringLiteral("执行同步计划 (无窗口): 每隔 NM 100 分钟 (至少 5 分钟) 同步一次, 每次一行, Ctrl+C 结束"),
-         RunPlan},
     };
 }
 

@@ -94,18 +94,7 @@ int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &
     if (const int loggedIn = login(*app, a.account); loggedIn != 0)
         return loggedIn;
 
-    DifferenceQuery &query = app->differenceQuery();
-    query.options() = DifferenceQuery::storedOptions(app->settings());
-    query.options().account = a.account;
-    query.options().storeUniqueOnly = false;
-    SyncCycle &cycle = app->syncCycle();
-    if (steps)
-        cycle.setSteps(steps->first, steps->second);
-    QEventLoop loop;
-    QObject::connect(&cycle, &SyncCycle::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    if (cycle.start(false))
-        loop.exec();
-    const SyncSummary &s = cycle.summary();
+    const SyncSummary s = RunSyncCycle(*app, a.account, steps, false);
 
     if (a.json) {
         std::fputs(QJsonDocument(s.toJson()).toJson(QJsonDocument::Compact).constData(), stdout);
@@ -132,6 +121,25 @@ int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &
 }
 
 } // namespace
+
+SyncSummary RunSyncCycle(Application &app, const QString &account, std::optional<std::pair<bool, bool>> steps,
+                         bool startedByPlan)
+{
+    DifferenceQuery &query = app.differenceQuery();
+    query.options() = DifferenceQuery::storedOptions(app.settings());
+    query.options().account = account;
+    query.options().storeUniqueOnly = false;
+    SyncCycle &cycle = app.syncCycle();
+    if (steps)
+        cycle.setSteps(steps->first, steps->second);
+    else
+        cycle.clearSteps();
+    QEventLoop loop;
+    QObject::connect(&cycle, &SyncCycle::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    if (cycle.start(startedByPlan))
+        loop.exec();
+    return cycle.summary();
+}
 
 QString SyncSummaryText(const SyncSummary &s, bool withDownload)
 {

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
+#include <utility>
 
 class Application;
 struct CommandContext;
@@ -30,6 +32,13 @@ int RunUploadQuantity(CommandContext &ctx, const CommandLoginStep &login);
 // with upload-quantity's output and exit codes; --json prints one summary
 // object instead.
 int RunSync(CommandContext &ctx, const CommandLoginStep &login);
+
+// One cycle on the account with the stored difference settings, run to its
+// end on a local event loop: the given steps (download, upload), or NM
+// 101/102 when none are given. The caller has logged the account in when
+// the upload step may run.
+SyncSummary RunSyncCycle(Application &app, const QString &account, std::optional<std::pair<bool, bool>> steps,
+                         bool startedByPlan);
 
 // The lines the two commands print for a summary (without --json).
 QString SyncSummaryText(const SyncSummary &summary, bool withDownload);

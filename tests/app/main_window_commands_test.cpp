@@ -48,24 +48,6 @@ namespace {
 // Commands whose handlers other parts of the program are still getting; the
 // walk only checks that they exist. Empty this list as they arrive.
 const QSet<QString> kNotYetHandled = {
-    QStringLiteral("N24"),           // sync plan: run
-    QStringLiteral("N25"),           // sync plan: settings
-    QStringLiteral("N29"),           // sync plan: the tray's cancel
-    QStringLiteral("N33"),           // item list dialog, source side
-    QStringLiteral("_SourceConfig"), //   the same from the toolbar
-    QStringLiteral("NObjectConfig"), // item list dialog, target side
-    QStringLiteral("_ObjectConfig"), //   the same from the toolbar
-    QStringLiteral("NDownload"),     // target download by the source configuration
-    QStringLiteral("N62"),           // target download by the target configuration
-    QStringLiteral("_DownloadGroup"), //  the same from the toolbar
-    QStringLiteral("NUpload"),       // quantity upload
-    QStringLiteral("_Upload"),       //   the same from the toolbar
-    QStringLiteral("_delisting"),    // delisting
-    QStringLiteral("_listing"),      // listing
-    QStringLiteral("_updateprice"),  // price upload
-    QStringLiteral("N67"),           // target list: empty the account's rows
-    QStringLiteral("N71"),           // target item browser
-    QStringLiteral("N72"),           //   the same from the toolbar's drop-down
 };
 // Wired to the shop login outside the table; they start the embedded
 // browsers, which the login tests drive.

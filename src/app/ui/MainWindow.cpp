@@ -20,6 +20,7 @@
 #include "store/Maintenance.h"
 #include "store/Parameters.h"
 #include "sync/DifferenceQuery.h"
+#include "sync/QuantityUpload.h"
 #include "sync/SyncPlan.h"
 #include "sync/ui/SyncConfig.h"
 #include "sync/ui/SyncPlanFrame.h"
@@ -85,6 +86,27 @@ TfrmMain::TfrmMain(Application &app, QWidget *parent)
     buildStatusBar();
     buildTray();
     m_syncPlan = new SyncPlanFrame(app, *this, *m_targetPane, *m_tray, this);
+    // the plan's upload step is the quantity upload the user starts with `_Upload`
+    QuantityUploadJob &upload = app.quantityUpload();
+    m_syncPlan->setQuantityUpload([&upload]() {
+        return upload.UploadClick(true) ? PlanSteps::Start::Started : PlanSteps::Start::NothingToDo;
+    });
+    connect(&upload, &QuantityUploadJob::ended, m_syncPlan, [this](QuantityUploadJob::Outcome outcome) {
+        switch (outcome) {
+        case QuantityUploadJob::Outcome::Completed:
+            m_syncPlan->uploadFinished(SyncPlan::Result::Completed);
+            return;
+        case QuantityUploadJob::Outcome::NothingTicked:
+            m_syncPlan->uploadFinished(SyncPlan::Result::NothingToUpload);
+            return;
+        case QuantityUploadJob::Outcome::Cancelled:
+            m_syncPlan->uploadFinished(SyncPlan::Result::Cancelled);
+            return;
+        default:
+            m_syncPlan->uploadFinished(SyncPlan::Result::Failed);
+            return;
+        }
+    });
     buildCommands();
 
     // the panes meet here

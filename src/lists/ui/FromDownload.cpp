@@ -8,6 +8,7 @@
 #include "base/ListModel.h"
 #include "lists/ItemListEditor.h"
 #include "lists/OnSaleImport.h"
+#include "lists/ui/FormAddURL.h"
 #include "lists/ui/GroupBox.h"
 #include "lists/ui/MoveToGroup.h"
 #include "top/TopClient.h"
@@ -41,6 +42,14 @@ void TfrmFromDownload::OpenModal(Application &app, QWidget *owner, int mode, con
         delete s_dialog.data();
         s_dialog = new TfrmFromDownload(app, owner ? owner->window() : nullptr);
         s_dialogApp = &app;
+        // "搜索添加宝贝链接": the link dialog for the first ticked group, then the list again
+        TfrmFromDownload *dialog = s_dialog.data();
+        connect(dialog, &TfrmFromDownload::addLinksRequested, dialog,
+                [dialog, &app](int mode, const QString &groupName, int) {
+                    TfrmFormAddURL links(app, mode, groupName, dialog);
+                    if (links.exec() == QDialog::Accepted)
+                        dialog->reloadList();
+                });
     }
     s_dialog->setMode(mode, caption);
     s_dialog->exec();

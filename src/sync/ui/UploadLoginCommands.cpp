@@ -1,8 +1,12 @@
 #include "sync/ui/UploadLoginCommands.h"
 
+#include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/PlanCommand.h"
 #include "app/UploadCommands.h"
 #include "shop/ui/LoginCommand.h"
+#include "sync/SyncCycle.h"
+#include "sync/SyncPlan.h"
 
 #include <cstdio>
 
@@ -29,10 +33,30 @@ int logIn(Application &app, const QString &account)
     return 1;
 }
 
+// One cycle of the plan command: the account logs in again for every cycle
+// that uploads (a session may have ended since the last one).
+CycleSummary planCycle(Application &app, const QString &account)
+{
+    const PlanSettings settings = PlanSettings::load(app.settings());
+    if (settings.upload && logIn(app, account) != 0)
+        return {false, QStringLiteral("登录失败, 本次没有同步: ") + account};
+    const SyncSummary s = RunSyncCycle(app, account, std::nullopt, true);
+    QString text = SyncSummaryText(s, s.downloadStep);
+    if (!s.failures.isEmpty())
+        text += QLatin1Char(' ') + s.failures.join(QLatin1Char(' '));
+    return {s.ok(), text};
+}
+
 } // namespace
 
 void RegisterUploadCommands()
 {
+    SetPlanCycleRunner(planCycle);
+    CommandTable::Command plan{QStringLiteral("plan"), QStringLiteral("plan [--account NAME]"),
+                               QStringLiteral("执行同步计划 (无窗口): 每隔 NM 100 分钟 (至少 5 分钟) 同步一次, 每次一行, Ctrl+C 结束"),
+                               RunPlan};
+    plan.needsWindowSystem = true;
+    CommandTable::add(plan);
     CommandTable::Command upload{QStringLiteral("upload-quantity"), QStringLiteral("upload-quantity [--account NAME]"),
                                  QStringLiteral("登录后比较库存 (仅显示有库存差异的宝贝), 上传最新库存数量到目标店铺"),
                                  [](CommandContext &c) { return RunUploadQuantity(c, logIn); }};
