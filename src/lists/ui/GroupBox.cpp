@@ -29,13 +29,12 @@ protected:
 
 } // namespace
 
-GroupBox::GroupBox(QWidget *parent) : QToolButton(parent)
+GroupBox::GroupBox(QWidget *parent) : QPushButton(parent)
 {
     setObjectName(QStringLiteral("_Group"));
-    setPopupMode(QToolButton::InstantPopup);
-    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    setAutoDefault(false);
     setMinimumWidth(180);
-    setStyleSheet(QStringLiteral("QToolButton { text-align: left; padding: 2px 18px 2px 4px; }"));
+    setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 3px 18px 3px 6px; }"));
     setMaximumWidth(320);
     m_menu = new StayOpenMenu(this);
     m_menu->setObjectName(QStringLiteral("_GroupMenu"));

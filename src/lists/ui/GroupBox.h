@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QList>
-#include <QToolButton>
+#include <QPushButton>
 
 class QAction;
 class QMenu;
@@ -10,7 +10,7 @@ struct ItemGroup;
 // The group box `_Group`: a drop-down whose items carry check boxes, with
 // "全选" and "取消全选" on top; it shows the ticked names joined by ",". The
 // menu stays open while items are ticked.
-class GroupBox : public QToolButton
+class GroupBox : public QPushButton
 {
     Q_OBJECT
 public:
