@@ -146,9 +146,12 @@ FieldKeys keysOf(int tag)
 
 ShopSearchFields ShopSearchFields::load(const Settings &settings, int tag)
 {
+    for (int list : {0, 1}) {
+        const FieldKeys both = keysOf(list);
+        for (Setting key : {both.address, both.keyword, both.type})
+            settings.ensure(key);
+    }
     const FieldKeys k = keysOf(tag);
-    for (Setting key : {k.address, k.keyword, k.type})
-        settings.ensure(key);
     ShopSearchFields f;
     f.address = TrimText(settings.text(k.address));
     f.keyword = TrimText(settings.text(k.keyword));

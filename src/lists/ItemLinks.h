@@ -64,7 +64,7 @@ struct ShopSearchFields
     QString keyword;
     int type = 0;
 
-    // Creates the missing rows, then reads them (trimmed).
+    // Creates the missing rows of both lists, then reads the list's (trimmed).
     static ShopSearchFields load(const Settings &settings, int tag);
     bool save(const Settings &settings, int tag) const;
 };

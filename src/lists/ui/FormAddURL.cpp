@@ -37,7 +37,6 @@ TfrmFormAddURL::TfrmFormAddURL(Application &app, int tag, const QString &groupNa
     m_type = named(new QComboBox(m_panelSearch), QStringLiteral("_Type"));
     m_type->addItems(ShopSearch::typeCaptions());
     m_shopUrl = named(new QLineEdit(m_panelSearch), QStringLiteral("_TaobaoURL"));
-    m_shopUrl->setPlaceholderText(QStringLiteral("http://xxxx.") + app.endpoints().taobaoDomain);
     m_keyword = named(new QLineEdit(m_panelSearch), QStringLiteral("_Keyword"));
     m_searchButton = ui::button(m_panelSearch, QStringLiteral("_Search"), QStringLiteral("搜索"));
     auto *row1 = new QHBoxLayout;
@@ -95,6 +94,13 @@ TfrmFormAddURL::TfrmFormAddURL(Application &app, int tag, const QString &groupNa
 
     auto *debugKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I), this);
     connect(debugKey, &QShortcut::activated, this, [this] { m_debug->setVisible(!m_debug->isVisible()); });
+    const auto placeholder = [this](int type) {
+        m_shopUrl->setPlaceholderText(QStringLiteral("http://xxxx.") + (ShopSearch::isTmall(type)
+                                                                           ? m_app.endpoints().tmallDomain
+                                                                           : m_app.endpoints().taobaoDomain));
+    };
+    connect(m_type, &QComboBox::currentIndexChanged, this, placeholder);
+    placeholder(0);
     connect(m_searchButton, &QPushButton::clicked, this, &TfrmFormAddURL::SearchClick);
     connect(m_startDownload, &QPushButton::clicked, this, &TfrmFormAddURL::StartDownloadClick);
     connect(m_cancel, &QPushButton::clicked, this, &TfrmFormAddURL::RzBitBtn1Click);

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,8 +25,10 @@ private:
     static void shot(QWidget *w, const QString &name)
     {
         const QString dir = qEnvironmentVariable("STOCKSYNC_SHOTS_DIR");
-        if (!dir.isEmpty())
-            w->grab().save(dir + QLatin1Char('/') + name);
+        if (dir.isEmpty())
+            return;
+        w->layout()->activate();
+        w->grab().save(dir + QLatin1Char('/') + name);
     }
     static int count(const QSqlDatabase &db, const QString &where)
     {
