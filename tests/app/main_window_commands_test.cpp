@@ -14,6 +14,7 @@
 #include "source/ui/PriceStockTabs.h"
 #include "source/ui/SourcePane.h"
 #include "target/ui/TargetPane.h"
+#include "target/ui/WarehousePage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,10 +46,9 @@ static QStringList L(std::initializer_list<const char *> items)
 
 namespace {
 
-// Commands whose handlers other parts of the program are still getting; the
-// walk only checks that they exist. Empty this list as they arrive.
-const QSet<QString> kNotYetHandled = {
-};
+// The tray icon's menu exists only while a plan runs (the icon is hidden
+// otherwise); the plan's window test cancels a running plan from it.
+const QSet<QString> kOnlyWhileAPlanRuns = {QStringLiteral("N29")};
 // Wired to the shop login outside the table; they start the embedded
 // browsers, which the login tests drive.
 const QSet<QString> kCoveredByTheLoginTests = {QStringLiteral("_Login"), QStringLiteral("_UserGrade")};
@@ -121,6 +121,11 @@ class MainWindowCommandsTest : public QObject
         m_w->targetPane().GetUserList();
         m_w->targetPane().GetData_TB_Object(QString());
         QCOMPARE(m_w->targetModel()->count(), 1);
+        exec(QStringLiteral("insert into TB_Object_Inventory(title,outer_id,num_iid,nick,num,price,list_time,delist_time,"
+                            "approve_status,valid_thru,has_showcase) values('渔夫帽','H900','610009','shopA',24,99,"
+                            "'2026-11-25 20:00:00','2026-12-02 20:00:00','instock',7,'false')"));
+        m_w->targetPane().warehousePage()->load();
+        QCOMPARE(m_w->targetPane().warehousePage()->model()->count(), 1);
     }
     QTabWidget *sourcePage() const { return child<QTabWidget>("_SourcePage"); }
     void expand()
@@ -184,7 +189,7 @@ private Q_SLOTS:
             QAction *action = child<QAction>(e.name);
             QToolButton *button = action ? nullptr : child<QToolButton>(e.name);
             QVERIFY2(action || button, e.name);
-            if (kNotYetHandled.contains(name) || kCoveredByTheLoginTests.contains(name))
+            if (kOnlyWhileAPlanRuns.contains(name) || kCoveredByTheLoginTests.contains(name))
                 continue;
 
             // the state a seller would be in: the lists on screen with rows selected
@@ -198,7 +203,7 @@ private Q_SLOTS:
             if (!m_w->targetModel()->count())
                 m_w->targetPane().GetData_TB_Object(QString());
             for (ListView *v : views) {
-                const bool selectAll = name == QLatin1String("N1") || name == QLatin1String("MenuItem1") ||
+                const bool selectAll = name == QLatin1String("N1") || name == QLatin1String("MenuItem1") || name == QLatin1String("MenuItem14") ||
                                        name == QLatin1String("A1");
                 selectAll ? v->clearSelection() : v->selectAll();
             }
@@ -211,6 +216,8 @@ private Q_SLOTS:
                 button->setEnabled(true);
             m_w->show();
 
+            // two copy commands may copy equal cells: start each from an empty clipboard
+            m_rig->desktop.setClipboardText(QString());
             const QString before = fingerprint();
             action ? action->trigger() : button->click();
             QTRY_VERIFY2_WITH_TIMEOUT(fingerprint() != before, e.name, 2000);

@@ -179,7 +179,7 @@ void TargetBrowserTest::downloadInTheWindowAndTheListCommands()
 
     // the merchant codes of two rows, in list order
     selectRows(view, {1, 0});
-    w.findChild<QAction *>(QStringLiteral("MenuItem7"))->trigger();
+    w.findChild<QAction *>(QStringLiteral("ObjectCopy1"))->trigger();
     QCOMPARE(rig.desktop.clipboardText(), model.row(0).cells.value(1) + QStringLiteral("\r\n") +
                                               model.row(1).cells.value(1));
 

@@ -33,7 +33,7 @@ E copyItem(const char *name, const char *caption, int tag)
 {
     return E{Place::SourceCopyMenu, E::Item, name, caption, Pane::Source, "N7Click", true, Place::MenuBar, nullptr, tag};
 }
-// "复制..." of the target list: the Tag is the command's place in the menu
+// "复制..." of the target list (ObjectCopy0 to ObjectCopy11): the Tag is the command's place in the menu
 E objectCopyItem(const char *name, const char *caption, int tag)
 {
     return E{Place::ObjectCopyMenu, E::Item, name, caption, Pane::Target, "MenuItem6Click", true, Place::MenuBar,
@@ -161,18 +161,18 @@ std::vector<ActionEntry> table()
         item(P::ObjectPopup, "MenuItem1", "全选", T, "MenuItem1Click"),
         item(P::ObjectPopup, "MenuItem3", "删除选中项", T, "MenuItem3Click"),
         menu(P::ObjectPopup, "MenuItem5", "复制文本", P::ObjectCopyMenu),
-        objectCopyItem("MenuItem6", "复制宝贝名称", 0),
-        objectCopyItem("MenuItem7", "复制主商家编码", 1),
-        objectCopyItem("MenuItem8", "复制颜色", 2),
-        objectCopyItem("MenuItem9", "复制SKU(尺码)", 3),
-        objectCopyItem("MenuItem10", "复制数量", 4),
-        objectCopyItem("MenuItem11", "复制源数量", 5),
-        objectCopyItem("MenuItem12", "复制价格", 6),
-        objectCopyItem("MenuItem14", "复制源价格", 7),
-        objectCopyItem("MenuItem15", "复制SKU商家编码", 8),
-        objectCopyItem("MenuItem16", "复制商品数字ID", 9),
-        objectCopyItem("MenuItem17", "复制SKUID", 10),
-        objectCopyItem("MenuItem18", "复制货号", 11),
+        objectCopyItem("ObjectCopy0", "复制宝贝名称", 0),
+        objectCopyItem("ObjectCopy1", "复制主商家编码", 1),
+        objectCopyItem("ObjectCopy2", "复制颜色", 2),
+        objectCopyItem("ObjectCopy3", "复制SKU(尺码)", 3),
+        objectCopyItem("ObjectCopy4", "复制数量", 4),
+        objectCopyItem("ObjectCopy5", "复制源数量", 5),
+        objectCopyItem("ObjectCopy6", "复制价格", 6),
+        objectCopyItem("ObjectCopy7", "复制源价格", 7),
+        objectCopyItem("ObjectCopy8", "复制SKU商家编码", 8),
+        objectCopyItem("ObjectCopy9", "复制商品数字ID", 9),
+        objectCopyItem("ObjectCopy10", "复制SKUID", 10),
+        objectCopyItem("ObjectCopy11", "复制货号", 11),
         item(P::ObjectPopup, "MenuItem13", "选中项另存为...", T, "MenuItem13Click"),
         item(P::ObjectPopup, "N43", "勾选所有", T, "N43Click"),
         item(P::ObjectPopup, "N44", "所有不勾选", T, "N44Click"),

@@ -266,7 +266,13 @@ void WarehousePage::N74Click()
 
 void WarehousePage::MenuItem43Click()
 {
+    // the row under the cursor, else the first selected one
     const QModelIndex current = list()->currentIndex();
-    if (current.isValid())
+    if (current.isValid()) {
         m_list.openItemPage(current.row());
+        return;
+    }
+    const std::vector<int> rows = list()->selectedModelRows();
+    if (!rows.empty())
+        m_list.openItemPage(rows.front());
 }
