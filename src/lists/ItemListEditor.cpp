@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/Desktop.h"
+#include "base/ExportFile.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "base/TextRoutines.h"
@@ -630,25 +631,7 @@ void ItemListEditor::N13Click(std::vector<int> rows)
         m_ui.warn(QStringLiteral("请选择要另存的项"));
         return;
     }
-    const QString suggested =
-        QStringLiteral("urlExport") + Clock::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".csv");
-    QString path = m_ui.saveFileName(QStringLiteral("选中项另存为..."), QStringLiteral("csv 文件(*.csv)"), suggested);
-    if (path.isEmpty())
-        return;
-    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    if (!path.mid(slash + 1).contains(QLatin1Char('.')))
-        path += QStringLiteral(".csv");
-    // GB18030 is GBK for every character GBK has, and keeps the others
-    QStringEncoder gbk("GB18030");
-    QByteArray bytes;
-    for (const QString &line : exportLines(rows))
-        bytes += QByteArray(gbk.encode(line)) + "\r\n";
-    QFile file(path);
-    if (!gbk.isValid() || gbk.hasError() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
-        m_ui.message(Interaction::errorCaption(),
-                     QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") + file.errorString(),
-                     Interaction::Icon::Error);
+    SaveExportLines(m_ui, QStringLiteral("urlExport"), exportLines(rows));
 }
 
 void ItemListEditor::CopyText_URL(std::vector<int> rows, int column)

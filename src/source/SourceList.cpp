@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/Desktop.h"
+#include "base/ExportFile.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "jobs/RequestJob.h"
@@ -273,41 +274,8 @@ QStringList SourceList::exportLines(std::vector<int> selected) const
 
 void SourceList::exportRows(std::vector<int> selected)
 {
-    const QString suggested =
-        QStringLiteral("sExport") + Clock::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".csv");
-    QString path = m_ui.saveFileName(QStringLiteral("选中项另存为..."), QStringLiteral("csv 文件(*.csv)"), suggested);
-    if (path.isEmpty())
-        return;
-    // the default extension when the file's name has none (folders may have points)
-    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    if (!path.mid(slash + 1).contains(QLatin1Char('.')))
-        path += QStringLiteral(".csv");
-    // GB18030 is GBK for every character GBK has, and keeps the others
-    QStringEncoder gbk("GB18030");
-    if (!gbk.isValid()) {
-        m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") +
-                                                       QStringLiteral("缺少 GB18030 编码"),
-                     Interaction::Icon::Error);
-        return;
-    }
-    QByteArray bytes;
-    for (const QString &line : exportLines(std::move(selected)))
-        bytes += QByteArray(gbk.encode(line)) + "\r\n";
-    if (gbk.hasError()) {
-        m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") +
-                                                       QStringLiteral("选中项中有无法保存为 GB18030 文本的字符"),
-                     Interaction::Icon::Error);
-        return;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush()) {
-        m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") +
-                                                       file.errorString(),
-                     Interaction::Icon::Error);
-        return;
-    }
-    file.close();
-    m_ui.info(QStringLiteral("完成选中项另存为,请确认"));
+    if (SaveExportLines(m_ui, QStringLiteral("sExport"), exportLines(std::move(selected))))
+        m_ui.info(QStringLiteral("完成选中项另存为,请确认"));
 }
 
 void SourceList::CopyText_Source(std::vector<int> selected, int column)

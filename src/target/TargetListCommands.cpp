@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/Desktop.h"
+#include "base/ExportFile.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 
@@ -117,32 +118,8 @@ QStringList TargetListCommands::exportLines(std::vector<int> selected) const
 
 void TargetListCommands::MenuItem13Click(std::vector<int> selected)
 {
-    const QString suggested =
-        QStringLiteral("tExport") + Clock::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".csv");
-    QString path = m_ui.saveFileName(QStringLiteral("选中项另存为..."), QStringLiteral("csv 文件(*.csv)"), suggested);
-    if (path.isEmpty())
-        return;
-    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    if (!path.mid(slash + 1).contains(QLatin1Char('.')))
-        path += QStringLiteral(".csv");
-    auto cannot = [&](const QString &why) {
-        m_ui.message(Interaction::errorCaption(), QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") + why,
-                     Interaction::Icon::Error);
-    };
-    // GB18030 is GBK for every character GBK has, and keeps the others
-    QStringEncoder gbk("GB18030");
-    if (!gbk.isValid())
-        return cannot(QStringLiteral("缺少 GB18030 编码"));
-    QByteArray bytes;
-    for (const QString &line : exportLines(std::move(selected)))
-        bytes += QByteArray(gbk.encode(line)) + "\r\n";
-    if (gbk.hasError())
-        return cannot(QStringLiteral("选中项中有无法保存为 GB18030 文本的字符"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
-        return cannot(file.errorString());
-    file.close();
-    m_ui.info(QStringLiteral("完成选中项另存为,请确认."));
+    if (SaveExportLines(m_ui, QStringLiteral("tExport"), exportLines(std::move(selected))))
+        m_ui.info(QStringLiteral("完成选中项另存为,请确认."));
 }
 
 void TargetListCommands::N67Click(const QString &account)

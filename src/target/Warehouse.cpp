@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/Desktop.h"
+#include "base/ExportFile.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "base/TextRoutines.h"
@@ -240,28 +241,8 @@ QStringList WarehouseList::exportLines(std::vector<int> selected) const
 
 void WarehouseList::exportRows(std::vector<int> selected)
 {
-    const QString suggested =
-        QStringLiteral("sExport") + Clock::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".csv");
-    QString path = m_ui.saveFileName(QStringLiteral("选中项另存为..."), QStringLiteral("csv 文件(*.csv)"), suggested);
-    if (path.isEmpty())
-        return;
-    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    if (!path.mid(slash + 1).contains(QLatin1Char('.')))
-        path += QStringLiteral(".csv");
-    QStringEncoder gbk("GB18030");
-    QByteArray bytes;
-    for (const QString &line : exportLines(std::move(selected)))
-        bytes += QByteArray(gbk.encode(line)) + "\r\n";
-    QFile file(path);
-    if (!gbk.isValid() || gbk.hasError() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
-        m_ui.message(Interaction::errorCaption(),
-                     QStringLiteral("无法写入文件: ") + path + QStringLiteral("\r\n") + file.errorString(),
-                     Interaction::Icon::Error);
-        return;
-    }
-    file.close();
-    m_ui.info(QStringLiteral("完成选中项另存为,请确认"));
+    if (SaveExportLines(m_ui, QStringLiteral("sExport"), exportLines(std::move(selected))))
+        m_ui.info(QStringLiteral("完成选中项另存为,请确认"));
 }
 
 void WarehouseList::openItemPage(int row)
