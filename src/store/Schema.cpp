@@ -342,5 +342,31 @@ bool SchemaMigration::run()
                                         "before_value text not null default '', after_value text not null default '', "
                                         "started_by text not null default '', title text not null default '')")))
         return false;
+    // 24: the journal records a change before it is sent: its state
+    // (sent, done, refused, unsettled; rows of older files were all done),
+    // the platform's text for a refusal, the sync cycle it belongs to and when
+    // its state last changed
+    const QString journal = QStringLiteral("TB_Upload_Journal");
+    if (!addColumn(journal, QStringLiteral("state"),
+                   alter + QStringLiteral("TB_Upload_Journal\nadd state text not null default 'done'")))
+        return false;
+    if (!addColumn(journal, QStringLiteral("message"),
+                   alter + QStringLiteral("TB_Upload_Journal\nadd message text not null default ''")))
+        return false;
+    if (!addColumn(journal, QStringLiteral("cycle_id"),
+                   alter + QStringLiteral("TB_Upload_Journal\nadd cycle_id integer")))
+        return false;
+    if (!addColumn(journal, QStringLiteral("settled_at"),
+                   alter + QStringLiteral("TB_Upload_Journal\nadd settled_at text not null default ''")))
+        return false;
+    // 25: one row per synchronisation cycle (window plan, sync, plan)
+    if (!createTable(QStringLiteral("TB_Sync_Cycle"),
+                     QStringLiteral("Create Table TB_Sync_Cycle\n(") + kId +
+                         QStringLiteral(", started text not null, ended text not null default '', "
+                                        "started_by text not null default '', UserId text not null default '', "
+                                        "downloaded integer not null default 0, differing integer not null default 0, "
+                                        "uploaded integer not null default 0, refused integer not null default 0, "
+                                        "held text not null default '', error text not null default '')")))
+        return false;
     return true;
 }

@@ -33,7 +33,7 @@ bool UploadJournal::append(const JournalEntry &e, QString *error)
 {
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("insert into TB_Upload_Journal(at,UserId,num_iid,sku_id,kind,mode,before_value,"
-                             "after_value,started_by,title) values(?,?,?,?,?,?,?,?,?,?)"));
+                             "after_value,started_by,title,state,message,cycle_id) values(?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     q.addBindValue(timeText(e.at.isValid() ? e.at : QDateTime::currentDateTime()));
     q.addBindValue(notNull(e.account));
     q.addBindValue(notNull(e.numIid));
@@ -44,6 +44,9 @@ bool UploadJournal::append(const JournalEntry &e, QString *error)
     q.addBindValue(notNull(e.after));
     q.addBindValue(notNull(e.startedBy));
     q.addBindValue(notNull(e.title));
+    q.addBindValue(e.state.isEmpty() ? QStringLiteral("done") : e.state);
+    q.addBindValue(notNull(e.message));
+    q.addBindValue(e.cycleId > 0 ? QVariant(e.cycleId) : QVariant(QMetaType::fromType<qint64>()));
     if (!q.exec()) {
         if (error)
             *error = q.lastError().text();
@@ -57,7 +60,7 @@ QList<JournalEntry> UploadJournal::read(const QDateTime &since, QString *error) 
     QList<JournalEntry> rows;
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("select at,UserId,num_iid,sku_id,kind,mode,before_value,after_value,started_by,title,"
-                             "Uniqid from TB_Upload_Journal where at>=? order by at,Uniqid"));
+                             "Uniqid,state,message,cycle_id from TB_Upload_Journal where at>=? order by at,Uniqid"));
     q.addBindValue(since.isValid() ? timeText(since) : QStringLiteral(""));
     if (!q.exec()) {
         if (error)
@@ -77,6 +80,9 @@ QList<JournalEntry> UploadJournal::read(const QDateTime &since, QString *error) 
         e.startedBy = q.value(8).toString();
         e.title = q.value(9).toString();
         e.id = q.value(10).toLongLong();
+        e.state = q.value(11).toString();
+        e.message = q.value(12).toString();
+        e.cycleId = q.value(13).toLongLong();
         rows.append(e);
     }
     return rows;

@@ -5,9 +5,12 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// What the program changed in a shop: one row per successful update call of
-// the upload jobs (quantity, price, listing, delisting, listing time). The
-// program only ever appends; rows survive restarts and are never pruned.
+// What the program changed in a shop: one row per update call of the upload
+// jobs (quantity, price, listing, delisting, listing time). Rows survive
+// restarts and are never pruned. A row's state tells how far the call got:
+// "sent" (recorded, reply not yet taken), "done", "refused" (the platform's
+// text in message) or "unsettled" (the shop could not tell whether it was
+// applied; the seller decides).
 struct JournalEntry
 {
     QDateTime at;          // when the reply arrived (local time)
@@ -20,6 +23,9 @@ struct JournalEntry
     QString after;         // value after the call
     QString startedBy;     // "plan" for a sync-plan cycle, "person" otherwise
     QString title;         // the item's title, for reading the journal later
+    QString state = QStringLiteral("done"); // "sent", "done", "refused", "unsettled"
+    QString message;       // the platform's text for a refusal, the reason for unsettled
+    qint64 cycleId = 0;    // TB_Sync_Cycle row of the cycle the call belongs to; 0: none
     qint64 id = 0;         // set by the store
 };
 
