@@ -19,9 +19,9 @@ void say(const QString &text)
 {
     QString flat = text;
     flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    std::fputs(flat.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    std::fputs(flat.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
 // The panels' captions and retry countdowns on the terminal, the debug

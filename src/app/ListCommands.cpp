@@ -106,7 +106,8 @@ int runShow(CommandContext &ctx, PriceStockLists::Kind kind, const QString &name
         return 1;
     PriceStockLists lists(app->db(), app->jobs(), ctx.ui, app->desktop());
     lists.setOnlyMissingFromTarget(missing);
-    const QString account = app->currentAccount();
+    // the account last selected (the window's account box starts with it)
+    const QString account = app->settings().text(Setting::CurrentAccount).trimmed();
     lists.setAccount([account] { return account; });
     std::vector<ListRow> rows;
     QString error;
@@ -203,7 +204,7 @@ int RunReport(CommandContext &ctx)
     if (!app)
         return 1;
     if (!hasAccount)
-        o.account = app->currentAccount();
+        o.account = app->settings().text(Setting::CurrentAccount).trimmed();
     if (!hasKey) {
         o.matchingKey = app->settings().integer(Setting::MatchingKey);
         if (!MatchingKeys::isValid(o.matchingKey))

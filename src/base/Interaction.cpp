@@ -81,15 +81,15 @@ void printLine(FILE *to, const QString &text)
 
 void ConsoleInteraction::message(const QString &, const QString &text, Icon icon)
 {
-    const bool bad = icon == Icon::Error || icon == Icon::Warning;
+    // standard output carries only a command's data: every message goes to standard error
     if (icon == Icon::Error)
         ++m_errors;
-    printLine(bad ? stderr : stdout, text);
+    printLine(stderr, text);
 }
 
 bool ConsoleInteraction::question(const QString &, const QString &text, Icon)
 {
-    printLine(stdout, text + (m_answerYes ? QStringLiteral(" -> 是") : QStringLiteral(" -> 否")));
+    printLine(stderr, text + (m_answerYes ? QStringLiteral(" -> 是") : QStringLiteral(" -> 否")));
     return m_answerYes;
 }
 

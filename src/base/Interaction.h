@@ -78,8 +78,9 @@ private:
     std::deque<QString> m_saveFiles;
 };
 
-// For the command line: messages go to the terminal (errors and warnings to
-// stderr), questions are not asked and take the given default answer.
+// For the command line: every message goes to standard error (standard
+// output carries only a command's data); questions are not asked and take the
+// given default answer, which is shown with them.
 class ConsoleInteraction : public Interaction
 {
 public:

@@ -75,9 +75,32 @@ int ItemLinks::groupId(int tag, const QString &groupName) const
     q.prepare(QStringLiteral("select Uniqid from TB_Groups where GroupName=? and Tag=? order by Uniqid"));
     q.addBindValue(groupName);
     q.addBindValue(tag);
-    if (!q.exec() || !q.next())
+    if (q.exec() && q.next())
+        return q.value(0).toInt();
+    // the name as the box shows it: trimmed, compared with the trimmed stored names
+    q.prepare(QStringLiteral("select Uniqid, GroupName from TB_Groups where Tag=? order by Uniqid"));
+    q.addBindValue(tag);
+    if (!q.exec())
         return -1;
-    return q.value(0).toInt();
+    const QString wanted = TrimText(groupName);
+    int found = -1;
+    while (q.next()) {
+        if (TrimText(q.value(1).toString()).compare(wanted, Qt::CaseInsensitive) != 0)
+            continue;
+        if (found >= 0)
+            return -1;
+        found = q.value(0).toInt();
+    }
+    return found;
+}
+
+bool ItemLinks::hasGroup(int tag, int group) const
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("select 1 from TB_Groups where Uniqid=? and Tag=?"));
+    q.addBindValue(group);
+    q.addBindValue(tag);
+    return q.exec() && q.next();
 }
 
 int ItemLinks::insert(int tag, int group, const QStringList &lines, QString *error,

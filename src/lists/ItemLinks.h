@@ -40,8 +40,13 @@ public:
     QString emptyText() const;
     QString invalidText(const QString &invalidLines) const;
 
-    // Uniqid of the list's group of that name; -1 when there is none.
+    // Uniqid of the list's group of that name: the name as stored, blanks and
+    // all, or else the one group whose trimmed name it is (as the group box
+    // shows names); -1 when there is none, or several that only the blanks
+    // would tell apart.
     int groupId(int tag, const QString &groupName) const;
+    // True while the group with that Uniqid is one of the list's groups.
+    bool hasGroup(int tag, int group) const;
 
     // Inserts, in one transaction, every non-empty line that is an item link
     // and whose id the list (any group) does not hold yet; lines that are not

@@ -1,4 +1,5 @@
 #include "lists/ItemListEditor.h"
+#include "lists/ItemLinks.h"
 
 #include "base/Clock.h"
 #include "base/Desktop.h"
@@ -686,11 +687,9 @@ bool ItemListEditor::DownloadSaleClick(const QString &nick)
 
 int ItemGroupId(const QSqlDatabase &db, int mode, const QString &name)
 {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("select Uniqid from TB_Groups where Tag=? and trim(GroupName)=? order by Uniqid"));
-    q.addBindValue(mode);
-    q.addBindValue(TrimText(name));
-    return q.exec() && q.next() ? q.value(0).toInt() : 0;
+    // the name as stored, blanks and all, or else the one group whose trimmed name it is
+    const int id = ItemLinks(db, {}).groupId(mode, name);
+    return id > 0 ? id : 0;
 }
 
 bool ItemListCsv(const QSqlDatabase &db, int mode, const QString &group, QByteArray *csv, QString *error)

@@ -84,8 +84,8 @@ void OnSaleImportJob::WinHTTP_SaleDone(const QString &, qint64, const QByteArray
     int items = 0;
     QString error;
     if (!ProcessXML_Sale(m_client.replyBuffer(), &items, &error)) {
-        // the pages stored so far stay; this one is not stored at all
         end();
+        m_staged.clear();
         m_panel.hide();
         host().debug(QStringLiteral("Error:") + error);
         host().ui().warn(error);
@@ -112,6 +112,7 @@ void OnSaleImportJob::WinHTTP_SaleAnyError(const QString &message)
     const bool cancelled = wasCancelled();
     end();
     replaceComponent();
+    m_staged.clear();
     m_panel.hide();
     if (cancelled) {
         over(Outcome::Cancelled);
@@ -123,9 +124,22 @@ void OnSaleImportJob::WinHTTP_SaleAnyError(const QString &message)
 
 bool OnSaleImportJob::ProcessXML_Sale(const QString &reply, int *itemsOnPage, QString *error)
 {
+    Q_UNUSED(error);
     const QList<ItemRecord> items = DecodeItems(reply, false);
-    const QString totalResults = TrimText(GetBetween(reply, QStringLiteral("<total_results>"),
-                                                     QStringLiteral("</total_results>")));
+    if (m_page == 1) {
+        m_staged.clear();
+        m_total = 0;
+    }
+    for (const ItemRecord &item : items)
+        m_staged.push_back(item);
+    m_total += static_cast<int>(items.size());
+    m_totalResults = TrimText(GetBetween(reply, QStringLiteral("<total_results>"), QStringLiteral("</total_results>")));
+    *itemsOnPage = static_cast<int>(items.size());
+    return true;
+}
+
+bool OnSaleImportJob::storeStaged(QString *error)
+{
     auto fail = [&](const QSqlQuery &q) {
         *error = q.lastError().text();
         m_db.rollback();
@@ -136,19 +150,18 @@ bool OnSaleImportJob::ProcessXML_Sale(const QString &reply, int *itemsOnPage, QS
         return false;
     }
     QSqlQuery q(m_db);
-    if (m_page == 1) {
-        q.prepare(QStringLiteral("delete from TB_URL where tag=1 and nick=?"));
-        q.addBindValue(SqlText(m_nick));
-        if (!q.exec())
-            return fail(q);
-    }
-    // an item the target list already holds (added by its id, or from
-    // another shop's page) is not entered twice
+    // every target-list entry of this shop, in every group, gives way to the shop's list as it is now
+    q.prepare(QStringLiteral("delete from TB_URL where tag=1 and nick=?"));
+    q.addBindValue(SqlText(m_nick));
+    if (!q.exec())
+        return fail(q);
+    // an item the target list already holds (added by its id, from another
+    // shop's page, or twice in the pages) is not entered twice
     QSqlQuery exists(m_db);
     exists.prepare(QStringLiteral("select 1 from TB_URL where tag=1 and num_iid=?"));
     q.prepare(QStringLiteral("Insert Into TB_URL (Tag,uGroup,nick,approve_status,title,outer_id,num_iid,detail_url)\n"
                              "values(1,?,?,?,?,?,?,?)"));
-    for (const ItemRecord &item : items) {
+    for (const ItemRecord &item : m_staged) {
         const QString id = TrimText(item.numIid);
         exists.addBindValue(SqlText(id));
         if (!exists.exec())
@@ -167,17 +180,22 @@ bool OnSaleImportJob::ProcessXML_Sale(const QString &reply, int *itemsOnPage, QS
         m_db.rollback();
         return false;
     }
-    if (m_page == 1)
-        m_total = 0;
-    m_total += static_cast<int>(items.size());
-    m_totalResults = totalResults;
-    *itemsOnPage = static_cast<int>(items.size());
     return true;
 }
 
 void OnSaleImportJob::finish()
 {
+    QString error;
+    const bool stored = storeStaged(&error);
+    m_staged.clear();
     m_panel.hide();
+    if (!stored) {
+        // nothing of the download is stored; the earlier entries stay as they were
+        host().debug(QStringLiteral("Error:") + error);
+        host().ui().warn(error);
+        over(Outcome::DatabaseError);
+        return;
+    }
     if (m_reload)
         m_reload();
     host().ui().info(QStringLiteral("完成\"下载当前店铺销售中列表\",请确认."));
@@ -186,6 +204,7 @@ void OnSaleImportJob::finish()
 
 void OnSaleImportJob::onCancelled()
 {
+    m_staged.clear();
     m_panel.hide();
     if (m_reload)
         m_reload();

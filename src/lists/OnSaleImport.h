@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/RequestJob.h"
+#include "top/ItemDecoding.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -11,11 +12,13 @@ class TWinHTTP;
 
 // The on-sale download of the item-list dialog: the on-sale items of the
 // logged-in shop into the target list, page by page (taobao.items.onsale.get,
-// 200 a page, with the session), one second apart, into one group. Page 1
-// first removes every target-list entry of the shop; a page of exactly 200
-// items asks for the next one. Each page is stored in one transaction. An
-// error reply, a transport failure and a storing error end the job with
-// their message and hide the dialog's panel.
+// 200 a page, with the session), one second apart, into one group; a page of
+// exactly 200 items asks for the next one. The pages are gathered first; only
+// when the last one has come in are the shop's earlier target-list entries
+// (in every group) replaced by them, in one transaction. An error reply, a
+// transport failure, a cancel and a storing error end the job with their
+// message, hide the dialog's panel and leave the earlier entries, with their
+// merchant-code overrides and ticks, exactly as they were.
 class OnSaleImportJob : public RequestJob
 {
     Q_OBJECT
@@ -39,7 +42,8 @@ public:
     QString totalResults() const { return m_totalResults; }
     Outcome outcome() const { return m_outcome; }
 
-    // ProcessXML_Sale: stores one page; false with the reason in *error.
+    // ProcessXML_Sale: gathers one page (nothing is stored before the last);
+    // false with the reason in *error.
     bool ProcessXML_Sale(const QString &reply, int *itemsOnPage, QString *error);
 
     static constexpr int kPageSize = 200;
@@ -62,6 +66,8 @@ private Q_SLOTS:
 private:
     void createComponent();
     void over(Outcome outcome);
+    // The gathered pages in place of the shop's earlier entries, in one transaction.
+    bool storeStaged(QString *error);
 
     TopClient &m_client;
     QSqlDatabase m_db;
@@ -74,5 +80,6 @@ private:
     QString m_totalResults;
     int m_group = 0;
     QString m_nick;
+    QList<ItemRecord> m_staged; // the pages read so far
     Outcome m_outcome = Outcome::Completed;
 };

@@ -134,10 +134,22 @@ void ShopLogin::LoginClick()
         Q_EMIT changed();
         return;
     }
-    const LoginAccount current = account();
+    m_submitted = false;
+    m_failure = Failure::None;
+    m_current = m_account ? m_account() : LoginAccount{};
+    const LoginAccount &current = m_current;
     if (current.name.trimmed().isEmpty()) {
+        m_failure = Failure::NoAccount;
         m_ui.warn(QStringLiteral("请选择登录目标店铺的帐号."));
         Q_EMIT focusUsers();
+        return;
+    }
+    if (!current.password) {
+        // nothing is filled in with a password that is not the stored one
+        m_failure = Failure::PasswordUnreadable;
+        m_ui.warn(current.passwordError.isEmpty() ? QStringLiteral("店铺帐号\"") + current.name.trimmed() +
+                                                        QStringLiteral("\"保存的密码无法读取.")
+                                                  : current.passwordError);
         return;
     }
     m_panelInFront = false;
@@ -151,6 +163,8 @@ void ShopLogin::UserGradeClick()
     if (m_progressShown || (m_busy && m_busy()) || !m_commandsEnabled)
         return;
     m_userGrade = true;
+    m_submitted = false;
+    m_failure = Failure::None;
     Q_EMIT clearCancelFlag();
     showProgress(QStringLiteral("正在获取短授权,请稍等..."));
     m_browser.navigate(m_hosts.authorizationAddress + QStringLiteral("&scope=item,usergrade"));
@@ -212,18 +226,37 @@ void ShopLogin::WebBrowserDocumentComplete(const Browser::Page &page)
         noNetwork();
         return;
     }
+    if (loginPage && m_submitted && isWrongPasswordPage(source)) {
+        // The stored password was refused: it is not submitted again (a second
+        // try only brings a captcha); the seller changes it first.
+        m_refused = true;
+        m_failure = Failure::PasswordRefused;
+        m_ui.error(passwordRefusedText(account().name.trimmed()));
+        m_panelInFront = false;
+        hideProgress();
+        return;
+    }
     if (source.contains(QStringLiteral("为了您的账号安全，请输入验证码"))) {
         m_panelInFront = true;
         hideProgress();
         return;
     }
     if (loginPage) {
-        const LoginAccount current = account();
+        if (m_submitted) {
+            // back again without the wrong-password message: a person looks at it
+            m_panelInFront = true;
+            hideProgress();
+            return;
+        }
+        const LoginAccount &current = account();
+        if (!current.password) // a short authorization that lands on the login page
+            return;
         m_browser.setFieldValue(QStringLiteral("TPL_username"), current.name);
         m_browser.checkAndClick(QStringLiteral("J_SafeLoginCheck"));
-        m_browser.setFieldValue(QStringLiteral("TPL_password"), current.password.value_or(QString()));
+        m_browser.setFieldValue(QStringLiteral("TPL_password"), *current.password);
         // The engine needs no special browser version: the form is always submitted.
         m_browser.clickById(QStringLiteral("J_SubmitStatic"));
+        m_submitted = true;
         setPanel(true, m_panelHeight, m_browserHeight);
         return;
     }
@@ -279,6 +312,18 @@ void ShopLogin::WebBrowserDocumentComplete(const Browser::Page &page)
         return;
     }
     finishLogin();
+}
+
+bool ShopLogin::isWrongPasswordPage(const QString &html)
+{
+    return html.contains(QStringLiteral("您输入的密码和账户名不匹配"));
+}
+
+QString ShopLogin::passwordRefusedText(const QString &memberName)
+{
+    return QStringLiteral("店铺帐号\"") + memberName +
+           QStringLiteral("\"登录失败: 淘宝拒绝了保存的密码 (您输入的密码和账户名不匹配).\r\n"
+                          "密码只提交了一次, 没有再试. 请在\"店铺帐号管理\"中修改该帐号的密码后再登录.");
 }
 
 void ShopLogin::finishLogin()

@@ -12,11 +12,13 @@
 class Interaction;
 
 // The shop account the login fills in: the member name selected in `_users`
-// and its stored password deciphered (nullopt when it cannot be deciphered).
+// and its stored password deciphered (nullopt when it cannot be deciphered;
+// passwordError then says why, for the user).
 struct LoginAccount
 {
     QString name;
     std::optional<QString> password;
+    QString passwordError;
 };
 
 // The addresses of the login and the authorization.
@@ -55,7 +57,8 @@ public:
     ShopLogin(Interaction &ui, Browser &frame, Browser &browser, const LoginHosts &hosts,
               QObject *parent = nullptr);
 
-    // Read at the start of a login and when the login page is filled in.
+    // Read once at the start of each login: the password is deciphered once
+    // and tried once. The source shows nothing itself.
     void setAccountSource(std::function<LoginAccount()> account) { m_account = std::move(account); }
     // True while a job's progress panel is shown: the commands then do nothing.
     void setBusyCheck(std::function<bool()> busy) { m_busy = std::move(busy); }
@@ -87,6 +90,18 @@ public:
     bool updatePriceEnabled() const { return m_updatePriceEnabled; } // `_updateprice`
     bool userGradeRunning() const { return m_userGrade; }            // `_UserGrade`.Tag
     bool refused() const { return m_refused; }
+    // How the last login ended when it did not log in and no person is asked for.
+    enum class Failure {
+        None,
+        NoAccount,          // no account selected
+        PasswordUnreadable, // the stored password cannot be deciphered: nothing was filled in
+        PasswordRefused,    // the login page came back with the platform's wrong-password message
+    };
+    Failure failure() const { return m_failure; }
+    // The platform's wrong-password message on a login page that came back.
+    static bool isWrongPasswordPage(const QString &html);
+    // What the user is told when the stored password of memberName was refused.
+    static QString passwordRefusedText(const QString &memberName);
     QString sessionKey() const { return m_session; }
     QString loginFrameAddress() const { return m_frameAddress; }
 
@@ -113,7 +128,8 @@ Q_SIGNALS:
     void clearTargetList();  // `_RzListViewTo`
     void reloadTargetList(); // `GetData_TB_Object` of the current account
 private:
-    LoginAccount account() const { return m_account ? m_account() : LoginAccount{}; }
+    // The account of the login under way, as read when it started.
+    const LoginAccount &account() const { return m_current; }
     void debug(const QString &text);
     void showProgress(const QString &caption);
     void hideProgress();
@@ -127,6 +143,9 @@ private:
     Browser &m_browser;
     LoginHosts m_hosts;
     std::function<LoginAccount()> m_account;
+    LoginAccount m_current;
+    bool m_submitted = false; // the form of this login has been submitted
+    Failure m_failure = Failure::None;
     std::function<bool()> m_busy;
     std::function<bool()> m_debugVisible;
     std::function<void(const QString &)> m_addDebug;

@@ -9,7 +9,6 @@
 #include "store/SqlValues.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -48,26 +47,6 @@ std::vector<int> inListOrder(std::vector<int> rows, int count)
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
     return rows;
-}
-
-// A money value as the file may write it: an optional sign, digits with at
-// most one point.
-bool isMoneyText(const QString &text)
-{
-    static const QRegularExpression money(QStringLiteral("^[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)$"));
-    return money.match(text).hasMatch();
-}
-
-bool toQuantity(const QString &text, qint64 *value)
-{
-    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
-    if (!whole.match(text).hasMatch())
-        return false;
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (ok)
-        *value = v;
-    return ok;
 }
 
 } // namespace
@@ -203,9 +182,24 @@ PriceStockLists::ImportResult PriceStockLists::importFile(Kind kind, const QStri
         r.error = QStringLiteral("无法读取文件 ") + path + QStringLiteral(": ") + file.errorString();
         return r;
     }
-    const QStringList lines = SplitListLines(DecodeListFile(file.readAll()));
+    const QByteArray bytes = file.readAll();
     file.close();
-    r.lines = static_cast<int>(lines.size());
+    return importBytes(kind, bytes, append);
+}
+
+PriceStockLists::ImportResult PriceStockLists::importBytes(Kind kind, const QByteArray &bytes, bool append)
+{
+    ImportResult r;
+    // the whole file is read and checked before anything is stored
+    const ParsedListFile parsed =
+        ParsePriceStockFile(kind == Price ? ListFileKind::Price : ListFileKind::Stock, bytes);
+    r.lines = parsed.lines;
+    if (!parsed.ok) {
+        r.failedLine = parsed.failedLine;
+        r.failedText = parsed.failedText;
+        r.error = parsed.error;
+        return r;
+    }
 
     ProgressPanelState &panel = m_jobs.panel1();
     const QString caption = QStringLiteral("正在从文件导入") + what(kind) + QStringLiteral("数据...");
@@ -216,7 +210,7 @@ PriceStockLists::ImportResult PriceStockLists::importFile(Kind kind, const QStri
         r.ok = false;
         r.imported = 0;
         r.failedLine = line;
-        r.failedText = text;
+        r.failedText = ShortenedForMessage(text);
         r.error = error;
         return r;
     };
@@ -226,7 +220,6 @@ PriceStockLists::ImportResult PriceStockLists::importFile(Kind kind, const QStri
     if (!append && !execBound(QStringLiteral("delete from ") + table(kind), {}, &error))
         return fail(0, QString(), error);
 
-    const int fields = fieldCount(kind);
     const QString insert = kind == Price
                                ? QStringLiteral("insert into tb_source_price(outer_id,price) values(?,?)")
                                : QStringLiteral("insert into tb_source_stock(outer_id,color,sku,outer_id_sku,oldcode,"
@@ -235,34 +228,13 @@ PriceStockLists::ImportResult PriceStockLists::importFile(Kind kind, const QStri
     if (!q.prepare(insert))
         return fail(0, QString(), q.lastError().text());
     int imported = 0;
-    for (int i = 1; i <= r.lines; ++i) {
-        const QString &line = lines.at(i - 1);
-        if (IsBlankListLine(line))
-            continue;
-        panel.setCaption(caption + QLatin1Char('(') + QString::number(i) + QLatin1Char('/') +
+    for (const ListFileRecord &record : parsed.records) {
+        panel.setCaption(caption + QLatin1Char('(') + QString::number(record.line) + QLatin1Char('/') +
                          QString::number(r.lines) + QLatin1Char(')'));
-        // no quoting: every comma ends a field, and a field keeps its blanks
-        const QStringList f = SplitToList(line, QStringLiteral(","));
-        if (f.size() != fields)
-            return fail(i, line, QStringLiteral("应有 %1 个以逗号分隔的字段, 这一行有 %2 个").arg(fields).arg(f.size()));
-        const QString last = TrimText(f.last());
-        QVariantList values;
-        for (int c = 0; c + 1 < fields; ++c)
-            values << SqlText(f.at(c));
-        if (kind == Price) {
-            if (!isMoneyText(last))
-                return fail(i, line, QStringLiteral("价格 \"") + f.last() + QStringLiteral("\" 不是数字"));
-            values << last;
-        } else {
-            qint64 num = 0;
-            if (!toQuantity(last, &num))
-                return fail(i, line, QStringLiteral("数量 \"") + f.last() + QStringLiteral("\" 不是整数"));
-            values << num;
-        }
-        for (const QVariant &v : values)
-            q.addBindValue(v);
+        for (const QVariant &v : record.values)
+            q.addBindValue(v.typeId() == QMetaType::QString ? SqlText(v.toString()) : v);
         if (!q.exec())
-            return fail(i, line, q.lastError().text());
+            return fail(record.line, record.text, q.lastError().text());
         ++imported;
     }
     if (!m_db.commit())
@@ -336,16 +308,34 @@ void PriceStockLists::editCell(Kind kind, int row, int cell)
     const bool quantity = kind == Stock && cell == 5;
     if ((price || quantity) && !IsNumericText(value))
         return;
+    if (price) {
+        // the same money rule as the import: the platform takes nothing else
+        double amount = 0;
+        const QString problem = PriceValueProblem(value, &amount);
+        if (!problem.isEmpty()) {
+            m_ui.warn(problem + QStringLiteral(", 价格没有修改."));
+            return;
+        }
+        bound = amount;
+    }
     if (quantity) {
         bool ok = false;
         const double v = value.toDouble(&ok);
-        const double whole = std::trunc(v);
-        if (!ok || whole > 2147483647.0)
+        if (!ok)
             return;
-        value = QString::number(static_cast<qint64>(whole));
+        const double whole = std::trunc(v);
+        qint64 num = 0;
+        const QString problem =
+            whole > 1e15 ? QuantityValueProblem(value, &num)
+                         : QuantityValueProblem(QString::number(static_cast<qint64>(whole)), &num);
+        if (!problem.isEmpty()) {
+            m_ui.warn(problem + QStringLiteral(", 数量没有修改."));
+            return;
+        }
+        value = QString::number(num);
         if (value == current)
             return;
-        bound = static_cast<qint64>(whole);
+        bound = num;
     }
     QString error;
     if (!execBound(QStringLiteral("Update ") + table(kind) + QStringLiteral(" Set ") + column(kind, cell) +

@@ -24,7 +24,8 @@ class PriceStockLists : public QObject
 public:
     enum Kind { Price, Stock };
 
-    // What an import did. On failure nothing was changed.
+    // What an import did. On failure nothing was changed: the whole file is
+    // decoded and every value checked before anything is stored.
     struct ImportResult
     {
         bool ok = false;
@@ -60,6 +61,8 @@ public:
     // Imports a file in one transaction: replace (or append to) the table with
     // every line, or change nothing when a line or statement fails.
     ImportResult importFile(Kind kind, const QString &path, bool append);
+    // The same over the file's bytes (ParsePriceStockFile reads them).
+    ImportResult importBytes(Kind kind, const QByteArray &bytes, bool append);
     // The message the import ends with, success or failure.
     static QString importMessage(Kind kind, const ImportResult &result);
     // The window's import: file dialog, question, import, message, relist.

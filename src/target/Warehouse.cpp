@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "base/Desktop.h"
 #include "base/ExportFile.h"
+#include "target/TargetListCommands.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "base/TextRoutines.h"
@@ -183,7 +184,7 @@ void WarehouseList::N74Click(const std::vector<int> &selected)
         m_model.setCell(r, WhPlanned, QString());
 }
 
-void WarehouseList::deleteRows(std::vector<int> selected, int focused)
+void WarehouseList::deleteRows(std::vector<int> selected, int focused, const QString &keyword)
 {
     selected = inListOrder(std::move(selected), m_model.count());
     if (focused < 0 || focused >= m_model.count() || selected.empty()) {
@@ -212,7 +213,7 @@ void WarehouseList::deleteRows(std::vector<int> selected, int focused)
         return;
     }
     m_model.removeRowsAt(selected);
-    GetData_TB_Object_inventory(QString());
+    GetData_TB_Object_inventory(TrimText(keyword));
 }
 
 void WarehouseList::CopyText_Inventory(std::vector<int> selected, int cell)
@@ -228,12 +229,17 @@ void WarehouseList::CopyText_Inventory(std::vector<int> selected, int cell)
 
 QStringList WarehouseList::exportLines(std::vector<int> selected) const
 {
-    QStringList lines{headers().join(QLatin1Char(','))};
+    // quoted like the other exports: a field holding a comma, a quote or a
+    // line break goes between quotes, so no later column shifts
+    QStringList header;
+    for (const QString &h : headers())
+        header << CsvFieldOf(h);
+    QStringList lines{header.join(QLatin1Char(','))};
     for (int r : inListOrder(std::move(selected), m_model.count())) {
         const ListRow &row = m_model.row(r);
-        QStringList fields{row.caption};
+        QStringList fields{CsvFieldOf(row.caption)};
         for (int c = 0; c <= WhNick; ++c)
-            fields << row.cells.value(c);
+            fields << CsvFieldOf(row.cells.value(c));
         lines << fields.join(QLatin1Char(','));
     }
     return lines;

@@ -72,7 +72,9 @@ public:
     // "选中清除上架计划时间": empties the planned time of the selected rows.
     void N74Click(const std::vector<int> &selected);
     // "删除选中项": focused is the focused row (-1 for none).
-    void deleteRows(std::vector<int> selected, int focused);
+    // Deletes the selected rows after asking, then fills the list again with
+    // the keyword (trimmed), as the view showed it.
+    void deleteRows(std::vector<int> selected, int focused, const QString &keyword);
     // Copies one cell (-1: the caption) of the selected rows, one per line.
     void CopyText_Inventory(std::vector<int> selected, int cell);
     void exportRows(std::vector<int> selected);

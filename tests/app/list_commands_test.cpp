@@ -8,6 +8,9 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
 
 // UTF-8 literals as a list
 static QStringList L(std::initializer_list<const char *> items)
@@ -81,6 +84,52 @@ private Q_SLOTS:
         QCOMPARE(run(QStringLiteral("report"), {QStringLiteral("stats"), QStringLiteral("--key"), QStringLiteral("9")}), 2);
         QCOMPARE(run(QStringLiteral("prices"), {}), 2);
         QCOMPARE(run(QStringLiteral("import-prices"), {}), 2);
+    }
+
+    // Without --account the commands use the account last selected (NM 3),
+    // and standard output carries only their data.
+    void accountDefaultsToTheStoredOne()
+    {
+        QCOMPARE(run(QStringLiteral("import-prices"), {file("q.csv", "T100,10\nJ200,20\n")}), 0);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+            db.setDatabaseName(m_dir.filePath(QStringLiteral("TBData/TBData.db")));
+            db.open();
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("delete from _Parameter where NM=3")));
+            QVERIFY(q.exec(QStringLiteral("insert into _Parameter(NM,ParaValue,ParaDesc) values(3,'shop_a','')")));
+            QVERIFY(q.exec(QStringLiteral("insert into TB_Object(UserID,outer_id,num_iid) values('shop_a','T100','1')")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+        const QByteArray missing = stdoutOf([&] {
+            QCOMPARE(run(QStringLiteral("prices"), {QStringLiteral("show"), QStringLiteral("--missing")}), 0);
+        });
+        QVERIFY2(missing.contains("J200") && !missing.contains("T100"), missing.constData());
+        QVERIFY(missing.startsWith(QStringLiteral("序号,主商家编码,价格").toUtf8()));
+        QVERIFY(!missing.contains(QStringLiteral("当前显示共").toUtf8()));
+        const QByteArray stats = stdoutOf([&] {
+            QCOMPARE(run(QStringLiteral("report"), {QStringLiteral("stats"), QStringLiteral("--stock"),
+                                                     QStringLiteral("--by-target")}), 0);
+        });
+        QVERIFY2(stats.contains("T100"), stats.constData());
+    }
+
+private:
+    // What a command writes to standard output.
+    static QByteArray stdoutOf(const std::function<void()> &run)
+    {
+        QTemporaryFile out;
+        if (!out.open())
+            return {};
+        std::fflush(stdout);
+        const int saved = ::dup(1);
+        ::dup2(out.handle(), 1);
+        run();
+        std::fflush(stdout);
+        ::dup2(saved, 1);
+        ::close(saved);
+        out.seek(0);
+        return out.readAll();
     }
 };
 

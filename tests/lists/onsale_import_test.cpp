@@ -81,6 +81,7 @@ private Q_SLOTS:
     void startNeedsATickedGroupAndAYes();
     void transportFailureEndsTheJob();
     void storingErrorEndsTheJobWithItsMessage();
+    void laterPageFailureKeepsTheEarlierEntries();
 };
 
 void OnSaleImportTest::pagesOf200UntilAShortPage()
@@ -182,8 +183,53 @@ void OnSaleImportTest::storingErrorEndsTheJobWithItsMessage()
     QCOMPARE(s.rig.ui.records().last().icon, Interaction::Icon::Warning);
     QVERIFY(s.rig.ui.messages().last().contains(QStringLiteral("磁盘已满")));
     QVERIFY(!s.editor->panel().shown());
-    // the failing page is stored not at all, the one before whole
-    QCOMPARE(count(s.rig.db(), QStringLiteral("select count(*) from TB_URL where Tag=1")), 200);
+    // nothing of the download is stored
+    QCOMPARE(count(s.rig.db(), QStringLiteral("select count(*) from TB_URL where Tag=1")), 0);
+}
+
+// A failure or a cancel after page 1 leaves the shop's earlier entries, with
+// their merchant-code overrides and ticks, exactly as they were.
+void OnSaleImportTest::laterPageFailureKeepsTheEarlierEntries()
+{
+    enum End { ErrorReply, Network, Cancel };
+    for (const End end : {ErrorReply, Network, Cancel}) {
+        OnSale s;
+        QVERIFY(s.open(450));
+        const QSqlDatabase db = s.rig.db();
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("insert into TB_URL(Tag,uGroup,num_iid,nick,outer_id2,bCheck) values(1,") +
+                       QString::number(s.group) +
+                       QStringLiteral(",'700000000005','sandbox_c_1','MY-CODE',0),(1,") + QString::number(s.group) +
+                       QStringLiteral(",'9','sandbox_c_1','',1)")));
+        const auto entries = [&db] {
+            QStringList out;
+            QSqlQuery r(db);
+            r.exec(QStringLiteral("select num_iid||'|'||outer_id2||'|'||bCheck from TB_URL where Tag=1 order by Uniqid"));
+            while (r.next())
+                out << r.value(0).toString();
+            return out;
+        };
+        const QStringList before = entries();
+        // page 1 comes in whole; then page 2 fails, or the seller cancels
+        QObject::connect(&s.editor->panel(), &ProgressPanelState::captionSet, &s.editor->panel(),
+                         [&s, end](const QString &c) {
+                             if (!c.contains(QStringLiteral("(200/")))
+                                 return;
+                             if (end == ErrorReply)
+                                 s.rig.sandbox.injectFault(QStringLiteral("taobao.items.onsale.get"),
+                                                           topsandbox::Fault::error(27));
+                             else if (end == Network)
+                                 s.rig.sandbox.injectFault(QStringLiteral("taobao.items.onsale.get"),
+                                                           topsandbox::Fault::closeConnection());
+                             else
+                                 s.editor->onSale().cancel();
+                         });
+        QVERIFY(s.run());
+        QCOMPARE(s.pages().size(), end == Cancel ? 1 : 2);
+        QVERIFY(s.editor->onSale().outcome() != OnSaleImportJob::Outcome::Completed);
+        QCOMPARE(entries(), before);
+        QVERIFY(!s.editor->busy());
+    }
 }
 
 QTEST_GUILESS_MAIN(OnSaleImportTest)

@@ -2,6 +2,8 @@
 // session is read in offscreen browsers, a page that needs a person ends
 // with exit 3, an unknown account with exit 1.
 #include "TestRig.h"
+#include "SandboxModel.h"
+#include "shop/Login.h"
 #include "shop/ShopAccounts.h"
 
 #include <QProcess>
@@ -40,11 +42,17 @@ private Q_SLOTS:
         };
         QByteArray out, err;
         QCOMPARE(run(QStringLiteral("sandbox_c_1"), &out, &err), 0);
-        QCOMPARE(QString::fromUtf8(out).trimmed(), QStringLiteral("登录成功.(sandbox_c_1)"));
-        QVERIFY(!out.contains(rig.sandbox.lastIssuedSession().toUtf8()));
+        QVERIFY(out.isEmpty()); // no data: the message goes to standard error
+        QCOMPARE(QString::fromUtf8(err).trimmed(), QStringLiteral("登录成功.(sandbox_c_1)"));
         QVERIFY(!err.contains(rig.sandbox.lastIssuedSession().toUtf8()));
-        // a rejected password twice brings the captcha: a person must finish it in the window
-        QCOMPARE(run(QStringLiteral("sandbox_c_2"), &out, &err), 3);
+        // a refused password is submitted once and named: exit 1, no captcha provoked
+        QCOMPARE(run(QStringLiteral("sandbox_c_2"), &out, &err), 1);
+        QVERIFY(QString::fromUtf8(err).contains(ShopLogin::passwordRefusedText(QStringLiteral("sandbox_c_2"))
+                                                    .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+        QVERIFY(!QString::fromUtf8(err).contains(QStringLiteral("请在程序窗口中完成登录")));
+        // a captcha needs a person: exit 3
+        rig.sandbox.modify([](topsandbox::ShopModel &m) { m.shopByNick(QStringLiteral("sandbox_c_1"))->captcha = true; });
+        QCOMPARE(run(QStringLiteral("sandbox_c_1"), &out, &err), 3);
         QVERIFY(QString::fromUtf8(err).contains(QStringLiteral("请在程序窗口中完成登录")));
         QCOMPARE(run(QStringLiteral("nobody"), &out, &err), 1);
     }

@@ -1,6 +1,7 @@
 // The main window's login: the toolbar's "登录" drives the two browsers of
 // the browser panels against the stand-in and switches the window's commands.
 #include "TestRig.h"
+#include "SandboxModel.h"
 #include "jobs/RequestJob.h"
 #include "app/ui/MainWindow.h"
 #include "shop/Login.h"
@@ -117,12 +118,13 @@ void LoginWindowTest::loginClickLogsInAndEnablesTheCommands()
     shoot(&w, QStringLiteral("consent_window.png"));
 
     // For the pictures only: the login page itself in the panel, as a
-    // rejected password twice brings it back with the captcha.
+    // captcha brings it to the front.
     if (!qEnvironmentVariableIsEmpty("STOCKSYNC_SHOT_DIR")) {
         state->RzLabel7Click();
         supplier.tag = 0;
         supplier.userName = QStringLiteral("sandbox_b_01");
-        supplier.password = QStringLiteral("wrong");
+        supplier.password = rig.sandbox.passwordFor(supplier.userName);
+        rig.sandbox.modify([](topsandbox::ShopModel &m) { m.shopByNick(QStringLiteral("sandbox_b_01"))->captcha = true; });
         QVERIFY(rig.app->shopAccounts().save(supplier, rig.ui) == ShopAccounts::Saved::Yes);
         w.targetPane().GetUserList();
         users->setCurrentIndex(users->findText(supplier.userName));

@@ -78,6 +78,8 @@ private Q_SLOTS:
     void importIsAllOrNothing();
     void blankLinesAreSkippedButCounted();
     void fieldsKeepTheirBlanksAndEncodingsAgree();
+    void utf16AndMixedFiles();
+    void pricesAndQuantitiesThePlatformTakes();
     void editsFollowTheNumericRule();
     void deleteSearchCopyAndTheCancelFlag();
     void mergeAddsDuplicateQuantities();
@@ -111,7 +113,7 @@ void PriceStockListsTest::importIsAllOrNothing()
     // a quantity that is not a whole number, or a line too long for its column, stops the stock import
     QVERIFY(f.lists->importFile(K::Stock, f.file("A,红,S,A-1,H1,5\n"), false).ok);
     QCOMPARE(f.lists->importFile(K::Stock, f.file("B,红,S,B-1,H2,5.5\n"), false).failedLine, 1);
-    QCOMPARE(f.lists->importFile(K::Stock, f.file("B,红,S,B-1,H2,-3\n" + QByteArray(200, 'x') + ",a,b,c,d,1\n"), false)
+    QCOMPARE(f.lists->importFile(K::Stock, f.file("B,红,S,B-1,H2,3\n" + QByteArray(200, 'x') + ",a,b,c,d,1\n"), false)
                  .failedLine,
              2);
     QCOMPARE(f.column(QStringLiteral("TB_Source_Stock"), QStringLiteral("outer_id")), QStringList{QStringLiteral("A")});
@@ -148,7 +150,7 @@ void PriceStockListsTest::fieldsKeepTheirBlanksAndEncodingsAgree()
     QVERIFY(f.lists->importFile(K::Price, f.file("T100 , 12.5 \n"), false).ok);
     QCOMPARE(f.prices(), QStringList{QStringLiteral("T100 =12.5")});
 
-    const QString text = QStringLiteral("T100,黑色,均码,T100-1,货号一,5\r\nJ200,白色,XL,J200-2,,-2\r\n");
+    const QString text = QStringLiteral("T100,黑色,均码,T100-1,货号一,5\r\nJ200,白色,XL,J200-2,,2\r\n");
     QStringEncoder gbk("GBK");
     QVERIFY(gbk.isValid());
     const QByteArray encodings[] = {"\xEF\xBB\xBF" + text.toUtf8(), text.toUtf8(), QByteArray(gbk.encode(text))};
@@ -162,7 +164,93 @@ void PriceStockListsTest::fieldsKeepTheirBlanksAndEncodingsAgree()
             first = rows;
         QCOMPARE(rows, first);
     }
-    QCOMPARE(first, (QStringList{QStringLiteral("T100|黑色|均码|T100-1|货号一|5"), QStringLiteral("J200|白色|XL|J200-2||-2")}));
+    QCOMPARE(first, (QStringList{QStringLiteral("T100|黑色|均码|T100-1|货号一|5"), QStringLiteral("J200|白色|XL|J200-2||2")}));
+}
+
+// UTF-16 with its mark is read; a file mixing UTF-8 and GBK lines, or with a
+// line that is neither, is refused naming the line, and nothing is stored.
+void PriceStockListsTest::utf16AndMixedFiles()
+{
+    Fixture f;
+    QVERIFY(f.open());
+    const QString text = QStringLiteral("T100,黑色,均码,T100-1,货号一,5\r\nJ200,白色,XL,J200-2,,2\r\n");
+    auto utf16 = [&](bool little) {
+        QByteArray out = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        for (const QChar c : text) {
+            const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
+            out += little ? QByteArray{lo, hi} : QByteArray{hi, lo};
+        }
+        return out;
+    };
+    const QString stored = QStringLiteral("outer_id||'|'||color||'|'||num");
+    for (const bool little : {true, false}) {
+        QVERIFY(f.lists->importFile(K::Stock, f.file(utf16(little)), false).ok);
+        QCOMPARE(f.column(QStringLiteral("TB_Source_Stock"), stored),
+                 (QStringList{QStringLiteral("T100|黑色|5"), QStringLiteral("J200|白色|2")}));
+    }
+    QCOMPARE(DecodeListFile(utf16(true)).encoding, QStringLiteral("UTF-16LE"));
+
+    QStringEncoder gbk("GBK");
+    const QByteArray utf8Line = QStringLiteral("A,黑色,S,A-1,,1\n").toUtf8();
+    const QByteArray gbkLine = gbk.encode(QStringLiteral("B,黑色,S,B-1,,1\n"));
+    struct Case
+    {
+        QByteArray bytes;
+        int line;
+        const char *says;
+    };
+    const Case refused[] = {
+        {"X,,,,,1\n" + utf8Line + gbkLine, 3, "第 2 行是 UTF-8 编码, 这一行是 GBK 编码"},
+        {gbkLine + "X,,,,,1\n" + utf8Line, 3, "第 1 行是 GBK 编码, 这一行是 UTF-8 编码"},
+        {utf8Line + "C,\x80\xFF,S,,,1\n", 2, "既不是有效的 UTF-8 文本"},
+        {"\xEF\xBB\xBF" + utf8Line + gbkLine, 2, "UTF-8 的字节顺序标记"},
+        {QByteArray("\xFF\xFE" "A\0,\0\x00\xD8\n\0", 10), 1, "UTF-16LE"}, // a lone surrogate
+        {QByteArray("A\0,\0", 5), 1, "NUL"},
+    };
+    for (const Case &c : refused) {
+        const K::ImportResult r = f.lists->importFile(K::Stock, f.file(c.bytes), false);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.failedLine, c.line);
+        QVERIFY2(r.error.contains(QString::fromUtf8(c.says)), qPrintable(r.error));
+        QCOMPARE(f.column(QStringLiteral("TB_Source_Stock"), stored).size(), 2);
+    }
+}
+
+// Prices the platform takes: above 0, at most 100 000 000, two decimals;
+// quantities 0 to 999 999 999. Anything else refuses the file at its line.
+void PriceStockListsTest::pricesAndQuantitiesThePlatformTakes()
+{
+    Fixture f;
+    QVERIFY(f.open());
+    QVERIFY(f.lists->importFile(K::Price, f.file("A, 0.01 \nB,100000000\nC,12.50\nD,.5\n"), false).ok);
+    QCOMPARE(f.prices(), (L({"A=0.01", "B=100000000", "C=12.5", "D=0.5"})));
+    const QByteArray huge(2000000, '9');
+    const std::pair<QByteArray, const char *> badPrices[] = {
+        {"-5", "应大于 0"},           {"0", "应大于 0"},           {"0.00", "应大于 0"},
+        {"12.345", "最多两位小数"},   {"100000000.01", "超过 100000000"},
+        {"99999999999999999999", "超过 100000000"}, {huge, "超过 100000000"},
+        {"1e5", "不是数字"},          {"", "不是数字"},
+    };
+    for (const auto &[price, says] : badPrices) {
+        const K::ImportResult r = f.lists->importFile(K::Price, f.file("OK,1\nX," + price + "\n"), false);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.failedLine, 2);
+        QVERIFY2(r.error.contains(QString::fromUtf8(says)), qPrintable(r.error));
+        QVERIFY(K::importMessage(K::Price, r).size() < 300); // a long value is shortened
+        QCOMPARE(f.prices().size(), 4);
+    }
+    QVERIFY(f.lists->importFile(K::Stock, f.file("A,,,,,0\nB,,,,,999999999\n"), false).ok);
+    for (const char *num : {"-1", "1000000000", "2.5", "x"}) {
+        const K::ImportResult r = f.lists->importFile(K::Stock, f.file("A,,,,,1\nB,,,,," + QByteArray(num)), false);
+        QCOMPARE(r.failedLine, 2);
+        QCOMPARE(f.column(QStringLiteral("TB_Source_Stock"), QStringLiteral("num")), (L({"0", "999999999"})));
+    }
+    // the cell edit follows the same rule, and says why
+    f.lists->list(K::Price, QString());
+    f.d.ui.answerPrompt(QStringLiteral("0"));
+    f.lists->editCell(K::Price, 0, 1);
+    QCOMPARE(f.d.ui.messages().last(), QStringLiteral("价格 \"0\" 应大于 0, 价格没有修改."));
+    QCOMPARE(f.prices().first(), QStringLiteral("A=0.01"));
 }
 
 void PriceStockListsTest::editsFollowTheNumericRule()

@@ -131,6 +131,18 @@ private Q_SLOTS:
         QCOMPARE(list.exportLines({0}).last(),
                  QStringLiteral("渔夫帽 Bob's 同款,H1,2012-06-24 10:00:00,2012-07-01 10:00:00,1天6小时10分钟,,已推荐,7,3,9.5,"
                                 "1,,已下架,sandbox_c_1"));
+        // a comma or a quote in a field is quoted: the later columns stay in place
+        m.setCell(1, WhOuterId, QStringLiteral("S1,\"大\""));
+        QCOMPARE(list.exportLines({1}).last().section(QLatin1Char(','), 0, 2),
+                 QStringLiteral("衬衫,\"S1,\"\"大\"\"\""));
+
+        // delete reloads with the keyword it was given, trimmed
+        QVERIFY(list.GetData_TB_Object_inventory(QStringLiteral("裤")));
+        QCOMPARE(m.count(), 2);
+        rig.ui.answerQuestion(true);
+        list.deleteRows({0}, 0, QStringLiteral(" 裤 "));
+        QCOMPARE(m.count(), 1);
+        QVERIFY(m.row(0).caption.contains(QStringLiteral("裤")));
     }
 
     void downloadPlanUploadAndListAtOnce()

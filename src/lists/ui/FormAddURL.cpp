@@ -21,8 +21,8 @@
 
 using ui::named;
 
-TfrmFormAddURL::TfrmFormAddURL(Application &app, int tag, const QString &groupName, QWidget *parent)
-    : QDialog(parent), m_app(app), m_tag(tag == 1 ? 1 : 0), m_groupName(groupName),
+TfrmFormAddURL::TfrmFormAddURL(Application &app, int tag, int groupId, const QString &groupName, QWidget *parent)
+    : QDialog(parent), m_app(app), m_tag(tag == 1 ? 1 : 0), m_groupName(groupName), m_group(groupId),
       m_links(app.db(), ItemLinks::prefixesOf(app.endpoints())),
       m_search(new ShopSearch(app.ui(), app.endpoints(), this))
 {
@@ -30,7 +30,6 @@ TfrmFormAddURL::TfrmFormAddURL(Application &app, int tag, const QString &groupNa
     setWindowTitle(QStringLiteral("搜索添加宝贝链接(URL)-") + groupName);
     setModal(true);
     resize(760, 520);
-    m_group = m_links.groupId(m_tag, groupName);
 
     m_panelSearch = named(new QFrame(this), QStringLiteral("_PanelSearch"));
     m_panelSearch->setFrameShape(QFrame::StyledPanel);
@@ -172,7 +171,7 @@ void TfrmFormAddURL::StartDownloadClick()
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     const bool stored =
-        AddPastedLinks(m_app.ui(), m_links, m_tag, m_group, m_url->toPlainText(), true, progress);
+        AddPastedLinks(m_app.ui(), m_links, m_tag, groupNow(), m_url->toPlainText(), true, progress);
     showPanel(false, QString());
     if (stored)
         accept();
@@ -188,10 +187,15 @@ void TfrmFormAddURL::addCollected()
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     const bool stored =
-        AddPastedLinks(m_app.ui(), m_links, m_tag, m_group, m_url->toPlainText(), false, progress);
+        AddPastedLinks(m_app.ui(), m_links, m_tag, groupNow(), m_url->toPlainText(), false, progress);
     showPanel(false, QString());
     if (stored)
         accept();
+}
+
+int TfrmFormAddURL::groupNow() const
+{
+    return m_links.hasGroup(m_tag, m_group) ? m_group : -1;
 }
 
 void TfrmFormAddURL::RzBitBtn1Click()

@@ -17,13 +17,14 @@ class ShopSearch;
 
 // The link-collection dialog "搜索添加宝贝链接(URL)-GROUP": item page
 // addresses pasted one a line, or collected by a shop's own search, go into
-// one group of the source list (tag 0) or the target list (tag 1). It closes
-// with Accepted after the links were stored.
+// one group of the source list (tag 0) or the target list (tag 1), reached by
+// its Uniqid (the name, blanks and all, is only shown). It closes with
+// Accepted after the links were stored.
 class TfrmFormAddURL : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmFormAddURL(Application &app, int tag, const QString &groupName, QWidget *parent = nullptr);
+    TfrmFormAddURL(Application &app, int tag, int groupId, const QString &groupName, QWidget *parent = nullptr);
     ~TfrmFormAddURL() override;
 
     int tag() const { return m_tag; }
@@ -49,6 +50,8 @@ private:
     void showPanel(bool shown, const QString &caption);
     void addCollected();
     void placePanel();
+    // The group's Uniqid while it is still one of the list's groups, else -1.
+    int groupNow() const;
 
     Application &m_app;
     int m_tag;

@@ -45,8 +45,8 @@ void TfrmFromDownload::OpenModal(Application &app, QWidget *owner, int mode, con
         // "搜索添加宝贝链接": the link dialog for the first ticked group, then the list again
         TfrmFromDownload *dialog = s_dialog.data();
         connect(dialog, &TfrmFromDownload::addLinksRequested, dialog,
-                [dialog, &app](int mode, const QString &groupName, int) {
-                    TfrmFormAddURL links(app, mode, groupName, dialog);
+                [dialog, &app](int mode, const QString &groupName, int groupId) {
+                    TfrmFormAddURL links(app, mode, groupId, groupName, dialog);
                     if (links.exec() == QDialog::Accepted)
                         dialog->reloadList();
                 });

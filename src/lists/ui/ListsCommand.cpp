@@ -10,6 +10,7 @@
 #include "lists/ItemListEditor.h"
 #include "lists/OnSaleImport.h"
 #include "shop/ShopAccounts.h"
+#include "store/Settings.h"
 #include "shop/ui/LoginCommand.h"
 
 #include <QEventLoop>
@@ -18,7 +19,7 @@
 namespace {
 
 const QString kUsage = QStringLiteral("用法: lists show --source|--target [--group NAME]\n"
-                                      "      lists import-onsale --account NAME --group NAME\n"
+                                      "      lists import-onsale [--account NAME] --group NAME\n"
                                       "      lists add-links --source|--target [--group NAME] < 链接文件");
 
 void say(FILE *to, const QString &text)
@@ -75,14 +76,21 @@ int importOnSale(CommandContext &ctx, const QStringList &args)
         else
             bad = true;
     }
-    if (bad || TrimText(account).isEmpty() || TrimText(group).isEmpty()) {
+    if (bad || TrimText(group).isEmpty()) {
         ctx.ui.error(kUsage);
         return 2;
     }
-    account = TrimText(account);
     const auto app = OpenApplication(ctx);
     if (!app)
         return 1;
+    // without --account: the account last selected
+    if (account.isNull())
+        account = app->settings().text(Setting::CurrentAccount);
+    account = TrimText(account);
+    if (account.isEmpty()) {
+        ctx.ui.error(QStringLiteral("没有选择店铺帐号: 请用 --account NAME 指定.\n") + kUsage);
+        return 2;
+    }
     ShopAccount stored;
     if (!app->shopAccounts().find(account, &stored)) {
         ctx.ui.error(QStringLiteral("没有这个店铺帐号: ") + account);
@@ -102,11 +110,12 @@ int importOnSale(CommandContext &ctx, const QStringList &args)
     case CommandLogin::TimedOut:
         say(stderr, QStringLiteral("登录超时: 登录页面没有在两分钟内完成."));
         return 1;
+    case CommandLogin::PasswordRefused:
     case CommandLogin::Failed:
         return 1;
     }
     ProgressPanelState panel;
-    QObject::connect(&panel, &ProgressPanelState::captionSet, &panel, [](const QString &c) { say(stdout, c); });
+    QObject::connect(&panel, &ProgressPanelState::captionSet, &panel, [](const QString &c) { say(stderr, c); });
     QObject::connect(&app->jobs(), &JobHost::debugAdded, &panel, [](const QString &t) { say(stderr, t); });
     OnSaleImportJob job(app->jobs(), app->client(), app->db(), panel,
                         [hosts = app->endpoints()](const QString &id) { return hosts.itemPageOf(id); });
@@ -143,7 +152,7 @@ void RegisterListsCommands()
 {
     CommandTable::Command lists{QStringLiteral("lists"),
                                 QStringLiteral("lists show --source|--target [--group NAME] | lists import-onsale "
-                                               "--account NAME --group NAME | lists add-links --source|--target [--group NAME]"),
+                                               "[--account NAME] --group NAME | lists add-links --source|--target [--group NAME]"),
                                 QStringLiteral("显示下载源宝贝列表 (CSV); 或登录后下载当前店铺销售中列表到目标店铺下载源的组"),
                                 RunListsCommand};
     lists.needsWindowSystem = true;

@@ -42,11 +42,9 @@ CommandLogin LogInForCommand(Application &app, const QString &name, bool shortAu
         login.setAccountSource([&app, name] {
             ShopAccount a;
             if (!app.shopAccounts().find(name, &a))
-                return LoginAccount{name, std::nullopt};
+                return LoginAccount{name, std::nullopt, QStringLiteral("没有这个店铺帐号: ") + name};
             const ShopAccounts::Password p = app.shopAccounts().password(a.userName, a.stored);
-            if (!p.ok)
-                app.ui().warn(p.error);
-            return LoginAccount{name, p.ok ? std::optional<QString>(p.text) : std::nullopt};
+            return LoginAccount{name, p.ok ? std::optional<QString>(p.text) : std::nullopt, p.error};
         });
         login.setBusyCheck([&app] { return app.jobs().busy(); });
         QObject::connect(&login, &ShopLogin::sessionKeyChanged, &login,
@@ -64,6 +62,8 @@ CommandLogin LogInForCommand(Application &app, const QString &name, bool shortAu
             over = true;
             if (!grading && login.loggedIn())
                 result = CommandLogin::LoggedIn;
+            else if (login.failure() == ShopLogin::Failure::PasswordRefused)
+                result = CommandLogin::PasswordRefused;
             else if (grading && login.updatePriceEnabled())
                 result = CommandLogin::LoggedIn;
             else if (!login.progressShown() && login.browserPanelInFront())
@@ -120,7 +120,7 @@ int RunLogin(CommandContext &ctx)
     }
     switch (LogInForCommand(*app, name)) {
     case CommandLogin::LoggedIn:
-        say(stdout, QStringLiteral("登录成功.(") + name + QLatin1Char(')'));
+        say(stderr, QStringLiteral("登录成功.(") + name + QLatin1Char(')'));
         return 0;
     case CommandLogin::NeedsPerson:
         say(stderr, QStringLiteral("登录需要人工操作 (验证码、手机校验或授权页面), 请在程序窗口中完成登录."));
@@ -128,6 +128,7 @@ int RunLogin(CommandContext &ctx)
     case CommandLogin::TimedOut:
         say(stderr, QStringLiteral("登录超时: 登录页面没有在两分钟内完成."));
         return 1;
+    case CommandLogin::PasswordRefused:
     case CommandLogin::Failed:
         break;
     }

@@ -114,12 +114,14 @@ void LoginPanels::ensureLogin()
                             LoginHosts::from(m_app.endpoints(), m_app.appKey().key), this);
     Application &app = m_app;
     m_login->setAccountSource([&app] {
-        LoginAccount account{app.currentAccount(), std::nullopt};
+        LoginAccount account{app.currentAccount(), std::nullopt, QString()};
+        if (account.name.trimmed().isEmpty())
+            return account;
         const ShopAccounts::Password p = app.shopAccounts().password(account.name, app.currentAccountPassword());
         if (p.ok)
             account.password = p.text;
         else
-            app.ui().warn(p.error);
+            account.passwordError = p.error;
         return account;
     });
     m_login->setBusyCheck([&app] { return app.jobs().busy(); });

@@ -26,6 +26,7 @@ int logIn(Application &app, const QString &account, bool shortAuthorization)
     case CommandLogin::TimedOut:
         app.ui().error(QStringLiteral("登录超时: 登录页面没有在两分钟内完成."));
         return 1;
+    case CommandLogin::PasswordRefused:
     case CommandLogin::Failed:
         break;
     }

@@ -26,6 +26,7 @@ int logIn(Application &app, const QString &account)
     case CommandLogin::TimedOut:
         std::fputs(QStringLiteral("登录超时: 登录页面没有在两分钟内完成.\n").toUtf8().constData(), stderr);
         return 1;
+    case CommandLogin::PasswordRefused:
     case CommandLogin::Failed:
         break;
     }

@@ -20,6 +20,7 @@ int logIn(Application &app, const QString &account)
     case CommandLogin::TimedOut:
         app.ui().error(QStringLiteral("登录超时: 登录页面没有在两分钟内完成."));
         return 1;
+    case CommandLogin::PasswordRefused:
     case CommandLogin::Failed:
         break;
     }

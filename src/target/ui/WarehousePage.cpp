@@ -243,7 +243,7 @@ void WarehousePage::MenuItem28Click()
 {
     readOptions();
     const int focused = focusedRow();
-    m_list.deleteRows(selectedRows(), focused);
+    m_list.deleteRows(selectedRows(), focused, TrimText(m_keyword->text()));
     if (focused < 0)
         list()->setFocus();
 }

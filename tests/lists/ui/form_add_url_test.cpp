@@ -30,6 +30,10 @@ private:
         w->layout()->activate();
         w->grab().save(dir + QLatin1Char('/') + name);
     }
+    static int groupId(const QSqlDatabase &db, int tag, const QString &name)
+    {
+        return ItemLinks(db, {}).groupId(tag, name);
+    }
     static int count(const QSqlDatabase &db, const QString &where)
     {
         QSqlQuery q(db);
@@ -49,7 +53,7 @@ void FormAddURLTest::pasteAndSearchFromTheDialog()
 
     // target mode: paste two links, one of them twice
     {
-        TfrmFormAddURL dialog(*rig.app, 1, QStringLiteral("默认组"));
+        TfrmFormAddURL dialog(*rig.app, 1, groupId(rig.db(), 1, QStringLiteral("默认组")), QStringLiteral("默认组"));
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("搜索添加宝贝链接(URL)-默认组"));
         auto *memo = dialog.findChild<QPlainTextEdit *>(QStringLiteral("_URL"));
@@ -65,8 +69,34 @@ void FormAddURLTest::pasteAndSearchFromTheDialog()
         QCOMPARE(count(rig.db(), QStringLiteral("Tag=1")), 2);
     }
 
+    // a group whose name has blanks at its edges is reached by its id; one
+    // deleted while the dialog is open is refused
+    {
+        QSqlQuery q(rig.db());
+        QVERIFY(q.exec(QStringLiteral("insert into TB_Groups(GroupName,Tag) values(' 女装 ',1)")));
+        const int blanks = q.lastInsertId().toInt();
+        TfrmFormAddURL dialog(*rig.app, 1, blanks, QStringLiteral("女装"));
+        dialog.show();
+        auto *memo = dialog.findChild<QPlainTextEdit *>(QStringLiteral("_URL"));
+        memo->setPlainText(rig.app->endpoints().itemPageOf(QStringLiteral("610000003003")));
+        rig.ui.answerQuestion(true);
+        dialog.findChild<QPushButton *>(QStringLiteral("_StartDownload"))->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(count(rig.db(), QStringLiteral("Tag=1 and uGroup=") + QString::number(blanks)), 1);
+        QCOMPARE(ItemLinks(rig.db(), {}).groupId(1, QStringLiteral("女装")), blanks);
+
+        TfrmFormAddURL gone(*rig.app, 1, blanks, QStringLiteral("女装"));
+        gone.show();
+        QVERIFY(q.exec(QStringLiteral("delete from TB_Groups where Uniqid=") + QString::number(blanks)));
+        gone.findChild<QPlainTextEdit *>(QStringLiteral("_URL"))->setPlainText(
+            rig.app->endpoints().itemPageOf(QStringLiteral("610000003004")));
+        gone.findChild<QPushButton *>(QStringLiteral("_StartDownload"))->click();
+        QVERIFY(rig.ui.messages().last().contains(QStringLiteral("该分组已不存在")));
+        QCOMPARE(count(rig.db(), QStringLiteral("num_iid='610000003004'")), 0);
+    }
+
     // source mode: search the demo's supplier shop (6 items on sale, 4 a page) and add them
-    TfrmFormAddURL dialog(*rig.app, 0, QStringLiteral("默认组"));
+    TfrmFormAddURL dialog(*rig.app, 0, groupId(rig.db(), 0, QStringLiteral("默认组")), QStringLiteral("默认组"));
     dialog.show();
     auto *type = dialog.findChild<QComboBox *>(QStringLiteral("_Type"));
     QCOMPARE(type->count(), 5);
@@ -100,7 +130,7 @@ void FormAddURLTest::pasteAndSearchFromTheDialog()
     QCOMPARE(count(rig.db(), QStringLiteral("Tag=0 and num_iid like '52000000100%'")), 6);
 
     // the remembered fields come back at the next opening; the memo starts empty
-    TfrmFormAddURL again(*rig.app, 0, QStringLiteral("默认组"));
+    TfrmFormAddURL again(*rig.app, 0, groupId(rig.db(), 0, QStringLiteral("默认组")), QStringLiteral("默认组"));
     again.show();
     QCOMPARE(again.findChild<QLineEdit *>(QStringLiteral("_TaobaoURL"))->text(),
              rig.sandbox.shopUrl(QStringLiteral("sandbox_c_2")));
