@@ -41,8 +41,8 @@ bool isAscii(const QByteArray &line)
 bool isUtf8(const QByteArray &line)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)utf8.decode(line);
-    return !utf8.hasError();
+    const QString text = utf8.decode(line); // decode() converts only when taken as a text
+    return !utf8.hasError() && !text.isNull();
 }
 
 // GB18030: one byte up to 0x7F; two bytes 81-FE then 40-7E or 80-FE; four
@@ -95,8 +95,19 @@ DecodedListFile decodeUtf16(const QByteArray &bytes, QStringDecoder::Encoding en
 {
     const QByteArray body = bytes.mid(2);
     QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(body);
-    if (body.size() % 2 != 0 || decoder.hasError()) {
+    QString text = decoder.decode(body);
+    // a surrogate without its partner is no character: mark it as the decoder marks bad input
+    bool unpaired = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            text[i] = QChar(QChar::ReplacementCharacter);
+            unpaired = true;
+        }
+    }
+    if (body.size() % 2 != 0 || decoder.hasError() || unpaired) {
         // name the first line that does not come out whole
         const QStringList lines = SplitListLines(text);
         int line = 0;

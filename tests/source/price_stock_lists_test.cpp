@@ -178,13 +178,14 @@ void PriceStockListsTest::utf16AndMixedFiles()
         QByteArray out = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
         for (const QChar c : text) {
             const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
-            out += little ? QByteArray{lo, hi} : QByteArray{hi, lo};
+            out.append(little ? lo : hi).append(little ? hi : lo);
         }
         return out;
     };
     const QString stored = QStringLiteral("outer_id||'|'||color||'|'||num");
     for (const bool little : {true, false}) {
-        QVERIFY(f.lists->importFile(K::Stock, f.file(utf16(little)), false).ok);
+        const K::ImportResult r = f.lists->importFile(K::Stock, f.file(utf16(little)), false);
+        QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(f.column(QStringLiteral("TB_Source_Stock"), stored),
                  (QStringList{QStringLiteral("T100|黑色|5"), QStringLiteral("J200|白色|2")}));
     }
