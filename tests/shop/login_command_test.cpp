@@ -43,7 +43,7 @@ private Q_SLOTS:
         QByteArray out, err;
         QCOMPARE(run(QStringLiteral("sandbox_c_1"), &out, &err), 0);
         QVERIFY(out.isEmpty()); // no data: the message goes to standard error
-        QCOMPARE(QString::fromUtf8(err).trimmed(), QStringLiteral("登录成功.(sandbox_c_1)"));
+        QVERIFY(QString::fromUtf8(err).contains(QStringLiteral("登录成功.(sandbox_c_1)\n")));
         QVERIFY(!err.contains(rig.sandbox.lastIssuedSession().toUtf8()));
         // a refused password is submitted once and named: exit 1, no captcha provoked
         QCOMPARE(run(QStringLiteral("sandbox_c_2"), &out, &err), 1);
