@@ -45,8 +45,8 @@ struct Shops
         s.prepare(QStringLiteral("insert into TB_Source(title,outer_id,color,sku,num,price,outer_id_sku,"
                                  "num_iid,sku_id,approve_status,nick,oldcode) values(?,?,?,?,?,?,?,?,?,?,'supplier',?)"));
         for (int i = 0; i < kRows; ++i) {
-            const QVariantList common{QString::fromUtf8(kFamilies[(i / 6) % 10]) +
-                                          QStringLiteral("记春季新款连衣裙 女装 %1").arg(i / 6),
+            const QVariantList common{QString(QString::fromUtf8(kFamilies[(i / 6) % 10]) +
+                                                  QStringLiteral("记春季新款连衣裙 女装 %1").arg(i / 6)),
                                       QStringLiteral("A%1").arg(i / 6), QStringLiteral("红色"),
                                       QStringLiteral("XL%1").arg(i % 6)};
             for (QSqlQuery *q : {&t, &s}) {

@@ -6,7 +6,7 @@
 
 Two panels against the shop size (SKUs per shop, 1 000 / 10 000 / 50 000):
 the program's own time per request beside the stand-in's (with the 1 % of
-the 200 ms pacing the program may spend), and the headless sync's peak
+the 200 ms pacing the program may spend), and the headless commands' peak
 resident memory (with the 300 MB it may use). Plain SVG, no plotting library.
 """
 import json
@@ -24,7 +24,7 @@ def load(path):
             "size": int(b["skus_per_shop"]),
             "program_us": float(b.get("program_us_per_request", 0)),
             "standin_us": float(b.get("standin_us_per_request", 0)),
-            "rss_mb": float(b.get("headless_sync_peak_rss_mb", 0)),
+            "rss_mb": float(b.get("headless_peak_rss_mb", 0)),
             "fill_ms": float(b.get("diff_fill_ms", 0)),
         })
     rows.sort(key=lambda r: r["size"])
@@ -84,7 +84,7 @@ def main():
                    [("program", "#3a7bd5", [r["program_us"] for r in rows]),
                     ("stand-in", "#aaa", [r["standin_us"] for r in rows])],
                    2000, "1 % of 200 ms")
-    parts += panel(530, 40, 330, 240, "headless sync, peak memory", "MB", sizes,
+    parts += panel(530, 40, 330, 240, "headless download + diff, peak memory", "MB", sizes,
                    [("peak RSS", "#2e9e5b", [r["rss_mb"] for r in rows])], 300, "300 MB")
     parts.append("</svg>")
     with open(sys.argv[2], "w", encoding="utf-8") as f:
