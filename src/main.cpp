@@ -1,6 +1,7 @@
 // The program's entry: the window, or a headless command.
 #include "app/CommandLine.h"
 #include "base/Interaction.h"
+#include "base/ListModel.h"
 #include "app/ui/StartUp.h"
 #include "shop/ui/LoginCommand.h"
 #include "target/ui/TargetCommands.h"
@@ -60,5 +61,7 @@ int main(int argc, char *argv[])
     // the login's browsers share the window's graphics context
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // the window's lists show their first rows at once and read the rest between events
+    ListModel::setBackgroundFilling(true);
     return RunProgramWindow(app, request.dataDir);
 }

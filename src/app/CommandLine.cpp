@@ -155,9 +155,11 @@ QList<CommandTable::Command> buildCommands()
         {QStringLiteral("merge-stock"), QStringLiteral("merge-stock"),
          QStringLiteral("合并商品库存列表的重复行 (数量相加)"), RunMergeStock},
         {QStringLiteral("report"),
-         QStringLiteral("report duplicates|stats [--account NAME] [--key 0-8] [--stock] [--only-differing] "
+         QStringLiteral("report duplicates|stats|unmatched [--account NAME] [--key 0-8] [--stock] [--only-differing] "
                         "[--by-target]"),
-         QStringLiteral("以 CSV 输出关联值检查 (duplicates) 或源与目标宝贝检查统计 (stats)"), RunReport},
+         QStringLiteral("以 CSV 输出关联值检查 (duplicates), 源与目标宝贝检查统计 (stats) 或没有配对的关联值 "
+                        "(unmatched, 第一列为 目标/源)"),
+         RunReport},
         {QStringLiteral("journal"), QStringLiteral("journal [--since TIME]"),
          QStringLiteral("上传记录 (每次成功的更新一行) 以 CSV 输出, 从早到晚"), RunJournal},
     };

@@ -6,6 +6,7 @@
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "reports/StockStatistics.h"
+#include "reports/UnmatchedKeys.h"
 #include "source/PriceStockLists.h"
 #include "store/Settings.h"
 #include "sync/MatchingKeys.h"
@@ -167,10 +168,11 @@ int RunMergeStock(CommandContext &ctx)
 int RunReport(CommandContext &ctx)
 {
     QStringList args = ctx.arguments;
-    const QString usage = QStringLiteral("用法: report duplicates|stats [--account NAME] [--key 0-8] "
-                                         "(stats: [--stock] [--only-differing] [--by-target])");
+    const QString usage = QStringLiteral("用法: report duplicates|stats|unmatched [--account NAME] [--key 0-8] "
+                                         "(stats: [--stock] [--only-differing] [--by-target]; unmatched: [--stock])");
     const QString which = args.isEmpty() ? QString() : args.takeFirst();
-    if (which != QStringLiteral("duplicates") && which != QStringLiteral("stats")) {
+    const bool unmatched = which == QStringLiteral("unmatched");
+    if (which != QStringLiteral("duplicates") && which != QStringLiteral("stats") && !unmatched) {
         ctx.ui.error(usage);
         return 2;
     }
@@ -186,7 +188,7 @@ int RunReport(CommandContext &ctx)
             o.matchingKey = args.at(++i).toInt(&ok);
             ok = ok && MatchingKeys::isValid(o.matchingKey);
             hasKey = true;
-        } else if (which == QStringLiteral("stats") && a == QStringLiteral("--stock")) {
+        } else if ((which == QStringLiteral("stats") || unmatched) && a == QStringLiteral("--stock")) {
             o.stockList = true;
         } else if (which == QStringLiteral("stats") && a == QStringLiteral("--only-differing")) {
             o.onlyDiffering = true;
@@ -211,6 +213,31 @@ int RunReport(CommandContext &ctx)
             o.matchingKey = 0;
     }
     QString error;
+    if (unmatched) {
+        // what pairs with nothing: the usual reason a SKU is never synchronised
+        UnmatchedOptions u;
+        u.matchingKey = o.matchingKey;
+        u.accounts = o.account;
+        u.stockList = o.stockList;
+        u.normalisedKeys = app->settings().flag(Setting::NormalisedKeys);
+        std::vector<ListRow> rows;
+        if (!UnmatchedKeys(app->db()).run(u, rows, &error)) {
+            ctx.ui.error(error);
+            return 1;
+        }
+        writeAll(stdout, csv(UnmatchedKeys::headers(u.matchingKey), rows));
+        int targetKeys = 0;
+        for (const ListRow &r : rows)
+            targetKeys += r.caption == UnmatchedKeys::targetSide() ? 1 : 0;
+        writeAll(stderr, (QStringLiteral("关联值: ") + MatchingKeys::caption(u.matchingKey) + QStringLiteral("; 目标 ") +
+                          QString::number(UnmatchedKeys::rowsOnSide(rows, UnmatchedKeys::targetSide())) +
+                          QStringLiteral(" 行 (") + QString::number(targetKeys) + QStringLiteral(" 个关联值), 源 ") +
+                          QString::number(UnmatchedKeys::rowsOnSide(rows, UnmatchedKeys::sourceSide())) +
+                          QStringLiteral(" 行 (") + QString::number(rows.size() - static_cast<size_t>(targetKeys)) +
+                          QStringLiteral(" 个关联值) 没有配对\n"))
+                             .toUtf8());
+        return 0;
+    }
     if (which == QStringLiteral("duplicates")) {
         DuplicateKeys keys(app->db());
         const QStringList headers{QStringLiteral("序号"), DuplicateKeys::codeCaption(o.matchingKey),

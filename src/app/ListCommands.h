@@ -13,6 +13,6 @@ int RunPrices(CommandContext &ctx);
 int RunStock(CommandContext &ctx);
 // stocksync merge-stock: merges duplicate stock rows in one transaction.
 int RunMergeStock(CommandContext &ctx);
-// stocksync report duplicates|stats [--account NAME] [--key 0-8] ...: the
-// duplicate-key and statistics reports as CSV.
+// stocksync report duplicates|stats|unmatched [--account NAME] [--key 0-8] ...:
+// the duplicate-key, statistics and unmatched-key reports as CSV.
 int RunReport(CommandContext &ctx);

@@ -2,33 +2,216 @@
 
 #include "base/TextRoutines.h"
 
+#include <QElapsedTimer>
+#include <QStringEncoder>
 #include <algorithm>
 #include <cmath>
 
 namespace {
 const uint kBands[6] = {0xF0FFF0, 0xFFFFF0, 0xFFF0F0, 0xF0FFFF, 0xF0F0FF, 0xFFF0FF};
 
-// ASCII letters without regard to case, every other character by its code.
-int compareCaseless(const QString &a, const QString &b)
+bool g_background = false;
+
+// Every list of the program, for finishAllFills (GUI thread only).
+std::vector<ListModel *> &allModels()
 {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t x = a.at(i).unicode();
-        char16_t y = b.at(i).unicode();
-        if (x >= u'a' && x <= u'z')
-            x = static_cast<char16_t>(x - 32);
-        if (y >= u'a' && y <= u'z')
-            y = static_cast<char16_t>(y - 32);
-        if (x != y)
-            return x < y ? -1 : 1;
+    static std::vector<ListModel *> models;
+    return models;
+}
+
+// GB18030 bytes with the single-byte a-z raised to A-Z (the second byte of a
+// two-byte character can be a letter's code too and stays as it is).
+QByteArray gbSortKey(QStringEncoder &encoder, const QString &text)
+{
+    QByteArray bytes = encoder.encode(text);
+    char *p = bytes.data();
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (c < 0x80) {
+            if (c >= 'a' && c <= 'z')
+                p[i] = static_cast<char>(c - 32);
+            ++i;
+        } else if (i + 1 < n && static_cast<unsigned char>(p[i + 1]) >= 0x30 &&
+                   static_cast<unsigned char>(p[i + 1]) <= 0x39) {
+            i += 4; // four-byte sequence
+        } else {
+            i += 2;
+        }
     }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
+    return bytes;
+}
+
+int compareBytes(const QByteArray &a, const QByteArray &b)
+{
+    const int c = a.compare(b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// What a text is sorted by: its number when it passes the numeric-text
+// check, and its GB18030 key.
+struct SortKey
+{
+    QByteArray bytes;
+    double value = 0;
+    bool numeric = false;
+    bool valueOk = false;
+    size_t index = 0;
+};
+
+SortKey makeSortKey(QStringEncoder &encoder, const QString &text, bool numericSort)
+{
+    SortKey k;
+    if (numericSort && IsNumericText(text)) {
+        k.numeric = true;
+        bool ok = false;
+        const double x = text.toDouble(&ok);
+        k.valueOk = ok && std::isfinite(x);
+        // by magnitude, each rounded to an integer (a half to even)
+        k.value = k.valueOk ? RoundHalfEven(x) : 0;
+    }
+    k.bytes = gbSortKey(encoder, text);
+    return k;
+}
+
+int compareKeys(const SortKey &x, const SortKey &y)
+{
+    if (x.numeric && y.numeric) {
+        if (!x.valueOk || !y.valueOk)
+            return 0;
+        return x.value < y.value ? -1 : (x.value > y.value ? 1 : 0);
+    }
+    // a number beside a text compares as text
+    return compareBytes(x.bytes, y.bytes);
 }
 } // namespace
 
-ListModel::ListModel(QObject *parent) : QAbstractTableModel(parent) {}
+ListModel::ListModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    allModels().push_back(this);
+    m_fillTimer.setInterval(0);
+    connect(&m_fillTimer, &QTimer::timeout, this, &ListModel::fillStep);
+}
+
+ListModel::~ListModel()
+{
+    auto &models = allModels();
+    models.erase(std::remove(models.begin(), models.end(), this), models.end());
+}
+
+QByteArray ListModel::sortKey(const QString &text)
+{
+    QStringEncoder encoder("GB18030");
+    return gbSortKey(encoder, text);
+}
+
+void ListModel::giveKeys(std::vector<ListRow> &rows)
+{
+    for (ListRow &r : rows)
+        r.key = m_nextKey++;
+}
+
+int ListModel::rowOfKey(quint64 key) const
+{
+    if (!m_keyRowsValid) {
+        m_keyRows.clear();
+        m_keyRows.reserve(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            m_keyRows.emplace(m_rows[i].key, static_cast<int>(i));
+        m_keyRowsValid = true;
+    }
+    const auto it = m_keyRows.find(key);
+    return it == m_keyRows.end() ? -1 : it->second;
+}
+
+void ListModel::fill(RowSource source, std::function<void()> done)
+{
+    setRows({});
+    m_source = std::move(source);
+    m_fillDone = std::move(done);
+    if (!readChunk(FirstChunk)) {
+        endFill();
+        return;
+    }
+    if (g_background) {
+        m_fillTimer.start();
+        return;
+    }
+    finishFill();
+}
+
+bool ListModel::readChunk(int max)
+{
+    std::vector<ListRow> rows;
+    rows.reserve(static_cast<size_t>(max));
+    const RowSource source = m_source;
+    const bool more = source(rows, max);
+    appendRows(std::move(rows));
+    return more;
+}
+
+void ListModel::fillStep()
+{
+    if (!m_source) {
+        m_fillTimer.stop();
+        return;
+    }
+    // a slice of reading, then the window's own events again
+    QElapsedTimer slice;
+    slice.start();
+    std::vector<ListRow> rows;
+    bool more = true;
+    const RowSource source = m_source;
+    while (more && slice.elapsed() < 20)
+        more = source(rows, Chunk / 4);
+    appendRows(std::move(rows));
+    if (!more) {
+        endFill();
+        return;
+    }
+    Q_EMIT fillProgress(count());
+}
+
+void ListModel::finishFill()
+{
+    if (!m_source)
+        return;
+    m_fillTimer.stop();
+    std::vector<ListRow> rows;
+    const RowSource source = m_source;
+    while (source(rows, Chunk)) {
+    }
+    appendRows(std::move(rows));
+    endFill();
+}
+
+void ListModel::setBackgroundFilling(bool on)
+{
+    g_background = on;
+}
+
+bool ListModel::backgroundFilling()
+{
+    return g_background;
+}
+
+void ListModel::finishAllFills()
+{
+    const std::vector<ListModel *> models = allModels();
+    for (ListModel *m : models)
+        m->finishFill();
+}
+
+void ListModel::endFill()
+{
+    m_fillTimer.stop();
+    m_source = nullptr;
+    const std::function<void()> done = std::move(m_fillDone);
+    m_fillDone = nullptr;
+    Q_EMIT fillFinished();
+    if (done)
+        done();
+}
 
 void ListModel::setHeaders(const QStringList &captions)
 {
@@ -53,6 +236,12 @@ void ListModel::setTextColorRule(TextColorRule rule)
 
 void ListModel::setRows(std::vector<ListRow> rows)
 {
+    // rows given whole replace an unfinished fill
+    m_fillTimer.stop();
+    m_source = nullptr;
+    m_fillDone = nullptr;
+    giveKeys(rows);
+    m_keyRowsValid = false;
     beginResetModel();
     m_rows = std::move(rows);
     m_cellColumns = 0;
@@ -65,6 +254,10 @@ void ListModel::appendRows(std::vector<ListRow> rows)
 {
     if (rows.empty())
         return;
+    giveKeys(rows);
+    if (m_keyRowsValid)
+        for (size_t i = 0; i < rows.size(); ++i)
+            m_keyRows.emplace(rows[i].key, count() + static_cast<int>(i));
     int widest = m_cellColumns;
     for (const ListRow &r : rows)
         widest = std::max(widest, static_cast<int>(r.cells.size()));
@@ -93,6 +286,7 @@ void ListModel::removeRowsAt(std::vector<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    m_keyRowsValid = false;
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
         if (*it < 0 || *it >= count())
             continue;
@@ -115,8 +309,21 @@ void ListModel::setChecked(int r, bool checked)
 
 void ListModel::setAllChecked(bool checked)
 {
-    for (int r = 0; r < count(); ++r)
-        setChecked(r, checked);
+    finishFill();
+    std::vector<int> changed;
+    for (int r = 0; r < count(); ++r) {
+        ListRow &row = m_rows[static_cast<size_t>(r)];
+        if (row.checked != checked) {
+            row.checked = checked;
+            changed.push_back(r);
+        }
+    }
+    if (changed.empty())
+        return;
+    // one repaint of the rows between the first and the last change
+    Q_EMIT dataChanged(index(changed.front(), 0), index(changed.back(), columnCount() - 1));
+    for (int r : changed)
+        Q_EMIT checkChanged(r, checked);
 }
 
 std::vector<int> ListModel::checkedRows() const
@@ -160,19 +367,8 @@ void ListModel::setCaption(int r, const QString &value)
 
 int ListModel::compareTexts(const QString &a, const QString &b)
 {
-    if (IsNumericText(a) && IsNumericText(b)) {
-        bool okA = false;
-        bool okB = false;
-        const double x = a.toDouble(&okA);
-        const double y = b.toDouble(&okB);
-        if (!okA || !okB || !std::isfinite(x) || !std::isfinite(y))
-            return 0;
-        // by magnitude, each rounded to an integer (a half to even)
-        const double rx = RoundHalfEven(x);
-        const double ry = RoundHalfEven(y);
-        return rx < ry ? -1 : (rx > ry ? 1 : 0);
-    }
-    return compareCaseless(a, b);
+    QStringEncoder encoder("GB18030");
+    return compareKeys(makeSortKey(encoder, a, true), makeSortKey(encoder, b, true));
 }
 
 QString ListModel::text(const ListRow &r, int column) const
@@ -184,16 +380,20 @@ QString ListModel::text(const ListRow &r, int column) const
 
 void ListModel::sortByColumn(int column)
 {
+    // a sort orders every row of the list
+    finishFill();
     const bool ascending = m_ascending;
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // sort keys once, then the rows by them
-    std::vector<std::pair<QString, size_t>> keys;
+    QStringEncoder encoder("GB18030");
+    std::vector<SortKey> keys;
     keys.reserve(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        keys.emplace_back(text(m_rows[i], column), i);
-    const bool numeric = m_numericSort;
-    std::stable_sort(keys.begin(), keys.end(), [ascending, numeric](const auto &x, const auto &y) {
-        const int c = numeric ? compareTexts(x.first, y.first) : compareCaseless(x.first, y.first);
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        keys.push_back(makeSortKey(encoder, text(m_rows[i], column), m_numericSort));
+        keys.back().index = i;
+    }
+    std::stable_sort(keys.begin(), keys.end(), [&](const SortKey &x, const SortKey &y) {
+        const int c = compareKeys(x, y);
         return ascending ? c < 0 : c > 0;
     });
     const QModelIndexList before = persistentIndexList();
@@ -201,9 +401,10 @@ void ListModel::sortByColumn(int column)
     std::vector<ListRow> sorted;
     sorted.reserve(m_rows.size());
     for (size_t n = 0; n < keys.size(); ++n) {
-        newPos[keys[n].second] = static_cast<int>(n);
-        sorted.push_back(std::move(m_rows[keys[n].second]));
+        newPos[keys[n].index] = static_cast<int>(n);
+        sorted.push_back(std::move(m_rows[keys[n].index]));
     }
+    m_keyRowsValid = false;
     m_rows = std::move(sorted);
     QModelIndexList after;
     after.reserve(before.size());

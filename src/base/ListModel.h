@@ -2,8 +2,10 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 // One row of a list: the caption (column 0), the cells (columns 1..n; the
@@ -15,6 +17,9 @@ struct ListRow
     QStringList cells;
     bool checked = false;
     int imageIndex = -1;
+    // The row's id in its list, given by the model when the row comes in and
+    // kept through sorts and removals (jobs find their rows by it).
+    quint64 key = 0;
 
     QString uniqid() const { return cells.isEmpty() ? QString() : cells.last(); }
 };
@@ -36,6 +41,7 @@ public:
     using TextColorRule = std::function<std::optional<uint>(const ListRow &)>;
 
     explicit ListModel(QObject *parent = nullptr);
+    ~ListModel() override;
 
     // Column captions: the caption column first, then one per shown cell.
     // The hidden Uniqid cell follows them and gets no caption.
@@ -51,6 +57,30 @@ public:
     // Appends rows in one insertion; loaders fill big lists in chunks.
     void appendRows(std::vector<ListRow> rows);
     void clear();
+
+    // A source of rows read in chunks: appends up to max rows to out and
+    // returns false once it has no more (or failed; the loader knows which).
+    using RowSource = std::function<bool(std::vector<ListRow> &out, int max)>;
+    // Empties the list and fills it from source: the first screen of rows at
+    // once, the rest in chunks. With background filling on (the window), the
+    // rest comes from the event loop between other events; otherwise it is
+    // read before fill returns. done runs once after the last row, also when
+    // the fill is finished early by finishFill; a new fill or clear() drops
+    // an unfinished one without running its done.
+    void fill(RowSource source, std::function<void()> done = {});
+    bool filling() const { return static_cast<bool>(m_source); }
+    // Reads the rest of an unfinished fill now (a sort, a tick command or a
+    // job needs every row).
+    void finishFill();
+    // finishFill for every list of the program: a job that starts or a
+    // statement that changes the tables first lets the lists finish reading.
+    static void finishAllFills();
+    // Background filling for every list: on in the window, off (every fill
+    // read at once) for the command line and the tests.
+    static void setBackgroundFilling(bool on);
+    static bool backgroundFilling();
+    static constexpr int FirstChunk = 200;
+    static constexpr int Chunk = 4000;
     void removeRowsAt(std::vector<int> rows);
 
     const ListRow &row(int r) const { return m_rows.at(static_cast<size_t>(r)); }
@@ -64,6 +94,9 @@ public:
     int checkedCount() const;
     // Row of the given Uniqid, or -1.
     int rowOfUniqid(const QString &uniqid) const;
+    // The id of a row (ListRow::key), and the row that has an id now, or -1.
+    quint64 keyOf(int r) const { return m_rows.at(static_cast<size_t>(r)).key; }
+    int rowOfKey(quint64 key) const;
     void setCell(int r, int cell, const QString &text);
     void setCaption(int r, const QString &text);
 
@@ -75,8 +108,12 @@ public:
     void resetSortDirection() { m_ascending = false; }
     // Off: header sorting compares every column as text (no numeric treatment).
     void setNumericSort(bool on) { m_numericSort = on; }
-    // The comparison of two column texts: < 0, 0 or > 0.
+    // The comparison of two column texts: < 0, 0 or > 0. Numbers by
+    // magnitude; other texts by their GB18030 (GBK) code, so level-1
+    // characters come in pinyin order, ASCII letters without case.
     static int compareTexts(const QString &a, const QString &b);
+    // The bytes two texts are compared by: GB18030 with a-z as A-Z.
+    static QByteArray sortKey(const QString &text);
 
     static uint bandColor(int row);
 
@@ -90,9 +127,16 @@ public:
 Q_SIGNALS:
     // A tick changed by the user or by code.
     void checkChanged(int row, bool checked);
+    // A chunk of an unfinished fill came in: rows in the list so far.
+    void fillProgress(int rows);
+    void fillFinished();
 
 private:
     QString text(const ListRow &r, int column) const;
+    void giveKeys(std::vector<ListRow> &rows);
+    bool readChunk(int max);
+    void fillStep();
+    void endFill();
 
     QStringList m_headers;
     std::vector<ListRow> m_rows;
@@ -101,4 +145,10 @@ private:
     bool m_ascending = false;
     bool m_numericSort = true;
     TextColorRule m_textColor;
+    quint64 m_nextKey = 1;
+    mutable std::unordered_map<quint64, int> m_keyRows;
+    mutable bool m_keyRowsValid = false;
+    RowSource m_source;
+    std::function<void()> m_fillDone;
+    QTimer m_fillTimer;
 };

@@ -203,8 +203,17 @@ void RequestJob::releaseOldRun()
         stop();
 }
 
+int RequestJob::currentRow() const
+{
+    if (!m_model || m_row < 0)
+        return -1;
+    return m_model->rowOfKey(m_rowKey);
+}
+
 void RequestJob::start(const QString &startCaption, bool cancelShown)
 {
+    // a list still filling is read to its end before anything is sent
+    ListModel::finishAllFills();
     releaseOldRun();
     m_timer.stop();
     m_done = 0;
@@ -227,19 +236,16 @@ void RequestJob::begin(const QStringList &items, const QString &startCaption, bo
 
 bool RequestJob::beginRows(ListModel &model, const QString &startCaption, bool cancelShown, bool sentItemList)
 {
+    ListModel::finishAllFills();
     m_model = &model;
     m_items.clear();
     m_useSentItems = sentItemList;
     m_sentItems.clear();
     m_rowTotal = model.checkedCount();
-    m_row = -1;
-    for (int r = 0; r < model.count(); ++r)
-        if (model.isChecked(r)) {
-            m_row = r;
-            break;
-        }
+    m_row = nextTickedRow();
     if (m_row < 0)
         return false;
+    m_rowKey = model.keyOf(m_row);
     start(startCaption, cancelShown);
     sendCurrent();
     return true;
@@ -251,6 +257,18 @@ void RequestJob::sendCurrent()
         m_inFlight = true;
         sendFirst();
         return;
+    }
+    // the row by its id: a sort since the last request moved it
+    m_row = currentRow();
+    if (m_row < 0) {
+        // the row left the list (deleted): go on with the next ticked one
+        m_row = nextTickedRow();
+        if (m_row < 0) {
+            m_running = false;
+            finish();
+            return;
+        }
+        m_rowKey = m_model->keyOf(m_row);
     }
     if (m_useSentItems) {
         const QString key = sentItemKey(m_row);
@@ -298,9 +316,12 @@ void RequestJob::advance()
 void RequestJob::rowDone()
 {
     m_inFlight = false;
-    if (m_row >= 0 && m_row < m_model->count())
-        m_model->setChecked(m_row, false);
+    // untick the row of the request, wherever a sort has put it
+    const int done = currentRow();
+    if (done >= 0)
+        m_model->setChecked(done, false);
     m_row = nextTickedRow();
+    m_rowKey = m_row >= 0 ? m_model->keyOf(m_row) : 0;
     if (m_row < 0) {
         m_running = false;
         finish();

@@ -152,8 +152,10 @@ public:
     const QString &startTime() const { return m_startTime; }
     int doneCount() const { return m_done; }
     const QStringList &items() const { return m_items; }
-    // Row-walking: the row whose request is out, and the ticked rows at the start.
-    int currentRow() const { return m_row; }
+    // Row-walking: the row whose request is out (where it is now: the list
+    // may have been sorted since; -1 when it left the list), and the ticked
+    // rows at the start.
+    int currentRow() const;
     int rowTotal() const { return m_rowTotal; }
     // Waits for temporary platform refusals used up in this run.
     int platformWaits() const { return m_platformWaits; }
@@ -258,7 +260,8 @@ private:
     int m_platformWaits = 0;
     // row-walking
     ListModel *m_model = nullptr;
-    int m_row = -1;
+    int m_row = -1;       // position when the row was chosen
+    quint64 m_rowKey = 0; // the row's id in the model, which a sort keeps
     int m_rowTotal = 0;
     bool m_useSentItems = false;
     QStringList m_sentItems;

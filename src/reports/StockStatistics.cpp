@@ -1,6 +1,7 @@
 #include "reports/StockStatistics.h"
 
 #include "base/ListModel.h"
+#include "store/Settings.h"
 #include "store/SqlValues.h"
 #include "sync/MatchingKeys.h"
 
@@ -39,6 +40,12 @@ QString text(const QVariant &v)
     return v.isNull() ? QString() : v.toString();
 }
 
+// Setting 120: codes and keys compare trimmed, full-width folded.
+bool normalised(const QSqlDatabase &db)
+{
+    return Settings(db).flag(Setting::NormalisedKeys);
+}
+
 } // namespace
 
 QString StockStatistics::keyColumn(int matchingKey)
@@ -53,7 +60,9 @@ QString StockStatistics::sourceCaption(bool stockList)
 
 bool StockStatistics::summary(const StatisticsOptions &o, std::vector<ListRow> &rows, QString *error) const
 {
-    const QString k = QStringLiteral("coalesce(") + keyColumn(o.matchingKey) + QStringLiteral(",'') collate nocase");
+    const QString k = QStringLiteral("coalesce(") +
+                      MatchingKeys::column(keyColumn(o.matchingKey), QString(), normalised(m_db)) +
+                      QStringLiteral(",'') collate nocase");
     const QString s = o.stockList ? QStringLiteral("tb_source_stock") : QStringLiteral("tb_source");
     const QString counts = QStringLiteral("with s as (select ") + k + QStringLiteral(" as code,count(*) as num from ") +
                            s + QStringLiteral(" group by 1),\n t as (select ") + k +
@@ -86,14 +95,24 @@ bool StockStatistics::countsDiffer(const ListRow &row)
 bool StockStatistics::details(const StatisticsOptions &o, const QString &code, std::vector<ListRow> &target,
                               std::vector<ListRow> &source, QString *error) const
 {
+    const bool norm = normalised(m_db);
     const QString k = keyColumn(o.matchingKey);
+    const QString kc = MatchingKeys::column(k, QString(), norm);
+    const QString codeMark = norm ? QStringLiteral("normkey(?)") : QStringLiteral("?");
+    // the three columns joined as the pairing compares them
+    auto joinedOf = [norm](const QSqlQuery &q) {
+        QString joined;
+        for (int i = 0; i < 3; ++i)
+            joined += norm ? MatchingKeys::normalise(text(q.value(i))) : text(q.value(i));
+        return joined;
+    };
     const QString s = o.stockList ? QStringLiteral("TB_Source_Stock") : QStringLiteral("tb_source");
     target.clear();
     source.clear();
     QSet<QString> inTarget;
     QSqlQuery q(m_db);
-    if (!exec(q, QStringLiteral("select ") + k + QStringLiteral(",color,sku from tb_object\nwhere ") + k +
-                     QStringLiteral("=?\nand userid=? order by Uniqid"),
+    if (!exec(q, QStringLiteral("select ") + k + QStringLiteral(",color,sku from tb_object\nwhere ") + kc +
+                     QStringLiteral("=") + codeMark + QStringLiteral("\nand userid=? order by Uniqid"),
               {SqlText(code), SqlText(o.account)}, error))
         return false;
     while (q.next()) {
@@ -101,11 +120,11 @@ bool StockStatistics::details(const StatisticsOptions &o, const QString &code, s
         r.caption = QString::number(target.size() + 1);
         const QString joined = text(q.value(0)) + text(q.value(1)) + text(q.value(2));
         r.cells << text(q.value(0)) << text(q.value(1)) << text(q.value(2)) << joined << QString();
-        inTarget.insert(caseless(joined));
+        inTarget.insert(caseless(joinedOf(q)));
         target.push_back(std::move(r));
     }
     if (!exec(q, QStringLiteral("select ") + k + QStringLiteral(",color,sku from ") + s + QStringLiteral("\nwhere ") +
-                     k + QStringLiteral("=? order by Uniqid"),
+                     kc + QStringLiteral("=") + codeMark + QStringLiteral(" order by Uniqid"),
               {SqlText(code)}, error))
         return false;
     while (q.next()) {
@@ -113,7 +132,7 @@ bool StockStatistics::details(const StatisticsOptions &o, const QString &code, s
         r.caption = QString::number(source.size() + 1);
         const QString joined = text(q.value(0)) + text(q.value(1)) + text(q.value(2));
         r.cells << text(q.value(0)) << text(q.value(1)) << text(q.value(2)) << joined
-                << (inTarget.contains(caseless(joined)) ? QStringLiteral("0") : QStringLiteral("1")) << QString();
+                << (inTarget.contains(caseless(joinedOf(q))) ? QStringLiteral("0") : QStringLiteral("1")) << QString();
         source.push_back(std::move(r));
     }
     return true;
@@ -169,8 +188,9 @@ bool DuplicateKeys::run(const QString &sql, const QVariantList &values, std::vec
 
 bool DuplicateKeys::source(int matchingKey, std::vector<ListRow> &rows, QString *error) const
 {
-    const QString c = StockStatistics::keyColumn(matchingKey);
-    const QString e = MatchingKeys::expression(matchingKey);
+    const bool norm = normalised(m_db);
+    const QString c = MatchingKeys::column(StockStatistics::keyColumn(matchingKey), QString(), norm);
+    const QString e = MatchingKeys::expression(matchingKey, QString(), norm);
     if (e.isEmpty())
         return run(QStringLiteral("select 1 where 0"), {}, rows, error);
     return run(QStringLiteral("select ") + c + QLatin1Char(',') + e + QStringLiteral(",Count(*) from TB_Source Group by ") +
@@ -180,8 +200,9 @@ bool DuplicateKeys::source(int matchingKey, std::vector<ListRow> &rows, QString 
 
 bool DuplicateKeys::target(int matchingKey, const QString &account, std::vector<ListRow> &rows, QString *error) const
 {
-    const QString c = StockStatistics::keyColumn(matchingKey);
-    const QString e = MatchingKeys::expression(matchingKey);
+    const bool norm = normalised(m_db);
+    const QString c = MatchingKeys::column(StockStatistics::keyColumn(matchingKey), QString(), norm);
+    const QString e = MatchingKeys::expression(matchingKey, QString(), norm);
     if (e.isEmpty())
         return run(QStringLiteral("select 1 where 0"), {}, rows, error);
     return run(QStringLiteral("select ") + c + QLatin1Char(',') + e + QStringLiteral(",Count(*) from TB_Object\n") +

@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -77,29 +78,36 @@ bool TargetBrowser::load(const QString &accounts, const Search &search)
     if (search.first200)
         sql += QStringLiteral("\nlimit ") + QString::number(kRowLimit);
 
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    q.prepare(sql);
+    // an unfinished fill lets go of its statement first
+    m_model.clear();
+    auto q = std::make_shared<QSqlQuery>(m_db);
+    q->setForwardOnly(true);
+    q->prepare(sql);
     for (const QVariant &v : values)
-        q.addBindValue(v);
-    std::vector<ListRow> rows;
-    if (!q.exec()) {
-        m_error = q.lastError().text();
+        q->addBindValue(v);
+    if (!q->exec()) {
+        m_error = q->lastError().text();
         m_model.clear();
         return false;
     }
-    while (q.next()) {
-        ListRow r;
-        r.caption = q.value(0).toString();
-        for (int c = 1; c <= 9; ++c)
-            r.cells << q.value(c).toString();
-        r.cells << (TrimText(q.value(10).toString()) == QStringLiteral("onsale") ? QStringLiteral("销售中")
-                                                                                : QStringLiteral("已下架"));
-        r.cells << q.value(11).toString() << q.value(12).toString() << q.value(14).toString();
-        r.imageIndex = q.value(13).toInt();
-        rows.push_back(std::move(r));
-    }
-    m_model.setRows(std::move(rows));
+    // the first screen at once, the rest in chunks
+    m_model.fill([q](std::vector<ListRow> &out, int max) {
+        for (int n = 0; n < max; ++n) {
+            if (!q->next())
+                return false;
+            ListRow r;
+            r.caption = q->value(0).toString();
+            r.cells.reserve(13);
+            for (int c = 1; c <= 9; ++c)
+                r.cells << q->value(c).toString();
+            r.cells << (TrimText(q->value(10).toString()) == QStringLiteral("onsale") ? QStringLiteral("销售中")
+                                                                                     : QStringLiteral("已下架"));
+            r.cells << q->value(11).toString() << q->value(12).toString() << q->value(14).toString();
+            r.imageIndex = q->value(13).toInt();
+            out.push_back(std::move(r));
+        }
+        return true;
+    });
     return true;
 }
 

@@ -19,6 +19,7 @@
 #include <QSqlRecord>
 #include <QStringEncoder>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -30,6 +31,33 @@ std::vector<int> inListOrder(std::vector<int> rows, int count)
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
     return rows;
+}
+
+struct SourceColumns
+{
+    int title = -1;
+    int fenxiao = -1;
+    int status = -1;
+    int uniqid = -1;
+    int cells[12] = {};
+};
+
+// One row of the source list from the current row of the select.
+ListRow SourceRow(const QSqlQuery &q, const SourceColumns &c)
+{
+    ListRow r;
+    r.caption = q.value(c.title).toString();
+    r.cells.reserve(14);
+    for (int i = 0; i < 12; ++i) {
+        if (i == 8)
+            r.cells << (TrimText(q.value(c.status).toString()) == QStringLiteral("onsale") ? QStringLiteral("销售中")
+                                                                                            : QStringLiteral("已下架"));
+        else
+            r.cells << q.value(c.cells[i]).toString();
+    }
+    r.cells << QString() << q.value(c.uniqid).toString();
+    r.imageIndex = q.value(c.fenxiao).toInt() == 1 ? 1 : 0;
+    return r;
 }
 
 QString shownCount(int n)
@@ -48,7 +76,7 @@ SourceListStatement BuildSourceListStatement(const SourceListFilter &filter, con
     else if (filter.codeFilter == SourceListFilter::WithoutCode)
         lines << QStringLiteral("and outer_id=''");
     if (filter.codeFilter == SourceListFilter::NotInTarget) {
-        const QString e = MatchingKeys::expression(filter.matchingKey);
+        const QString e = MatchingKeys::expression(filter.matchingKey, QString(), filter.normalisedKeys);
         if (!e.isEmpty())
             lines << QStringLiteral("and ") + e + QStringLiteral(" not in (select ") + e +
                          QStringLiteral(" from TB_Object where ") + e + QStringLiteral(" is not null)");
@@ -74,6 +102,10 @@ SourceList::SourceList(const QSqlDatabase &db, ListModel &model, JobHost &jobs, 
     : QObject(parent), m_db(db), m_model(model), m_jobs(jobs), m_ui(ui), m_desktop(desktop)
 {
     m_itemPage = [](const QString &id) { return TopEndpoints::defaults().itemPageOf(id); };
+    // the totals line follows a fill that goes on between the window's events
+    connect(&m_model, &ListModel::fillProgress, this, [this](int rows) {
+        setTotals(QStringLiteral("读取数据中...(") + QString::number(rows) + QLatin1Char(')'));
+    });
 }
 
 QStringList SourceList::headers()
@@ -117,76 +149,54 @@ bool SourceList::GetData_TB_Source(const QString &keyword, bool listShown)
     ProgressPanelState &panel = m_jobs.panel1();
     panel.show(QStringLiteral("读取数据中..."), false);
 
+    m_filter.normalisedKeys = Settings(m_db).flag(Setting::NormalisedKeys);
     const SourceListStatement st = BuildSourceListStatement(m_filter, keyword);
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    int total = 0;
-    {
-        QSqlQuery count(m_db);
-        count.prepare(QStringLiteral("select count(*) from (") + st.sql.section(QStringLiteral("\norder by"), 0, 0) +
-                      QStringLiteral(")"));
-        for (const QVariant &v : st.values)
-            count.addBindValue(v);
-        if (count.exec() && count.next())
-            total = count.value(0).toInt();
-    }
-    q.prepare(st.sql);
-    for (const QVariant &v : st.values)
-        q.addBindValue(v);
-
-    std::vector<ListRow> rows;
-    rows.reserve(static_cast<size_t>(total));
+    setUpdateLabel(QStringLiteral("源宝贝库存更新时间:") + Settings(m_db).text(Setting::SourceDownloadTime));
+    // an unfinished fill lets go of its statement first
     m_model.clear();
-    const bool ok = q.exec();
+    auto q = std::make_shared<QSqlQuery>(m_db);
+    q->setForwardOnly(true);
+    q->prepare(st.sql);
+    for (const QVariant &v : st.values)
+        q->addBindValue(v);
+    const bool ok = q->exec();
+    QString error = ok ? QString() : q->lastError().text();
     if (ok) {
-        const QSqlRecord rec = q.record();
-        const int iTitle = rec.indexOf(QStringLiteral("title"));
-        const int iFenxiao = rec.indexOf(QStringLiteral("is_fenxiao"));
-        const int iStatus = rec.indexOf(QStringLiteral("approve_status"));
-        const int iUniqid = rec.indexOf(QStringLiteral("Uniqid"));
+        const QSqlRecord rec = q->record();
+        SourceColumns c;
+        c.title = rec.indexOf(QStringLiteral("title"));
+        c.fenxiao = rec.indexOf(QStringLiteral("is_fenxiao"));
+        c.status = rec.indexOf(QStringLiteral("approve_status"));
+        c.uniqid = rec.indexOf(QStringLiteral("Uniqid"));
         const char *const cellColumns[] = {"outer_id", "color",  "sku",         "num",          "price",
                                            "outer_id_sku", "num_iid", "sku_id", nullptr /*status*/, "nick",
                                            "sku_properties", "oldcode"};
-        int cellIndex[12];
-        for (int c = 0; c < 12; ++c)
-            cellIndex[c] = cellColumns[c] ? rec.indexOf(QLatin1String(cellColumns[c])) : -1;
-
-        QElapsedTimer repaint;
-        repaint.start();
-        int n = 0;
-        while (q.next()) {
-            ++n;
-            ListRow r;
-            r.caption = q.value(iTitle).toString();
-            r.cells.reserve(14);
-            for (int c = 0; c < 12; ++c) {
-                if (c == 8)
-                    r.cells << (TrimText(q.value(iStatus).toString()) == QStringLiteral("onsale")
-                                    ? QStringLiteral("销售中")
-                                    : QStringLiteral("已下架"));
-                else
-                    r.cells << q.value(cellIndex[c]).toString();
-            }
-            r.cells << QString() << q.value(iUniqid).toString();
-            r.imageIndex = q.value(iFenxiao).toInt() == 1 ? 1 : 0;
-            rows.push_back(std::move(r));
-            // the caption follows a few times a second; the window may repaint the panel
-            if (repaint.elapsed() >= 100) {
-                panel.setCaption(QStringLiteral("读取数据中...(") + QString::number(n) + QLatin1Char('/') +
-                                 QString::number(std::max(n, total)) + QLatin1Char(')'));
-                Q_EMIT loadProgress(n, std::max(n, total));
-                repaint.restart();
-            }
-        }
+        for (int i = 0; i < 12; ++i)
+            c.cells[i] = cellColumns[i] ? rec.indexOf(QLatin1String(cellColumns[i])) : -1;
+        // the first screen at once, the rest in chunks (between the window's
+        // events when it shows the list)
+        m_model.fill(
+            [q, c](std::vector<ListRow> &out, int max) {
+                for (int n = 0; n < max; ++n) {
+                    if (!q->next())
+                        return false;
+                    out.push_back(SourceRow(*q, c));
+                }
+                return true;
+            },
+            [this, listShown] {
+                setTotals(shownCount(m_model.count()));
+                if (listShown && m_filter.codeFilter == SourceListFilter::All)
+                    GetTotal_Source();
+            });
     }
-    m_model.setRows(std::move(rows));
-    setUpdateLabel(QStringLiteral("源宝贝库存更新时间:") + Settings(m_db).text(Setting::SourceDownloadTime));
     panel.hide();
-    setTotals(shownCount(m_model.count()));
+    if (m_model.filling())
+        setTotals(QStringLiteral("读取数据中...(") + QString::number(m_model.count()) + QLatin1Char(')'));
+    else if (!ok)
+        setTotals(shownCount(m_model.count()));
     if (!ok)
-        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
-    else if (listShown && m_filter.codeFilter == SourceListFilter::All)
-        GetTotal_Source();
+        m_ui.message(Interaction::errorCaption(), error, Interaction::Icon::Error);
     Q_EMIT controlsEnabled(true);
     return ok;
 }
@@ -211,6 +221,7 @@ void SourceList::showUpdateTime()
 
 void SourceList::deleteRows(std::vector<int> selected)
 {
+    m_model.finishFill(); // the statement below changes the table the list reads
     selected = inListOrder(std::move(selected), m_model.count());
     if (selected.empty()) {
         m_ui.warn(QStringLiteral("请选择要删除的项"));
@@ -248,6 +259,7 @@ void SourceList::emptyAll()
 {
     if (!m_ui.ask(QStringLiteral("是否要清空源店铺所有已下载数据?")))
         return;
+    m_model.clear();
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("delete from tb_source"))) {
         m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);

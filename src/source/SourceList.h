@@ -21,6 +21,7 @@ struct SourceListFilter
     bool exactSearch = false;         // chkSearch "仅搜索"
     int field = 6;                    // _fields, "货号" at start
     int matchingKey = 0;              // _Uniqid's shown index
+    bool normalisedKeys = false;      // setting 120, read at every listing
 };
 
 // The select behind the source list, with the keyword bound.

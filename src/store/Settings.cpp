@@ -26,6 +26,7 @@ const SettingDefinition kSettings[] = {
     {Setting::SyncInterval, "10", "同步计划间隔(分钟)", true},
     {Setting::SyncDownload, "1", "同步计划下载源宝贝", true},
     {Setting::SyncUpload, "1", "同步计划上传库存", true},
+    {Setting::NormalisedKeys, "0", "关联值比较时去除首尾空格,全角字符按半角比较", false},
     {Setting::HideNonUnique, "0", "不显示不是唯一关联值的宝贝", false},
     {Setting::GatewayHost, "", "开放平台网关地址", false},
     {Setting::ContainerHost, "", "授权容器地址", false},

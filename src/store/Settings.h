@@ -23,6 +23,7 @@ enum class Setting : int {
     SyncInterval = 100,      // sync plan interval in minutes
     SyncDownload = 101,      // the plan downloads the source: "1" or "0"
     SyncUpload = 102,        // the plan uploads the quantities
+    NormalisedKeys = 120,    // "1": keys compare without blanks at both ends, full-width folded to half-width
     HideNonUnique = 200,     // _NoShowOnly
     GatewayHost = 900,       // host overrides; empty keeps the public host
     ContainerHost = 901,

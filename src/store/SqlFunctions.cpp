@@ -70,6 +70,39 @@ void sqlStr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_text(ctx, stars.c_str(), static_cast<int>(stars.size()), SQLITE_TRANSIENT);
 }
 
+// normkey(x): the text without blanks at both ends, full-width letters,
+// digits and signs (and the ideographic space) folded to half-width. The
+// matching keys compare through it when the seller asks for it.
+void sqlNormKey(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto *in = static_cast<const char16_t *>(sqlite3_value_text16(argv[0]));
+    const int bytes = sqlite3_value_bytes16(argv[0]);
+    if (!in) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const int n = bytes / 2;
+    std::u16string out(in, in + n);
+    for (char16_t &c : out) {
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            c = static_cast<char16_t>(c - 0xFEE0);
+        else if (c == 0x3000)
+            c = u' ';
+    }
+    auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xA0; };
+    size_t b = 0;
+    size_t e = out.size();
+    while (b < e && blank(out[b]))
+        ++b;
+    while (e > b && blank(out[e - 1]))
+        --e;
+    sqlite3_result_text16(ctx, out.data() + b, static_cast<int>((e - b) * 2), SQLITE_TRANSIENT);
+}
+
 } // namespace
 
 bool RegisterSqlFunctions(const QSqlDatabase &db)
@@ -83,6 +116,8 @@ bool RegisterSqlFunctions(const QSqlDatabase &db)
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     bool ok = sqlite3_create_function(handle, "round", 3, flags, nullptr, sqlRound3, nullptr, nullptr) ==
               SQLITE_OK;
+    ok = ok && sqlite3_create_function(handle, "normkey", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, sqlNormKey, nullptr,
+                                       nullptr) == SQLITE_OK;
     for (int n = 1; n <= 3; ++n)
         ok = ok && sqlite3_create_function(handle, "str", n, flags, nullptr, sqlStr, nullptr, nullptr) ==
                        SQLITE_OK;

@@ -42,6 +42,7 @@ struct DifferenceOptions
     bool uniqueOnly = false;         // _NoShowOnly (200)
     bool ignoreKeyCheck = false;     // _chkIgore "忽略关联值检查"
     bool noMainCode = false;         // _chkNoOuter_id: the check groups by the key alone
+    bool normalisedKeys = false;     // setting 120: keys compare trimmed, full-width folded
     bool exactSearch = false;        // chksearch1 "仅搜索"
     int searchField = 6;             // _fields1, "货号" preselected
     Formulas formulas;               // the formula page's controls

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <memory>
 
 namespace {
 const QString kReading = QStringLiteral("读取数据中...");
@@ -24,6 +25,10 @@ DifferenceQuery::DifferenceQuery(const QSqlDatabase &db, ListModel &model, JobHo
     m_model.setHeaders(DifferenceHeaders());
     m_model.setBanding(true);
     m_options = storedOptions(settings);
+    connect(&m_model, &ListModel::fillProgress, this, [this](int rows) {
+        if (m_fillRunning)
+            setTotals(kReading + QStringLiteral("(") + QString::number(rows) + QStringLiteral(")"));
+    });
 }
 
 DifferenceOptions DifferenceQuery::storedOptions(const Settings &settings)
@@ -65,6 +70,7 @@ void DifferenceQuery::end()
 
 DifferenceQuery::Outcome DifferenceQuery::fail(const QString &error)
 {
+    m_fillRunning = false;
     // no upload may act on the ticks of an earlier query
     m_model.clear();
     setTotals(DifferenceShownCount(0));
@@ -82,7 +88,10 @@ DifferenceQuery::Outcome DifferenceQuery::GetData_TB_Object(const QString &keywo
     ProgressPanelState &panel = m_jobs.panel2();
     panel.show(kReading, false);
 
-    const DifferenceOptions options = m_options;
+    DifferenceOptions options = m_options;
+    options.normalisedKeys = m_settings.flag(Setting::NormalisedKeys);
+    // an unfinished fill of the last query lets go of its statement first
+    m_model.clear();
     const SqlStatement check = DuplicateKeyCheck(options);
     if (!check.sql.isEmpty()) {
         panel.setCaption(kReading + QStringLiteral("(检查关联值)"));
@@ -106,52 +115,66 @@ DifferenceQuery::Outcome DifferenceQuery::GetData_TB_Object(const QString &keywo
             return fail(q.lastError().text());
     }
 
+    for (const SqlStatement &s : NormalisedBaseStatements(options)) {
+        QSqlQuery q(m_db);
+        if (!run(s, q))
+            return fail(q.lastError().text());
+    }
+
     panel.setCaption(kReading);
     const SqlStatement select = DifferenceSelect(options, keyword);
-    int total = 0;
-    {
-        QSqlQuery q(m_db);
-        if (!run(DifferenceCount(select), q))
-            return fail(q.lastError().text());
-        if (q.next())
-            total = q.value(0).toInt();
-    }
-    QSqlQuery q(m_db);
-    if (!run(select, q))
-        return fail(q.lastError().text());
+    auto q = std::make_shared<QSqlQuery>(m_db);
+    if (!run(select, *q))
+        return fail(q->lastError().text());
 
+    // The first screen of rows at once, the rest in chunks: in the window
+    // between other events (a job that starts meanwhile lets the list finish
+    // reading first), elsewhere before this returns.
+    auto read = std::make_shared<int>(0);
+    auto error = std::make_shared<QString>();
     const DifferenceRowBuilder builder(options);
-    std::vector<ListRow> rows;
-    rows.reserve(static_cast<size_t>(total));
-    QElapsedTimer shown;
-    shown.start();
-    int n = 0;
-    DifferenceRecord record;
-    while (q.next()) {
-        ++n;
-        for (int c = 0; c < DifferenceColumnCount; ++c)
-            record[static_cast<size_t>(c)] = q.value(c).toString();
-        if (std::optional<ListRow> row = builder.build(record))
-            rows.push_back(std::move(*row));
-        if (shown.elapsed() >= kProgressMs) {
-            const int of = std::max(n, total);
-            panel.setCaption(kReading + QStringLiteral("(") + QString::number(n) + QLatin1Char('/') +
-                             QString::number(of) + QLatin1Char(')'));
-            Q_EMIT progress(n, of);
-            shown.restart();
-        }
-    }
-    if (q.lastError().isValid())
-        return fail(q.lastError().text());
-
     m_model.setTextColorRule(DifferenceTextColor(options.uploadMode, options.base()));
-    m_model.setRows(std::move(rows));
-    setTotals(DifferenceShownCount(m_model.count()));
+    m_model.fill(
+        [q, read, error, builder](std::vector<ListRow> &out, int max) {
+            DifferenceRecord record;
+            for (int n = 0; n < max; ++n) {
+                if (!q->next()) {
+                    if (q->lastError().isValid())
+                        *error = q->lastError().text();
+                    return false;
+                }
+                ++*read;
+                for (int c = 0; c < DifferenceColumnCount; ++c)
+                    record[static_cast<size_t>(c)] = q->value(c).toString();
+                if (std::optional<ListRow> row = builder.build(record))
+                    out.push_back(std::move(*row));
+            }
+            return true;
+        },
+        [this, read, error, options, q]() mutable {
+            q.reset();
+            m_fillRunning = false;
+            if (!error->isEmpty()) {
+                fail(*error);
+                return;
+            }
+            setTotals(DifferenceShownCount(m_model.count()));
+            if (options.view == ViewFilter::All)
+                GetTotal_Object();
+            Q_EMIT filled();
+        });
+    if (m_jobs.planRunning())
+        m_model.finishFill(); // the plan uploads from the whole list next
+    if (m_model.filling()) {
+        // the window goes on while the rest comes in
+        m_fillRunning = true;
+        setTotals(kReading + QStringLiteral("(") + QString::number(m_model.count()) + QStringLiteral(")"));
+    }
     setUpdateLabel(QStringLiteral("目标店铺更新时间:") + m_settings.text(Setting::TargetDownloadTime));
-    if (options.view == ViewFilter::All)
-        GetTotal_Object();
     if (options.storeUniqueOnly)
         m_settings.setFlag(Setting::HideNonUnique, options.uniqueOnly);
+    if (!error->isEmpty())
+        return Outcome::Failed;
     end();
     return Outcome::Completed;
 }
@@ -163,6 +186,7 @@ void DifferenceQuery::GetTotal_Object()
 
 int DifferenceQuery::GetUploadIndex() const
 {
+    m_model.finishFill();
     for (int r = 0; r < m_model.count(); ++r)
         if (m_model.isChecked(r))
             return r;

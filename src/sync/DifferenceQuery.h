@@ -70,6 +70,9 @@ Q_SIGNALS:
     // A few times a second while the list fills: rows read of the result's
     // rows. The panel's caption says the same.
     void progress(int done, int total);
+    // The last row of a query is in the list (in the window some time after
+    // GetData_TB_Object returned).
+    void filled();
 
 private:
     bool run(const SqlStatement &statement, QSqlQuery &q);
@@ -87,4 +90,5 @@ private:
     QString m_totals;
     QString m_updateLabel;
     QStringList m_statements;
+    bool m_fillRunning = false;
 };

@@ -3,6 +3,7 @@
 #include "store/SqlValues.h"
 #include "sync/MatchingKeys.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 
@@ -35,7 +36,21 @@ QString accountList(const DifferenceOptions &options, QVariantList &values)
 
 QString key(const DifferenceOptions &options, const QString &prefix = QString())
 {
-    return MatchingKeys::expression(MatchingKeys::isValid(options.shownKey) ? options.shownKey : 0, prefix);
+    return MatchingKeys::expression(MatchingKeys::isValid(options.shownKey) ? options.shownKey : 0, prefix,
+                                    options.normalisedKeys);
+}
+
+QString baseTable(ComparisonBase base)
+{
+    switch (base) {
+    case ComparisonBase::PriceList:
+        return QStringLiteral("TB_Source_Price");
+    case ComparisonBase::StockList:
+        return QStringLiteral("TB_Source_Stock");
+    case ComparisonBase::Source:
+        break;
+    }
+    return QStringLiteral("TB_Source");
 }
 
 bool uniquenessApplies(const DifferenceOptions &options)
@@ -50,6 +65,66 @@ QString JoinCondition(int key)
     return QString::fromLatin1(kJoins[MatchingKeys::isValid(key) ? key : 0]);
 }
 
+QString NormalisedJoinCondition(int key)
+{
+    QString j = JoinCondition(key);
+    static const QRegularExpression pair(QStringLiteral("a\\.(\\w+)=b\\.(\\w+)"));
+    static const QRegularExpression guard(QStringLiteral("a\\.(\\w+)<>''"));
+    j.replace(pair, QStringLiteral("normkey(a.\\1)=n.\\2"));
+    j.replace(guard, QStringLiteral("normkey(a.\\1)<>''"));
+    return j;
+}
+
+QList<SqlStatement> NormalisedKeyTable(const QString &name, const QString &table, int key,
+                                       const QStringList &accounts)
+{
+    const bool priceList = table.compare(QStringLiteral("TB_Source_Price"), Qt::CaseInsensitive) == 0;
+    const bool target = table.compare(QStringLiteral("TB_Object"), Qt::CaseInsensitive) == 0;
+    auto col = [priceList](const char *c) {
+        // the price list has the main merchant code only
+        return priceList && qstrcmp(c, "outer_id") != 0 ? QStringLiteral("''")
+                                                        : QStringLiteral("normkey(") + QLatin1String(c) +
+                                                              QLatin1Char(')');
+    };
+    QStringList indexColumns = priceList ? QStringList{QStringLiteral("outer_id")}
+                                         : MatchingKeys::columns(MatchingKeys::isValid(key) ? key : 0);
+    QList<SqlStatement> out{
+        {QStringLiteral("create temp table if not exists ") + name +
+             QStringLiteral("(rid integer not null, UserID text collate nocase, outer_id text collate nocase,"
+                            " color text collate nocase, sku text collate nocase,"
+                            " outer_id_sku text collate nocase, oldcode text collate nocase)"),
+         {}},
+        {QStringLiteral("drop index if exists temp.") + name + QStringLiteral("_k"), {}},
+        {QStringLiteral("delete from temp.") + name, {}},
+    };
+    SqlStatement fill;
+    fill.sql = QStringLiteral("insert into temp.") + name +
+               QStringLiteral("(rid,UserID,outer_id,color,sku,outer_id_sku,oldcode) select rowid,") +
+               (target ? QStringLiteral("UserID,") : QStringLiteral("'',")) + col("outer_id") + QLatin1Char(',') +
+               col("color") + QLatin1Char(',') + col("sku") + QLatin1Char(',') + col("outer_id_sku") +
+               QLatin1Char(',') + col("oldcode") + QStringLiteral(" from ") + table;
+    if (target) {
+        QStringList marks;
+        for (const QString &a : accounts) {
+            marks << QStringLiteral("?");
+            fill.values << SqlText(a);
+        }
+        fill.sql += QStringLiteral(" where UserID in (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
+    out << fill;
+    out << SqlStatement{QStringLiteral("create index temp.") + name + QStringLiteral("_k on ") + name +
+                            QLatin1Char('(') + indexColumns.join(QLatin1Char(',')) + QLatin1Char(')'),
+                        {}};
+    return out;
+}
+
+QList<SqlStatement> NormalisedBaseStatements(const DifferenceOptions &options)
+{
+    if (!options.normalisedKeys)
+        return {};
+    return NormalisedKeyTable(QStringLiteral("Diff_Base_Keys"), baseTable(options.base()), options.confirmedKey);
+}
+
 SqlStatement DuplicateKeyCheck(const DifferenceOptions &options)
 {
     SqlStatement s;
@@ -57,8 +132,10 @@ SqlStatement DuplicateKeyCheck(const DifferenceOptions &options)
         return s;
     const QString k = key(options);
     // a key shared by two shops is no duplicate: each account pairs on its own
-    const QString groups = options.noMainCode ? QStringLiteral("UserID,") + k
-                                              : QStringLiteral("UserID,outer_id,") + k;
+    QString groups = QStringLiteral("UserID,");
+    if (!options.noMainCode)
+        groups += MatchingKeys::column(QStringLiteral("outer_id"), QString(), options.normalisedKeys) + QLatin1Char(',');
+    groups += k;
     s.sql = QStringLiteral("select ") + groups + QStringLiteral(",Count(*) from TB_Object\n") +
             QStringLiteral("where UserID in ") + accountList(options, s.values) + QStringLiteral("\n") +
             QStringLiteral("Group by ") + groups + QStringLiteral("\n") + QStringLiteral("having count(*)>1");
@@ -107,19 +184,27 @@ SqlStatement DifferenceSelect(const DifferenceOptions &options, const QString &k
         QStringLiteral("select a.UserID,a.title,a.outer_id,a.color,a.sku,a.num,a.price,a.outer_id_sku,a.num_iid,"
                        "a.sku_id,a.approve_status,a.sku_properties,a.oldcode,a.Uniqid,a.is_fenxiao,a.bCheck,");
     const QString join = JoinCondition(options.confirmedKey);
+    QString values;
     switch (base) {
     case ComparisonBase::PriceList:
-        lines << columns + QStringLiteral("COALESCE(b.price,0),COALESCE(a.num,0) from TB_Object a")
-              << QStringLiteral("inner join TB_Source_Price b") << QStringLiteral("on a.outer_id=b.outer_id");
+        values = QStringLiteral("COALESCE(b.price,0),COALESCE(a.num,0) from TB_Object a");
         break;
     case ComparisonBase::StockList:
-        lines << columns + QStringLiteral("COALESCE(a.price,0),COALESCE(b.num,0) from TB_Object a")
-              << QStringLiteral("inner join TB_Source_Stock b") << join;
+        values = QStringLiteral("COALESCE(a.price,0),COALESCE(b.num,0) from TB_Object a");
         break;
     case ComparisonBase::Source:
-        lines << columns + QStringLiteral("COALESCE(b.price,0),COALESCE(b.num,0) from TB_Object a")
-              << QStringLiteral("inner join TB_Source b") << join;
+        values = QStringLiteral("COALESCE(b.price,0),COALESCE(b.num,0) from TB_Object a");
         break;
+    }
+    if (options.normalisedKeys) {
+        // the pairs come from the normalised key table, one per base row as in the plain join
+        lines << columns + values << QStringLiteral("inner join temp.Diff_Base_Keys n")
+              << (base == ComparisonBase::PriceList ? QStringLiteral("on normkey(a.outer_id)=n.outer_id")
+                                                    : NormalisedJoinCondition(options.confirmedKey))
+              << QStringLiteral("inner join ") + baseTable(base) + QStringLiteral(" b on b.rowid=n.rid");
+    } else {
+        lines << columns + values << QStringLiteral("inner join ") + baseTable(base) + QStringLiteral(" b")
+              << (base == ComparisonBase::PriceList ? QStringLiteral("on a.outer_id=b.outer_id") : join);
     }
     lines << QStringLiteral("where 1=1");
     if (uniquenessApplies(options)) {

@@ -18,6 +18,16 @@ struct SqlStatement
 // The key columns are COLLATE NOCASE, so each "=" compares without regard
 // to the case of ASCII letters.
 QString JoinCondition(int key);
+// The same condition over normalised keys (setting 120): the target row `a`
+// against a row `n` of a normalised key table (NormalisedKeyTable), whose
+// columns already hold normkey() of the base row's.
+QString NormalisedJoinCondition(int key);
+// A temp table `name` (rid, outer_id, color, sku, outer_id_sku, oldcode,
+// UserID) with normkey() of the key columns of table's rows (only the rows
+// of the accounts for TB_Object), indexed on the key's columns: joins on it
+// find their pairs by the index, where normkey() on both sides could not.
+QList<SqlStatement> NormalisedKeyTable(const QString &name, const QString &table, int key,
+                                       const QStringList &accounts = {});
 
 // The columns of the select, in order.
 enum DifferenceColumn {
@@ -52,6 +62,10 @@ constexpr int ToleratedDuplicateKeys = 10;
 // per account among the target rows and once on the comparison base. The
 // sets hold whole keys of any length. Empty when the option adds nothing.
 QList<SqlStatement> UniquenessStatements(const DifferenceOptions &options);
+
+// With normalised keys: the normalised key table of the comparison base
+// (temp.Diff_Base_Keys) the select joins through. Empty otherwise.
+QList<SqlStatement> NormalisedBaseStatements(const DifferenceOptions &options);
 
 // The select that pairs the target rows with the comparison base.
 SqlStatement DifferenceSelect(const DifferenceOptions &options, const QString &keyword);

@@ -34,12 +34,46 @@ QString MatchingKeys::caption(int index)
     return isValid(index) ? QString::fromUtf8(kKeys[index].caption) : QString();
 }
 
-QString MatchingKeys::expression(int index, const QString &prefix)
+QStringList MatchingKeys::columns(int index)
 {
     if (!isValid(index))
         return {};
-    QStringList columns = QString::fromLatin1(kKeys[index].expression).split(QStringLiteral("||"));
-    for (QString &c : columns)
-        c.prepend(prefix);
-    return QStringLiteral("(") + columns.join(QStringLiteral("||")) + QStringLiteral(") collate nocase");
+    return QString::fromLatin1(kKeys[index].expression).split(QStringLiteral("||"));
+}
+
+QString MatchingKeys::column(const QString &name, const QString &prefix, bool normalised)
+{
+    return normalised ? QString(QStringLiteral("normkey(") + prefix + name + QLatin1Char(')')) : QString(prefix + name);
+}
+
+QString MatchingKeys::expression(int index, const QString &prefix, bool normalised)
+{
+    if (!isValid(index))
+        return {};
+    QStringList parts = columns(index);
+    for (QString &c : parts)
+        c = column(c, prefix, normalised);
+    return QStringLiteral("(") + parts.join(QStringLiteral("||")) + QStringLiteral(") collate nocase");
+}
+
+QString MatchingKeys::normalise(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar ch : text) {
+        char16_t c = ch.unicode();
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            c = static_cast<char16_t>(c - 0xFEE0); // full-width ASCII
+        else if (c == 0x3000)
+            c = u' '; // ideographic space
+        out.append(QChar(c));
+    }
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == QChar(0xA0); };
+    qsizetype b = 0;
+    qsizetype e = out.size();
+    while (b < e && blank(out.at(b)))
+        ++b;
+    while (e > b && blank(out.at(e - 1)))
+        --e;
+    return out.mid(b, e - b);
 }

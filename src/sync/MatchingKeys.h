@@ -18,6 +18,17 @@ public:
     // the case of ASCII letters: a concatenation would lose the columns'
     // collation, so the expression carries it. prefix ("s." for example)
     // goes before every column.
-    static QString expression(int index, const QString &prefix = QString());
+    //
+    // normalised (setting 120): every column goes through the connection's
+    // normkey() first, which removes blanks at both ends and folds
+    // full-width letters, digits and signs to half-width, so "J200 " pairs
+    // with "J200" and "Ｔ１００" with "T100".
+    static QString expression(int index, const QString &prefix = QString(), bool normalised = false);
+    // One column of a key as it is compared: "a.outer_id" or "normkey(a.outer_id)".
+    static QString column(const QString &name, const QString &prefix = QString(), bool normalised = false);
+    // The columns of a key, in order ("outer_id", "Color", "Sku" for index 0).
+    static QStringList columns(int index);
+    // What normkey() makes of a text.
+    static QString normalise(const QString &text);
     static bool isValid(int index) { return index >= 0 && index < Count; }
 };

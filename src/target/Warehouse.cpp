@@ -14,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringEncoder>
+#include <memory>
 #include <algorithm>
 #include <cstdlib>
 
@@ -115,34 +116,47 @@ bool WarehouseList::reload()
 bool WarehouseList::fill(const QString &keyword)
 {
     QVariantList values;
-    QSqlQuery q(m_db);
-    q.prepare(statement(keyword, &values));
+    // an unfinished fill lets go of its statement first
+    m_model.clear();
+    auto q = std::make_shared<QSqlQuery>(m_db);
+    q->setForwardOnly(true);
+    q->prepare(statement(keyword, &values));
     for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
+        q->addBindValue(v);
+    if (!q->exec()) {
+        m_ui.message(Interaction::errorCaption(), q->lastError().text(), Interaction::Icon::Error);
+        setTotals(0);
         return false;
     }
     const QDateTime now = Clock::now();
-    std::vector<ListRow> rows;
-    while (q.next()) {
-        ListRow r;
-        r.caption = q.value(0).toString();
-        r.imageIndex = 0;
-        const QString delist = q.value(3).toString();
-        r.cells << q.value(1).toString() << q.value(2).toString() << delist
-                << RemainingTimeText(readTime(delist), now) << QString()
-                << (TrimText(q.value(4).toString()) == QStringLiteral("true") ? QStringLiteral("已推荐")
-                                                                               : QStringLiteral("未推荐"))
-                << q.value(5).toString() << q.value(6).toString() << q.value(7).toString() << q.value(8).toString()
-                << q.value(9).toString()
-                << (TrimText(q.value(10).toString()) == QStringLiteral("onsale") ? QStringLiteral("销售中")
-                                                                                  : QStringLiteral("已下架"))
-                << q.value(11).toString() << q.value(12).toString();
-        rows.push_back(std::move(r));
-    }
-    m_model.setRows(std::move(rows));
-    setTotals(m_model.count());
+    // the first screen at once, the rest in chunks
+    m_model.fill(
+        [q, now](std::vector<ListRow> &out, int max) {
+            for (int n = 0; n < max; ++n) {
+                if (!q->next())
+                    return false;
+                ListRow r;
+                r.caption = q->value(0).toString();
+                r.imageIndex = 0;
+                const QString delist = q->value(3).toString();
+                r.cells.reserve(14);
+                r.cells << q->value(1).toString() << q->value(2).toString() << delist
+                        << RemainingTimeText(readTime(delist), now) << QString()
+                        << (TrimText(q->value(4).toString()) == QStringLiteral("true") ? QStringLiteral("已推荐")
+                                                                                       : QStringLiteral("未推荐"))
+                        << q->value(5).toString() << q->value(6).toString() << q->value(7).toString()
+                        << q->value(8).toString() << q->value(9).toString()
+                        << (TrimText(q->value(10).toString()) == QStringLiteral("onsale")
+                                ? QStringLiteral("销售中")
+                                : QStringLiteral("已下架"))
+                        << q->value(11).toString() << q->value(12).toString();
+                out.push_back(std::move(r));
+            }
+            return true;
+        },
+        [this] { setTotals(m_model.count()); });
+    if (m_model.filling())
+        setTotals(m_model.count());
     return true;
 }
 
@@ -154,6 +168,7 @@ void WarehouseList::setTotals(int rows)
 
 void WarehouseList::RzToolButton3Click(const QDateTime &start, int intervalMinutes, const QTime &endOfDay)
 {
+    m_model.finishFill(); // the plan walks every row from the bottom
     if (m_model.checkedCount() == 0) {
         m_ui.warn(QStringLiteral("请勾选要定义\"计划上架时间\"的宝贝"));
         return;

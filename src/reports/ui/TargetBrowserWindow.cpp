@@ -26,6 +26,8 @@ TfrmTB_Object::TfrmTB_Object(Application &app, std::function<QString()> accounts
     resize(1000, 600);
     m_model = new ListModel(this);
     m_browser = new TargetBrowser(app.db(), *m_model, app.desktop(), this);
+    // a fill that goes on after load() returned updates the totals bar at its end
+    connect(m_model, &ListModel::fillFinished, this, [this] { m_total->setText(m_browser->totals()); });
     const TopEndpoints hosts = app.endpoints();
     m_browser->setItemPageAddress([hosts](const QString &id) { return hosts.itemPageOf(id); });
 
@@ -124,7 +126,8 @@ void TfrmTB_Object::GetData_TB_Object()
     s.first200 = m_rows200->isChecked();
     if (!m_browser->load(m_accounts ? m_accounts() : m_app.currentAccount(), s))
         m_app.ui().message(Interaction::errorCaption(), m_browser->error(), Interaction::Icon::Error);
-    m_total->setText(m_browser->totals());
+    if (!m_model->filling())
+        m_total->setText(m_browser->totals());
     m_loading = false;
 }
 

@@ -95,6 +95,10 @@ QWidget *TargetListPage::buildFilterBar()
     m_fields->setEnabled(false);
     connect(m_exactSearch, &QCheckBox::toggled, m_fields, &QWidget::setEnabled);
     row2->addWidget(m_fields);
+    row2->addSpacing(12);
+    m_unmatched = button(options, QStringLiteral("_Unmatched"), QStringLiteral("未配对..."));
+    m_unmatched->setToolTip(QStringLiteral("查看目标与源中关联值没有配对的宝贝 (这些宝贝不会同步)"));
+    row2->addWidget(m_unmatched);
     row2->addStretch();
     grid->addLayout(row2);
     QLabel *note = label(options,

@@ -30,6 +30,8 @@ public:
     QCheckBox *noShowOnly() const { return m_noShowOnly; }
     QLineEdit *keyword() const { return m_keyword; }
     QPushButton *searchButton() const { return m_search; }
+    // "未配对..." opens the view of what pairs with nothing
+    QPushButton *unmatchedButton() const { return m_unmatched; }
     QCheckBox *exactSearch() const { return m_exactSearch; }
     QComboBox *fields() const { return m_fields; }
     QWidget *optionBar() const { return m_optionBar; }
@@ -41,6 +43,7 @@ private:
     std::array<QRadioButton *, ViewFilterCount> m_views{};
     QCheckBox *m_showPrice = nullptr;
     QCheckBox *m_noShowOnly = nullptr;
+    QPushButton *m_unmatched = nullptr;
     QLineEdit *m_keyword = nullptr;
     QPushButton *m_search = nullptr;
     QCheckBox *m_exactSearch = nullptr;

@@ -1,4 +1,5 @@
 #include "target/ui/TargetPane.h"
+#include "reports/ui/UnmatchedWindow.h"
 #include "app/Application.h"
 #include "app/MainWindowState.h"
 #include "app/ui/ListView.h"
@@ -100,6 +101,7 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
     connect(m_targetPage->noShowOnly(), &QCheckBox::clicked, this, &TargetPane::NoShowOnlyClick);
     connect(m_targetPage->showPrice(), &QCheckBox::clicked, this, &TargetPane::chkShowPriceClick);
     connect(m_targetPage->searchButton(), &QPushButton::clicked, this, &TargetPane::ObjectSearchClick);
+    connect(m_targetPage->unmatchedButton(), &QPushButton::clicked, this, &TargetPane::UnmatchedClick);
     connect(m_targetPage->keyword(), &QLineEdit::returnPressed, m_targetPage->searchButton(), &QPushButton::click);
     connect(m_users, &QComboBox::activated, this, &TargetPane::usersClick);
     connect(m_uniqid, &QComboBox::activated, this, &TargetPane::UniqidChange);
@@ -165,6 +167,16 @@ QWidget *TargetPane::buildOptionsTab()
     column->addWidget(m_chkIgore);
     m_chkLogin = checkBox(tab, QStringLiteral("chkLogin"), QStringLiteral("登录时检查 淘宝证书 Appkey  权限"));
     column->addWidget(m_chkLogin);
+    m_chkNormalisedKeys = checkBox(tab, QStringLiteral("_chkNormalisedKeys"),
+                                   QStringLiteral("关联值比较时忽略首尾空格, 全角字母、数字和符号按半角比较"));
+    m_chkNormalisedKeys->setToolTip(QStringLiteral("例如 \"J200 \" 与 \"J200\", \"Ｔ１００\" 与 \"T100\" 视为相同的关联值. "
+                                                   "同时用于比较列表、统计工具和关联值检查."));
+    m_chkNormalisedKeys->setChecked(m_app.settings().flag(Setting::NormalisedKeys));
+    connect(m_chkNormalisedKeys, &QCheckBox::clicked, this, [this](bool on) {
+        m_app.settings().setFlag(Setting::NormalisedKeys, on);
+        GetData_TB_Object(trimmedKeyword());
+    });
+    column->addWidget(m_chkNormalisedKeys);
     column->addStretch();
     return tab;
 }
@@ -257,6 +269,19 @@ void TargetPane::GetData_TB_Object(const QString &keyword)
 {
     readOptions();
     m_query.GetData_TB_Object(keyword);
+}
+
+void TargetPane::UnmatchedClick()
+{
+    if (!m_unmatched)
+        m_unmatched = new TfrmUnmatched(m_app.db(), m_ui, this);
+    UnmatchedOptions o;
+    o.matchingKey = m_keySelector.confirmed();
+    o.accounts = currentAccount();
+    o.stockList = m_targetPage->view() == ViewFilter::StockList;
+    o.normalisedKeys = m_app.settings().flag(Setting::NormalisedKeys);
+    m_unmatched->setContext(o, MatchingKeys::caption(o.matchingKey));
+    m_unmatched->exec();
 }
 
 void TargetPane::GetTotal_Object()

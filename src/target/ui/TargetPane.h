@@ -56,10 +56,15 @@ public:
     QComboBox *usersBox() const { return m_users; }
     // "登录时检查 淘宝证书 Appkey  权限" on the options tab.
     QCheckBox *checkLoginBox() const { return m_chkLogin; }
+    // Setting 120 on the options tab: keys compare trimmed, full-width folded.
+    QCheckBox *normalisedKeysBox() const { return m_chkNormalisedKeys; }
     // The warehouse tab's commands a login enables.
     void setLoginCommandsEnabled(bool enabled);
     // While the debug memo is shown the query's statements go to it.
     void setDebugMemoShown(bool shown) { m_debugMemoShown = shown; }
+
+    // "未配对...": the view of what pairs with nothing under the current key.
+    void UnmatchedClick();
 
     QString currentAccount() const;
     int matchingKey() const;
@@ -156,6 +161,8 @@ private:
     QCheckBox *m_chkNoOuterId = nullptr;
     QCheckBox *m_chkIgore = nullptr;
     QCheckBox *m_chkLogin = nullptr;
+    QCheckBox *m_chkNormalisedKeys = nullptr;
+    class TfrmUnmatched *m_unmatched = nullptr;
     QMenu *m_popup = nullptr;
     QMenu *m_inventoryPopup = nullptr;
     QPointer<TfrmAccountAdmin> m_accountAdmin;
