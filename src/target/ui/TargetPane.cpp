@@ -17,6 +17,7 @@
 #include "shop/ui/AccountAdmin.h"
 #include "store/Settings.h"
 #include "sync/ui/FormulaTab.h"
+#include "sync/ui/GuardrailBox.h"
 #include "reports/ui/TargetBrowserWindow.h"
 #include "target/TargetBySource.h"
 #include "target/TargetDownload.h"
@@ -165,6 +166,7 @@ QWidget *TargetPane::buildOptionsTab()
     column->addWidget(m_chkIgore);
     m_chkLogin = checkBox(tab, QStringLiteral("chkLogin"), QStringLiteral("登录时检查 淘宝证书 Appkey  权限"));
     column->addWidget(m_chkLogin);
+    column->addWidget(new GuardrailBox(m_settings, tab));
     column->addStretch();
     return tab;
 }
