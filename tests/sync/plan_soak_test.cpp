@@ -268,6 +268,16 @@ void PlanSoakTest::fortyCyclesWithFaults()
     QVERIFY(logins < cycles / 2);
     // every cycle is on record
     QVERIFY(SyncCycleLog(rig.db()).read().size() >= 44);
+    // the faults did reach the runs: refusals on record, and updates whose reply was lost
+    int refused = 0, done = 0;
+    for (const JournalEntry &e : journal) {
+        refused += e.state == UploadJournal::refusedState();
+        done += e.state == UploadJournal::doneState();
+    }
+    qInfo("cycles %d, logins %d, journal %d (done %d, refused %d), rows %d, longest cycle %lld ms", cycles, logins,
+          int(journal.size()), done, refused, int(rows.size()), longest);
+    QVERIFY(refused > 0);
+    QVERIFY(done > rows.size());
 }
 
 QTEST_GUILESS_MAIN(PlanSoakTest)

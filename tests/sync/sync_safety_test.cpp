@@ -147,6 +147,7 @@ void SyncSafetyTest::killedWhileTheReplyIsOut()
     rig.sandbox.injectFault(kUpdate, topsandbox::Fault::delay(400), 1);
     rig.job().UploadClick(true);
     QTRY_VERIFY_WITH_TIMEOUT(rig.job().requestOut() && rig.states() == QStringList{UploadJournal::sentState()}, 5000);
+    QTest::qWait(150); // the request is on the wire
     rig.app.reset();
     QTRY_COMPARE_WITH_TIMEOUT(rig.shop(), 13, 5000);
 
