@@ -13,6 +13,7 @@
 #include "top/WinHTTP.h"
 
 #include <QHash>
+#include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <optional>
@@ -573,6 +574,24 @@ void QuantityUploadJob::finish()
     else
         m_query.GetData_TB_Object(QString());
     Q_EMIT trayIconStill();
+    // what did not go up, and why (the plan does not wait for a message box)
+    if (!m_byPlan && !host().planRunning() && (!m_refused.isEmpty() || !m_skipped.isEmpty())) {
+        QStringList lines{QStringLiteral("上传完成: 已上传 ") + QString::number(m_uploaded.size()) + QStringLiteral(" 行.")};
+        if (!m_refused.isEmpty())
+            lines << QStringLiteral("被平台拒绝的宝贝 (仍然勾选):");
+        for (const QuantityRow &r : std::as_const(m_refused))
+            lines << QStringLiteral("  ") + rowName(r) + QStringLiteral(": ") + r.reason;
+        if (!m_skipped.isEmpty())
+            lines << QStringLiteral("没有上传的宝贝:");
+        for (const QuantityRow &r : std::as_const(m_skipped))
+            lines << QStringLiteral("  ") + rowName(r) + QStringLiteral(": ") + r.reason;
+        if (std::any_of(m_skipped.cbegin(), m_skipped.cend(), [](const QuantityRow &r) {
+                return r.reason.contains(QStringLiteral("确认"));
+            }))
+            lines << QStringLiteral("没有确认的上传记录请核对店铺后用 \"stocksync journal settle 编号 --applied|--not-applied\" 确认 "
+                                    "(编号见 \"stocksync journal --state unsettled\").");
+        host().ui().warn(lines.join(QStringLiteral("\r\n")));
+    }
     over(Outcome::Completed);
 }
 
