@@ -115,7 +115,10 @@ qint64 UploadJournal::begin(JournalEntry entry, QString *error)
             *error = q.lastError().text();
         return 0;
     }
-    return q.value(0).toLongLong();
+    const qint64 id = q.value(0).toLongLong();
+    if (id <= 0 && error)
+        *error = QStringLiteral("上传记录没有编号");
+    return id;
 }
 
 bool UploadJournal::mark(qint64 id, const QString &state, const QString &message, const QString &after,

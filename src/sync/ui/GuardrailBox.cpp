@@ -15,6 +15,7 @@ QSpinBox *percentBox(QWidget *parent, const QString &name, int maximum)
     box->setRange(0, maximum);
     box->setSuffix(QStringLiteral(" %"));
     box->setSpecialValueText(QStringLiteral("不检查"));
+    box->setMinimumWidth(110);
     return box;
 }
 } // namespace
@@ -24,6 +25,7 @@ GuardrailBox::GuardrailBox(const Settings &settings, QWidget *parent)
 {
     setObjectName(QStringLiteral("_GroupGuardrails"));
     auto *form = new QFormLayout(this);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     m_zeroShare = percentBox(this, QStringLiteral("_GuardZeroShare"), 100);
     m_zeroShare->setToolTip(QStringLiteral("上传超过10行时, 库存改为0的行超过这个比例就不上传, 0为不检查"));
     form->addRow(QStringLiteral("库存改为0的行最多占:"), m_zeroShare);
