@@ -240,10 +240,14 @@ void SyncCycle::uploadEnded(QuantityUploadJob::Outcome outcome)
     m_summary.preview = m_upload.preview();
     m_summary.failureCode = m_upload.failureCode();
     switch (outcome) {
+    case QuantityUploadJob::Outcome::DryRun:
+        // what would have held
+        m_summary.held = m_summary.preview.held;
+        done(SyncSummary::Outcome::Completed);
+        return;
     case QuantityUploadJob::Outcome::Completed:
     case QuantityUploadJob::Outcome::NothingTicked:
-    case QuantityUploadJob::Outcome::DryRun:
-        m_summary.held = m_summary.preview.held;
+        // forced past a guardrail or not held: this download is the new reference
         done(SyncSummary::Outcome::Completed);
         return;
     case QuantityUploadJob::Outcome::Held:
