@@ -8,6 +8,7 @@
 #   build/screenshots/main_target.png  the target list of the demo seller (sandbox_c_1) under
 #                                      "显示所有": red, ticked rows where the quantities differ
 #   build/screenshots/formula.png      the formula tab, the quantity formula enabled
+#   build/screenshots/options.png      the "高级选项" tab with the upload guardrails (上传保护)
 # The program writes them itself when STOCKSYNC_SCREENSHOT names a folder
 # (src/app/ui/StartUp.cpp) and ends afterwards.
 set -euo pipefail

@@ -160,8 +160,11 @@ QList<CommandTable::Command> buildCommands()
          QStringLiteral("以 CSV 输出关联值检查 (duplicates), 源与目标宝贝检查统计 (stats) 或没有配对的关联值 "
                         "(unmatched, 第一列为 目标/源)"),
          RunReport},
-        {QStringLiteral("journal"), QStringLiteral("journal [--since TIME]"),
-         QStringLiteral("上传记录 (每次成功的更新一行) 以 CSV 输出, 从早到晚"), RunJournal},
+        {QStringLiteral("journal"),
+         QStringLiteral("journal [--since TIME] [--state sent|done|refused|unsettled] | journal --cycles | "
+                        "journal settle ID --applied|--not-applied"),
+         QStringLiteral("上传记录 (每次更改店铺的调用一行, 含状态) 或同步周期 (--cycles) 以 CSV 输出; settle: 确认一条没有确认的上传记录"),
+         RunJournal},
     };
 }
 

@@ -61,18 +61,24 @@ int PlanLoop::run()
         QString text = summary.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        m_out(Clock::nowText() + QLatin1Char(' ') + (summary.ok ? QString() : QStringLiteral("同步失败: ")) +
+        m_out(Clock::nowText() + QLatin1Char(' ') +
+              (summary.held ? QStringLiteral("上传保护, 本次没有上传: ")
+                            : summary.ok ? QString() : QStringLiteral("同步失败: ")) +
               text);
         if (m_stop)
             break;
+        const qint64 waitSeconds = m_seconds > 0 ? m_seconds : qint64(m_minutes) * 60;
         m_out(QStringLiteral("下次同步: ") +
-              Clock::now().addSecs(qint64(m_minutes) * 60).toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")));
+              Clock::now().addSecs(waitSeconds).toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")));
         QEventLoop wait;
         QTimer timer;
         timer.setSingleShot(true);
         connect(&timer, &QTimer::timeout, &wait, &QEventLoop::quit);
         m_quitWait = [&wait] { wait.quit(); };
-        Intervals::arm(timer, m_minutes * 60 * 1000, true);
+        if (m_seconds > 0)
+            Intervals::arm(timer, m_seconds * 1000, true);
+        else
+            Intervals::arm(timer, m_minutes * 60 * 1000, true);
         wait.exec();
         m_quitWait = nullptr;
     }
@@ -135,6 +141,10 @@ int RunPlan(CommandContext &ctx)
         std::fflush(stdout);
     };
     PlanLoop loop(*app, account, PlanCycleRunner(), say);
+    // for the tests' soak and signal runs only
+    const int testSeconds = qEnvironmentVariableIntValue("STOCKSYNC_TEST_PLAN_SECONDS");
+    if (testSeconds > 0)
+        loop.setIntervalSeconds(testSeconds);
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &loop, &PlanLoop::stop);
     say(QStringLiteral("同步计划: 每隔 ") + QString::number(loop.minutes()) +

@@ -12,6 +12,7 @@ struct CycleSummary
 {
     bool ok = false;
     QString text;
+    bool held = false; // a guardrail held the upload: nothing was sent
 };
 
 // One cycle (source download, difference query, quantity upload, by NM
@@ -35,6 +36,9 @@ public:
              std::function<void(const QString &)> out, QObject *parent = nullptr);
 
     int minutes() const { return m_minutes; }
+    // Tests only: the interval in seconds instead of minutes (users keep the
+    // five-minute floor). The command takes it from STOCKSYNC_TEST_PLAN_SECONDS.
+    void setIntervalSeconds(int seconds) { m_seconds = seconds; }
     int cycles() const { return m_cycles; }
     bool stopping() const { return m_stop; }
     // Runs until stop(); the exit code (0).
@@ -53,6 +57,7 @@ private:
     CycleRunner m_runner;
     std::function<void(const QString &)> m_out;
     int m_minutes = 5;
+    int m_seconds = 0;
     int m_cycles = 0;
     bool m_inCycle = false;
     bool m_stop = false;

@@ -78,11 +78,14 @@ enum class Job { Price, Delist, List };
 
 int runTargetJob(CommandContext &ctx, const CommandLoginStep &login, Job kind)
 {
-    const QString usage = kind == Job::Price ? QStringLiteral("用法: upload-price [--account NAME] [--base source|price]")
+    const QString usage = kind == Job::Price ? QStringLiteral("用法: upload-price [--account NAME] [--base source|price] [--force]")
                           : kind == Job::Delist ? QStringLiteral("用法: delist [--account NAME]")
                                                 : QStringLiteral("用法: list [--account NAME]");
     Arguments args;
-    QString error = parse(ctx.arguments, kind == Job::Price ? QStringList{QStringLiteral("--base")} : QStringList{}, args);
+    QStringList arguments = ctx.arguments;
+    // --force: the price guardrail does not hold the run
+    const bool force = kind == Job::Price && arguments.removeAll(QStringLiteral("--force")) > 0;
+    QString error = parse(arguments, kind == Job::Price ? QStringList{QStringLiteral("--base")} : QStringList{}, args);
     const QString base = args.options.value(QStringLiteral("--base"), QStringLiteral("source"));
     if (error.isEmpty() && base != QStringLiteral("source") && base != QStringLiteral("price"))
         error = QStringLiteral("无效的 --base: ") + base;
@@ -151,17 +154,35 @@ int runTargetJob(CommandContext &ctx, const CommandLoginStep &login, Job kind)
         outcome = o;
         loop.quit();
     });
+    jobs.price.setGuardPolicy(force ? GuardPolicy::Force : GuardPolicy::Hold);
     const bool started = kind == Job::Price ? jobs.price._updatepriceClick()
                          : kind == Job::Delist ? jobs.delisting.start()
                                                : jobs.listing.start();
-    if (!started)
+    if (!started) {
+        if (kind == Job::Price && jobs.price.held()) {
+            out(stderr, QStringLiteral("上传保护: 本次没有上传价格 (加 --force 仍然上传)."));
+            for (const QString &line : jobs.price.preview().text().split(QStringLiteral("\r\n")))
+                out(stderr, line);
+            return 4;
+        }
         return 1;
+    }
     loop.exec();
+    const QList<ShopRowJob::Refusal> refused = job.refusedRows();
     out(stderr, QStringLiteral("完成: ") + QString::number(ticked - model.checkedCount()) + QStringLiteral("/") +
                     QString::number(ticked) + QStringLiteral(" 行, ") + QString::number(changes) +
-                    QStringLiteral(" 次更新."));
+                    QStringLiteral(" 次更新") +
+                    (refused.isEmpty() ? QString()
+                                       : QStringLiteral(", 被平台拒绝 ") + QString::number(refused.size()) +
+                                             QStringLiteral(" 行")) +
+                    QStringLiteral("."));
+    if (!refused.isEmpty()) {
+        out(stderr, QStringLiteral("被平台拒绝的行:"));
+        for (const ShopRowJob::Refusal &f : refused)
+            out(stderr, csvLine({f.account, f.numIid, f.skuId, f.title, f.reason}));
+    }
     if (outcome == ShopRowJob::Outcome::Completed)
-        return 0;
+        return refused.isEmpty() ? 0 : 1;
     out(stderr, QStringLiteral("未完成的行:"));
     for (int r : model.checkedRows()) {
         const ListRow &row = model.row(r);

@@ -6,7 +6,9 @@
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
 #include "store/Settings.h"
+#include "store/SyncCycleLog.h"
 #include "store/UploadJournal.h"
+#include "sync/JournalSettle.h"
 #include "sync/SyncCycle.h"
 
 #include <QEventLoop>
@@ -54,12 +56,23 @@ struct CycleArguments
     QString account;
     bool accountGiven = false;
     bool json = false;
+    bool dryRun = false;
+    bool force = false;
 };
+
+void rowsOnStderr(const QString &heading, const QList<QuantityRow> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    writeLine(stderr, heading);
+    for (const QuantityRow &r : rows)
+        writeLine(stderr, rowLine(r) + (r.reason.isEmpty() ? QString() : QStringLiteral("\t") + r.reason));
+}
 
 // Opens the program, logs the account in and runs one cycle with the given
 // steps (unset: the stored ones); the exit code.
 int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &usage, bool jsonAllowed,
-             std::optional<std::pair<bool, bool>> steps)
+             bool dryRunAllowed, std::optional<std::pair<bool, bool>> steps)
 {
     CycleArguments a;
     for (qsizetype i = 0; i < ctx.arguments.size(); ++i) {
@@ -69,6 +82,10 @@ int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &
             a.accountGiven = true;
         } else if (jsonAllowed && arg == QStringLiteral("--json")) {
             a.json = true;
+        } else if (dryRunAllowed && arg == QStringLiteral("--dry-run")) {
+            a.dryRun = true;
+        } else if (arg == QStringLiteral("--force")) {
+            a.force = true;
         } else {
             ctx.ui.error(usage);
             return 2;
@@ -91,30 +108,45 @@ int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &
     QObject::connect(&app->jobs(), &JobHost::debugAdded, &app->jobs(),
                      [](const QString &text) { writeLine(stderr, text); });
 
-    if (const int loggedIn = login(*app, a.account); loggedIn != 0)
-        return loggedIn;
+    // a dry run sends nothing to the shop and needs no session
+    if (!a.dryRun)
+        if (const int loggedIn = login(*app, a.account); loggedIn != 0)
+            return loggedIn;
 
+    app->syncCycle().setDryRun(a.dryRun);
+    app->syncCycle().setForce(a.force);
     const SyncSummary s = RunSyncCycle(*app, a.account, steps, false);
+    app->syncCycle().setDryRun(false);
+    app->syncCycle().setForce(false);
 
     if (a.json) {
         std::fputs(QJsonDocument(s.toJson()).toJson(QJsonDocument::Compact).constData(), stdout);
         std::fputc('\n', stdout);
         std::fflush(stdout);
     } else {
-        for (const QuantityRow &r : s.uploaded)
+        for (const QuantityRow &r : a.dryRun ? s.planned : s.uploaded)
             writeLine(stdout, rowLine(r));
         writeLine(stdout, SyncSummaryText(s, s.downloadStep));
-        if (!s.notUploaded.isEmpty()) {
-            writeLine(stderr, QStringLiteral("未上传的宝贝:"));
-            for (const QuantityRow &r : s.notUploaded)
-                writeLine(stderr, rowLine(r));
-        }
+        rowsOnStderr(QStringLiteral("被平台拒绝的宝贝:"), s.refused);
+        rowsOnStderr(QStringLiteral("跳过的宝贝:"), s.skipped);
+        rowsOnStderr(QStringLiteral("未上传的宝贝:"), s.notUploaded);
+        for (const QString &line : s.settled)
+            writeLine(stderr, line);
+        if (a.dryRun || !s.held.isEmpty())
+            for (const QString &line : s.preview.text().split(QStringLiteral("\r\n")))
+                writeLine(stderr, line);
+        if (!s.held.isEmpty() && !a.dryRun)
+            writeLine(stderr, QStringLiteral("上传保护: 本次没有上传 (加 --force 仍然上传)."));
     }
+    if (!s.held.isEmpty() && (a.dryRun || s.outcome == SyncSummary::Outcome::Held))
+        return 4;
     switch (s.outcome) {
     case SyncSummary::Outcome::Completed:
-        return 0;
+        return s.refused.isEmpty() ? 0 : 1;
     case SyncSummary::Outcome::QueryRefused:
         return 2;
+    case SyncSummary::Outcome::Held:
+        return 4;
     default:
         return 1;
     }
@@ -148,26 +180,84 @@ QString SyncSummaryText(const SyncSummary &s, bool withDownload)
         text += QStringLiteral("下载 ") + QString::number(s.rowsDownloaded) + QStringLiteral(" 行, ");
     text += QStringLiteral("有库存差异 ") + QString::number(s.rowsDiffering) + QStringLiteral(" 行, 已上传 ") +
             QString::number(s.rowsUploaded) + QStringLiteral(" 行");
+    if (!s.refused.isEmpty())
+        text += QStringLiteral(", 被平台拒绝 ") + QString::number(s.refused.size()) + QStringLiteral(" 行");
+    if (!s.skipped.isEmpty())
+        text += QStringLiteral(", 跳过 ") + QString::number(s.skipped.size()) + QStringLiteral(" 行");
     if (!s.notUploaded.isEmpty())
         text += QStringLiteral(", 未上传 ") + QString::number(s.notUploaded.size()) + QStringLiteral(" 行");
+    if (s.dryRun)
+        text += QStringLiteral(", 试运行: 将上传 ") + QString::number(s.planned.size()) + QStringLiteral(" 行");
+    if (!s.held.isEmpty())
+        text += QStringLiteral(", 上传保护: ") + s.held;
     return text + QLatin1Char('.');
 }
 
 int RunUploadQuantity(CommandContext &ctx, const CommandLoginStep &login)
 {
-    return runCycle(ctx, login, QStringLiteral("用法: upload-quantity [--account NAME]"), false,
-                    std::make_pair(false, true));
+    return runCycle(ctx, login, QStringLiteral("用法: upload-quantity [--account NAME] [--dry-run] [--force]"), false,
+                    true, std::make_pair(false, true));
 }
 
 int RunSync(CommandContext &ctx, const CommandLoginStep &login)
 {
-    return runCycle(ctx, login, QStringLiteral("用法: sync [--account NAME] [--json]"), true, std::nullopt);
+    return runCycle(ctx, login, QStringLiteral("用法: sync [--account NAME] [--dry-run] [--force] [--json]"), true, true,
+                    std::nullopt);
 }
+
+namespace {
+
+void writeCsv(const QList<QStringList> &records)
+{
+    QByteArray out;
+    for (const QStringList &fields : records) {
+        QStringList quoted;
+        for (const QString &f : fields)
+            quoted << CsvField(f);
+        out += quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    }
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+    std::fflush(stdout);
+}
+
+// journal settle ID --applied|--not-applied
+int settleJournal(CommandContext &ctx)
+{
+    const QString usage = QStringLiteral("用法: journal settle ID --applied|--not-applied");
+    const QStringList &args = ctx.arguments;
+    bool ok = false;
+    const qint64 id = args.value(1).toLongLong(&ok);
+    const QString how = args.value(2);
+    if (args.size() != 3 || !ok || id <= 0 ||
+        (how != QStringLiteral("--applied") && how != QStringLiteral("--not-applied"))) {
+        ctx.ui.error(usage);
+        return 2;
+    }
+    const auto app = OpenApplication(ctx);
+    if (!app)
+        return 1;
+    QString error;
+    if (!SettleByHand(app->db(), id, how == QStringLiteral("--applied"), &error)) {
+        ctx.ui.error(error);
+        return error.startsWith(QStringLiteral("没有编号")) || error.contains(QStringLiteral("无需确认")) ? 2 : 1;
+    }
+    writeLine(stderr, QStringLiteral("上传记录 ") + QString::number(id) +
+                          (how == QStringLiteral("--applied") ? QStringLiteral(" 已确认为已生效.")
+                                                              : QStringLiteral(" 已确认为没有生效.")));
+    return 0;
+}
+
+} // namespace
 
 int RunJournal(CommandContext &ctx)
 {
-    const QString usage = QStringLiteral("用法: journal [--since TIME] (TIME 如 \"2026-01-31 08:00:00\" 或 2026-01-31)");
+    if (ctx.arguments.value(0) == QStringLiteral("settle"))
+        return settleJournal(ctx);
+    const QString usage = QStringLiteral("用法: journal [--since TIME] [--state sent|done|refused|unsettled] | journal --cycles | "
+                                         "journal settle ID --applied|--not-applied (TIME 如 \"2026-01-31 08:00:00\" 或 2026-01-31)");
     QDateTime since;
+    QString state;
+    bool cycles = false;
     for (qsizetype i = 0; i < ctx.arguments.size(); ++i) {
         const QString &arg = ctx.arguments.at(i);
         if (arg == QStringLiteral("--since") && i + 1 < ctx.arguments.size()) {
@@ -176,6 +266,16 @@ int RunJournal(CommandContext &ctx)
                 ctx.ui.error(QStringLiteral("无法识别的时间: ") + ctx.arguments.at(i) + QLatin1Char('\n') + usage);
                 return 2;
             }
+        } else if (arg == QStringLiteral("--state") && i + 1 < ctx.arguments.size()) {
+            state = ctx.arguments.at(++i);
+            if (!QStringList{QStringLiteral("sent"), QStringLiteral("done"), QStringLiteral("refused"),
+                             QStringLiteral("unsettled")}
+                     .contains(state)) {
+                ctx.ui.error(QStringLiteral("无效的状态: ") + state + QLatin1Char('\n') + usage);
+                return 2;
+            }
+        } else if (arg == QStringLiteral("--cycles")) {
+            cycles = true;
         } else {
             ctx.ui.error(usage);
             return 2;
@@ -185,21 +285,39 @@ int RunJournal(CommandContext &ctx)
     if (!app)
         return 1;
     QString error;
-    const QList<JournalEntry> rows = UploadJournal(app->db()).read(since, &error);
+    QList<QStringList> records;
+    if (cycles) {
+        const QList<CycleRecord> rows = SyncCycleLog(app->db()).read(&error);
+        if (!error.isEmpty()) {
+            ctx.ui.error(error);
+            return 1;
+        }
+        records << QStringList{QStringLiteral("编号"), QStringLiteral("开始"), QStringLiteral("结束"),
+                               QStringLiteral("执行者"), QStringLiteral("帐号"), QStringLiteral("下载"),
+                               QStringLiteral("有差异"), QStringLiteral("已上传"), QStringLiteral("被拒绝"),
+                               QStringLiteral("上传保护"), QStringLiteral("错误")};
+        for (const CycleRecord &r : rows)
+            records << QStringList{QString::number(r.id), UploadJournal::timeText(r.started),
+                                   r.ended.isValid() ? UploadJournal::timeText(r.ended) : QString(), r.startedBy,
+                                   r.account, QString::number(r.downloaded), QString::number(r.differing),
+                                   QString::number(r.uploaded), QString::number(r.refused), r.held, r.error};
+        writeCsv(records);
+        return 0;
+    }
+    const QList<JournalEntry> rows = UploadJournal(app->db()).read(since, &error, state);
     if (!error.isEmpty()) {
         ctx.ui.error(error);
         return 1;
     }
-    QByteArray out = QStringLiteral("时间,帐号,商品数字ID,SKU ID,类别,方式,更新前,更新后,执行者,宝贝名称\r\n").toUtf8();
-    for (const JournalEntry &e : rows) {
-        const QStringList fields{UploadJournal::timeText(e.at), e.account, e.numIid, e.skuId, e.kind, e.mode,
-                                 e.before, e.after, e.startedBy, e.title};
-        QStringList quoted;
-        for (const QString &f : fields)
-            quoted << CsvField(f);
-        out += quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    }
-    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
-    std::fflush(stdout);
+    records << QStringList{QStringLiteral("时间"),   QStringLiteral("帐号"),   QStringLiteral("商品数字ID"),
+                           QStringLiteral("SKU ID"), QStringLiteral("类别"),   QStringLiteral("方式"),
+                           QStringLiteral("更新前"), QStringLiteral("更新后"), QStringLiteral("执行者"),
+                           QStringLiteral("宝贝名称"), QStringLiteral("状态"), QStringLiteral("说明"),
+                           QStringLiteral("编号"),   QStringLiteral("同步周期")};
+    for (const JournalEntry &e : rows)
+        records << QStringList{UploadJournal::timeText(e.at), e.account, e.numIid, e.skuId, e.kind, e.mode,
+                               e.before, e.after, e.startedBy, e.title, e.state, e.message, QString::number(e.id),
+                               e.cycleId > 0 ? QString::number(e.cycleId) : QString()};
+    writeCsv(records);
     return 0;
 }

@@ -24,6 +24,9 @@ enum class Setting : int {
     SyncDownload = 101,      // the plan downloads the source: "1" or "0"
     SyncUpload = 102,        // the plan uploads the quantities
     NormalisedKeys = 120,    // "1": keys compare without blanks at both ends, full-width folded to half-width
+    GuardZeroShare = 110,    // guardrail: at most this % of the uploaded rows set to 0 (0: off)
+    GuardPriceChange = 111,  // guardrail: no price changed by more than this % (0: off)
+    GuardSourceShrink = 112, // guardrail: the download holds at least this % of the previous one (0: off)
     HideNonUnique = 200,     // _NoShowOnly
     GatewayHost = 900,       // host overrides; empty keeps the public host
     ContainerHost = 901,

@@ -37,8 +37,34 @@ public:
     // Appends one row (every value bound). Returns false with the engine's
     // message in *error.
     bool append(const JournalEntry &entry, QString *error = nullptr);
-    // Rows at or after `since` (all rows when since is invalid), oldest first.
-    QList<JournalEntry> read(const QDateTime &since = QDateTime(), QString *error = nullptr) const;
+    // Rows at or after `since` (all rows when since is invalid), oldest first;
+    // with a state, only the rows in that state.
+    QList<JournalEntry> read(const QDateTime &since = QDateTime(), QString *error = nullptr,
+                             const QString &state = QString()) const;
+
+    // Write-ahead: commits the row on its own with state "sent" before the
+    // call goes out; its id, or 0 with the engine's message in *error (then
+    // nothing may be sent).
+    qint64 begin(JournalEntry entry, QString *error = nullptr);
+    // Moves a row to its final state ("done", "refused", "unsettled"),
+    // stamping settled_at; the value after (when given) and the message are
+    // stored with it. Runs inside the caller's transaction when one is open.
+    bool mark(qint64 id, const QString &state, const QString &message = QString(),
+              const QString &after = QString(), QString *error = nullptr);
+    // One row by id (id 0 when there is none).
+    JournalEntry entry(qint64 id, QString *error = nullptr) const;
+    // Rows in a state ("sent": recorded but not settled), oldest first; all
+    // accounts when account is empty.
+    QList<JournalEntry> inState(const QString &state, const QString &account = QString(),
+                                QString *error = nullptr) const;
+    // The row waits for the seller: an unsettled row of the same account,
+    // item, SKU and kind.
+    bool isHeld(const QString &account, const QString &numIid, const QString &skuId, const QString &kind) const;
+
+    static QString sentState() { return QStringLiteral("sent"); }
+    static QString doneState() { return QStringLiteral("done"); }
+    static QString refusedState() { return QStringLiteral("refused"); }
+    static QString unsettledState() { return QStringLiteral("unsettled"); }
 
     // Time format stored in the table: sorts as text.
     static QString timeText(const QDateTime &at);

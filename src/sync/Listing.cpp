@@ -59,10 +59,9 @@ bool ListingJob::start()
         !host().ui().ask(QStringLiteral("是否要对目标店铺的勾选的宝贝执行商品") + word() + QStringLiteral("?")))
         return false;
     const QString account = model().row(first).caption;
-    return beginRows(model(),
-                     QStringLiteral("店铺:") + account + QStringLiteral("\r\n") + QStringLiteral("正在执行商品") +
-                         word() + QStringLiteral("...(0%)"),
-                     true, true);
+    return beginSettled(QStringLiteral("店铺:") + account + QStringLiteral("\r\n") + QStringLiteral("正在执行商品") +
+                            word() + QStringLiteral("...(0%)"),
+                        true);
 }
 
 QString ListingJob::progressCaption(int percent) const
@@ -81,8 +80,17 @@ void ListingJob::sendRow(int row)
 {
     const ListRow &r = model().row(row);
     const QString numIid = r.cells.value(CellNumIid);
+    JournalEntry e;
+    e.account = r.caption;
+    e.numIid = numIid;
+    e.kind = m_kind == Kind::Delisting ? QStringLiteral("delist") : QStringLiteral("list");
+    e.before = r.cells.value(CellStatus);
+    e.after = statusText();
+    e.title = r.cells.value(CellTitle);
     bool sent = false;
     if (m_kind == Kind::Delisting) {
+        if (!writeAhead(e))
+            return;
         sent = client().taobao_item_update_delisting(numIid, http());
     } else {
         bool ok = false;
@@ -91,6 +99,8 @@ void ListingJob::sendRow(int row)
             databaseError(db().lastError().text());
             return;
         }
+        if (!writeAhead(e))
+            return;
         sent = client().taobao_item_update_listing(numIid, num, http());
     }
     if (!sent)
@@ -99,6 +109,10 @@ void ListingJob::sendRow(int row)
 
 void ListingJob::rowAlreadySent(int row)
 {
+    const ListRow &r = model().row(row);
+    // another row of an item the platform refused keeps its status
+    if (itemRefused(r.caption, r.cells.value(CellNumIid)))
+        return;
     model().setCell(row, CellStatus, statusText());
 }
 
@@ -112,28 +126,29 @@ void ListingJob::rowSucceeded(const QString &)
     const int row = currentRow();
     const ListRow r = model().row(row);
     const QString before = r.cells.value(CellStatus);
+    const bool stored = storeDone([&](QString *error) {
+        QSqlQuery q(db());
+        q.prepare(QStringLiteral("Update TB_Object Set approve_status=? where num_iid=? and UserId=?"));
+        q.addBindValue(statusValue());
+        q.addBindValue(SqlText(r.cells.value(CellNumIid)));
+        q.addBindValue(SqlText(r.caption));
+        if (!q.exec()) {
+            *error = q.lastError().text();
+            return false;
+        }
+        return true;
+    });
+    if (!stored)
+        return;
     model().setCell(row, CellStatus, statusText());
-    QSqlQuery q(db());
-    q.prepare(QStringLiteral("Update TB_Object Set approve_status=? where num_iid=? and UserId=?"));
-    q.addBindValue(statusValue());
-    q.addBindValue(SqlText(r.cells.value(CellNumIid)));
-    q.addBindValue(SqlText(r.caption));
-    if (!q.exec())
-        host().debug(QStringLiteral("Error:") + q.lastError().text());
-    JournalEntry e;
-    e.account = r.caption;
-    e.numIid = r.cells.value(CellNumIid);
-    e.kind = m_kind == Kind::Delisting ? QStringLiteral("delist") : QStringLiteral("list");
-    e.before = before;
-    e.after = statusText();
-    e.title = r.cells.value(CellTitle);
-    journal(e);
-    Q_EMIT changed(e.account, e.numIid, QString(), e.title, before, e.after);
+    Q_EMIT changed(r.caption, r.cells.value(CellNumIid), QString(), r.cells.value(CellTitle), before, statusText());
     rowDone();
 }
 
 void ListingJob::finish()
 {
+    if (settleFinished())
+        return;
     Settings(db()).set(Setting::TargetDownloadTime, startTime());
     host().panel2().setCaption(QStringLiteral("完成执行商品") + word() + QStringLiteral("."));
     host().panel2().hide();

@@ -36,6 +36,8 @@ QString PriceUploadJob::ItemPriceFor(int inStock, int atOldPrice, const QString 
 
 bool PriceUploadJob::_updatepriceClick()
 {
+    m_held = false;
+    m_preview = UploadPreview();
     if (host().busy())
         return false;
     const int first = firstTicked();
@@ -44,15 +46,38 @@ bool PriceUploadJob::_updatepriceClick()
             host().ui().warn(QStringLiteral("目标店铺没有勾选要更新价格的宝贝."));
         return false;
     }
-    if (!host().ui().ask(QStringLiteral("是否要对目标店铺的勾选的宝贝执行商品更新价格?\r\n"
-                                        "(提示:淘宝规定,SKU价格只能在主价格的上下10%,否则无法更改)")))
+    if (!m_dryRun && !host().ui().ask(QStringLiteral("是否要对目标店铺的勾选的宝贝执行商品更新价格?\r\n"
+                                                     "(提示:淘宝规定,SKU价格只能在主价格的上下10%,否则无法更改)")))
         return false;
     host().clearCancel();
+    // what the run is about to send, and whether it looks like a broken feed
+    QList<PreviewRow> rows;
+    for (int r = 0; r < model().count(); ++r) {
+        if (!model().isChecked(r))
+            continue;
+        const ListRow &row = model().row(r);
+        rows.append(PreviewRow{row.caption, row.cells.value(CellNumIid), row.cells.value(CellSkuId),
+                               row.cells.value(CellTitle), row.cells.value(CellPrice), row.cells.value(CellSourcePrice)});
+    }
+    m_preview = Guardrails::price(rows, Settings(db()));
+    if (m_dryRun)
+        return false;
+    if (m_preview.isHeld()) {
+        const bool silent = host().planRunning();
+        bool go = m_policy == GuardPolicy::Force;
+        if (m_policy == GuardPolicy::Ask && !silent)
+            go = host().ui().question(Interaction::tipCaption(), Guardrails::question(m_preview),
+                                      Interaction::Icon::Warning);
+        if (!go) {
+            m_held = true;
+            host().debug(QStringLiteral("上传保护: 本次没有上传价格.\r\n") + m_preview.text());
+            return false;
+        }
+        host().debug(QStringLiteral("上传保护已被忽略: ") + m_preview.held);
+    }
     const QString account = model().row(first).caption;
-    return beginRows(model(),
-                     QStringLiteral("店铺:") + account + QStringLiteral("\r\n") +
-                         QStringLiteral("正在执行商品更新价格...(0%)"),
-                     true);
+    return beginSettled(QStringLiteral("店铺:") + account + QStringLiteral("\r\n") +
+                        QStringLiteral("正在执行商品更新价格...(0%)"));
 }
 
 QString PriceUploadJob::progressCaption(int percent) const
@@ -88,6 +113,17 @@ void PriceUploadJob::sendRow(int row)
         }
         itemPrice = ItemPriceFor(counts[0], counts[1], targetPrice, sourcePrice);
     }
+    JournalEntry e;
+    e.account = account;
+    e.numIid = numIid;
+    e.skuId = r.cells.value(CellSkuId);
+    e.kind = QStringLiteral("price");
+    e.mode = properties.isEmpty() ? QStringLiteral("item") : QStringLiteral("sku");
+    e.before = targetPrice;
+    e.after = sourcePrice;
+    e.title = r.cells.value(CellTitle);
+    if (!writeAhead(e))
+        return;
     if (!client().taobao_item_sku_price_update(numIid, sourcePrice, properties, itemPrice, http()))
         transportError(QStringLiteral("busy"));
 }
@@ -104,32 +140,30 @@ void PriceUploadJob::rowSucceeded(const QString &)
     const ListRow r = model().row(row);
     const QString before = r.cells.value(CellPrice);
     const QString after = r.cells.value(CellSourcePrice);
+    const bool stored = storeDone([&](QString *error) {
+        QSqlQuery q(db());
+        q.prepare(QStringLiteral("Update TB_Object Set Price=? where num_iid=? and uniqid=?"));
+        q.addBindValue(priceValue(after));
+        q.addBindValue(SqlText(r.cells.value(CellNumIid)));
+        q.addBindValue(r.uniqid().toLongLong());
+        if (!q.exec()) {
+            *error = q.lastError().text();
+            return false;
+        }
+        return true;
+    });
+    if (!stored)
+        return;
     model().setCell(row, CellPrice, after);
-    QSqlQuery q(db());
-    q.prepare(QStringLiteral("Update TB_Object Set Price=? where num_iid=? and uniqid=?"));
-    q.addBindValue(priceValue(after));
-    q.addBindValue(SqlText(r.cells.value(CellNumIid)));
-    q.addBindValue(r.uniqid().toLongLong());
-    if (!q.exec()) {
-        // the shop has the new price; the list says so, the table will after the next download
-        host().debug(QStringLiteral("Error:") + q.lastError().text());
-    }
-    JournalEntry e;
-    e.account = r.caption;
-    e.numIid = r.cells.value(CellNumIid);
-    e.skuId = r.cells.value(CellSkuId);
-    e.kind = QStringLiteral("price");
-    e.mode = r.cells.value(CellSkuProperties).isEmpty() ? QStringLiteral("item") : QStringLiteral("sku");
-    e.before = before;
-    e.after = after;
-    e.title = r.cells.value(CellTitle);
-    journal(e);
-    Q_EMIT changed(e.account, e.numIid, e.skuId, e.title, before, after);
+    Q_EMIT changed(r.caption, r.cells.value(CellNumIid), r.cells.value(CellSkuId), r.cells.value(CellTitle), before,
+                   after);
     rowDone();
 }
 
 void PriceUploadJob::finish()
 {
+    if (settleFinished())
+        return;
     Settings(db()).set(Setting::TargetDownloadTime, startTime());
     host().panel2().setCaption(QStringLiteral("完成执行商品更新价格."));
     host().panel2().hide();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sync/Guardrails.h"
 #include "sync/ShopRowJob.h"
 
 // The price upload (`_updateprice` "上传更新商品价格"): the source price of
@@ -18,8 +19,14 @@ class PriceUploadJob : public ShopRowJob
 public:
     using ShopRowJob::ShopRowJob;
 
-    // _updatepriceClick: false when nothing started (busy, nothing ticked, No).
+    // _updatepriceClick: false when nothing started (busy, nothing ticked, No,
+    // held by the price guardrail, a dry run).
     bool _updatepriceClick();
+    void setGuardPolicy(GuardPolicy policy) { m_policy = policy; }
+    void setDryRun(bool on) { m_dryRun = on; }
+    // The preview of the last start, and whether its guardrail held the run.
+    const UploadPreview &preview() const { return m_preview; }
+    bool held() const { return m_held; }
 
     // What the item price rule sends along with a SKU price: empty for none.
     // inStock: the item's SKU rows in stock (C1); atOldPrice: those of them
@@ -33,4 +40,10 @@ protected:
     void rowSucceeded(const QString &reply) override;
     QString errorPrefix(const QString &errorText) const override;
     void finish() override;
+
+private:
+    GuardPolicy m_policy = GuardPolicy::Ask;
+    bool m_dryRun = false;
+    bool m_held = false;
+    UploadPreview m_preview;
 };

@@ -7,10 +7,13 @@
 #include "store/UploadJournal.h"
 #include "sync/DifferenceQuery.h"
 #include "sync/DifferenceRows.h"
+#include "top/ErrorScope.h"
 #include "top/ItemDecoding.h"
 #include "top/TopClient.h"
 #include "top/WinHTTP.h"
 
+#include <QHash>
+#include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <optional>
@@ -71,6 +74,8 @@ ProgressPanelState &QuantityUploadJob::panel()
 
 QString QuantityUploadJob::progressCaption(int percent) const
 {
+    if (m_settling)
+        return QStringLiteral("正在核对上次没有确认的上传...(") + QString::number(percent) + QStringLiteral("%)");
     return QStringLiteral("正在上传最新库存数量到目标店铺...(") + QString::number(percent) + QStringLiteral("%)");
 }
 
@@ -126,31 +131,223 @@ bool QuantityUploadJob::UploadClick(bool startedByPlan)
     const bool silent = startedByPlan || host().planRunning();
     m_byPlan = startedByPlan;
     m_uploaded.clear();
+    m_refused.clear();
+    m_skipped.clear();
+    m_planned.clear();
+    m_settleNotes.clear();
+    m_preview = UploadPreview();
     m_failure.clear();
+    m_failureCode = 0;
     m_readBackPending = false;
     m_readBackOut = false;
+    m_settling = false;
+    m_journalId = 0;
     const int first = m_query.GetUploadIndex();
     if (first < 0) {
-        if (!silent)
+        if (!silent && !m_dryRun)
             host().ui().warn(NothingTickedText());
-        over(Outcome::NothingTicked);
+        over(m_dryRun ? Outcome::DryRun : Outcome::NothingTicked);
         return false;
     }
-    if (!silent && !host().ui().ask(QuestionText()))
+    if (!silent && !m_dryRun && !host().ui().ask(QuestionText()))
         return false;
     // the mode the list was filled under
     m_mode = m_query.options().uploadMode;
     m_outcome = Outcome::Completed;
     const QuantityRow row = RowOf(m_query.model(), first);
-    return beginRows(m_query.model(),
-                     QStringLiteral("店铺:") + row.account + QStringLiteral("\r\n") +
-                         QStringLiteral("正在上传最新库存...(0%)"),
-                     true);
+    m_startCaption = QStringLiteral("店铺:") + row.account + QStringLiteral("\r\n") +
+                     QStringLiteral("正在上传最新库存...(0%)");
+    if (!prepareRows(silent))
+        return false;
+    if (m_query.GetUploadIndex() < 0) {
+        // every ticked row was left out
+        over(Outcome::Completed);
+        return false;
+    }
+    QString error;
+    if (!m_settler.load(m_db, &error)) {
+        stopWith(Outcome::DatabaseError, QStringLiteral("上传库存失败.\r\n无法读取上传记录: ") + error);
+        return false;
+    }
+    if (m_settler.pending()) {
+        m_settling = true;
+        begin(m_settler.batches(), QStringLiteral("正在核对上次没有确认的上传...(0%)"), true);
+        return true;
+    }
+    startRows();
+    return true;
+}
+
+bool QuantityUploadJob::prepareRows(bool silent)
+{
+    ListModel &model = m_query.model();
+    const UploadJournal journal(m_db);
+    // a target row listed once per matching source row
+    QHash<QString, QList<int>> byTarget;
+    for (int r = 0; r < model.count(); ++r)
+        if (model.isChecked(r))
+            byTarget[RowOf(model, r).uniqid].append(r);
+    for (auto it = byTarget.cbegin(); it != byTarget.cend(); ++it) {
+        const QList<int> &rows = it.value();
+        if (rows.size() < 2)
+            continue;
+        bool same = m_mode == UploadMode::Full;
+        for (int r : rows)
+            if (RowOf(model, r).source != RowOf(model, rows.first()).source)
+                same = false;
+        for (qsizetype i = same ? 1 : 0; i < rows.size(); ++i)
+            model.setChecked(rows.at(i), false);
+        if (same)
+            continue;
+        QuantityRow skipped = RowOf(model, rows.first());
+        skipped.reason = m_mode == UploadMode::Incremental
+                             ? QStringLiteral("关联值重复: 目标宝贝与 ") + QString::number(rows.size()) +
+                                   QStringLiteral(" 个源宝贝关联, 增量方式不上传")
+                             : QStringLiteral("关联值重复: 关联的 ") + QString::number(rows.size()) +
+                                   QStringLiteral(" 个源宝贝的数量不一致, 不上传");
+        m_skipped.append(skipped);
+    }
+    // rows whose earlier update waits for the seller's decision
+    QList<PreviewRow> preview;
+    for (int r = 0; r < model.count(); ++r) {
+        if (!model.isChecked(r))
+            continue;
+        QuantityRow q = RowOf(model, r);
+        if (journal.isHeld(q.account, q.numIid, q.skuId, QStringLiteral("quantity"))) {
+            model.setChecked(r, false);
+            q.reason = QStringLiteral("上次的更新没有确认 (journal settle), 不再上传");
+            m_skipped.append(q);
+            continue;
+        }
+        const auto source = wholeNumber(q.source);
+        const auto before = wholeNumber(q.before);
+        q.after = !source ? q.source
+                          : m_mode == UploadMode::Full ? QString::number(*source)
+                                                       : QString::number(before.value_or(0) + *source);
+        m_planned.append(q);
+        preview.append(PreviewRow{q.account, q.numIid, q.skuId, q.title, q.before, q.after});
+    }
+    for (const QuantityRow &q : std::as_const(m_skipped))
+        host().debug(QStringLiteral("跳过 ") + rowName(q) + QStringLiteral(": ") + q.reason);
+    m_preview = Guardrails::quantity(preview, Settings(m_db));
+    if (!m_sourceHeld.isEmpty() && !m_preview.isHeld())
+        m_preview.held = m_sourceHeld;
+    if (m_dryRun) {
+        over(Outcome::DryRun);
+        return false;
+    }
+    if (!m_preview.isHeld())
+        return true;
+    switch (m_policy) {
+    case GuardPolicy::Force:
+        host().debug(QStringLiteral("上传保护已被忽略 (--force): ") + m_preview.held);
+        return true;
+    case GuardPolicy::Ask:
+        if (!silent) {
+            if (host().ui().question(Interaction::tipCaption(), Guardrails::question(m_preview),
+                                     Interaction::Icon::Warning))
+                return true;
+            m_failure = m_preview.text();
+            over(Outcome::Held);
+            return false;
+        }
+        break;
+    case GuardPolicy::Hold:
+        break;
+    }
+    m_failure = QStringLiteral("上传保护: 本次没有上传.\r\n") + m_preview.text();
+    host().debug(m_failure);
+    over(Outcome::Held);
+    return false;
+}
+
+void QuantityUploadJob::startRows()
+{
+    if (m_query.GetUploadIndex() < 0) {
+        finish();
+        return;
+    }
+    beginRows(m_query.model(), m_startCaption, true);
+}
+
+void QuantityUploadJob::sendFirst()
+{
+    // the settling: read the items of the rows left "sent" back
+    if (!m_client.taobao_items_list_get3(items().value(0), *m_http))
+        WinHTTPUploadAnyError(QStringLiteral("busy"));
+}
+
+void QuantityUploadJob::settleReply(const QString &reply)
+{
+    QString error;
+    if (!m_settler.take(m_db, items().value(0), reply, &error)) {
+        host().debug(QStringLiteral("Error:") + error);
+        stopWith(Outcome::DatabaseError, QStringLiteral("上传库存失败.\r\n无法保存核对结果: ") + error);
+        return;
+    }
+    advance();
+}
+
+void QuantityUploadJob::applySettledToList()
+{
+    ListModel &model = m_query.model();
+    for (const auto &[e, v] : m_settler.settled()) {
+        if (e.kind != QStringLiteral("quantity"))
+            continue;
+        m_settleNotes << QStringLiteral("上传记录 ") + QString::number(e.id) + QStringLiteral(" (") + e.title +
+                             QStringLiteral(", ID ") + e.numIid + QStringLiteral("): ") + v.state +
+                             (v.message.isEmpty() ? QString() : QStringLiteral(" ") + v.message);
+        host().debug(m_settleNotes.last());
+        for (int r = 0; r < model.count(); ++r) {
+            if (!model.isChecked(r))
+                continue;
+            QuantityRow q = RowOf(model, r);
+            if (q.account != e.account || q.numIid != e.numIid.trimmed() || q.skuId != e.skuId.trimmed())
+                continue;
+            if (v.state == UploadJournal::unsettledState()) {
+                model.setChecked(r, false);
+                q.reason = v.message;
+                m_skipped.append(q);
+                continue;
+            }
+            if (!v.shopValue.isEmpty())
+                model.setCell(r, CellNum, v.shopValue);
+            // an increment the shop took already is not sent again
+            const bool applied = v.state == UploadJournal::doneState();
+            if ((m_mode == UploadMode::Incremental && applied) ||
+                (m_mode == UploadMode::Full && v.shopValue == q.source))
+                model.setChecked(r, false);
+        }
+    }
+}
+
+bool QuantityUploadJob::writeAhead(QString *error)
+{
+    JournalEntry e;
+    e.at = Clock::now();
+    e.account = m_current.account;
+    e.numIid = m_current.numIid;
+    e.skuId = m_current.skuId;
+    e.kind = QStringLiteral("quantity");
+    e.mode = m_mode == UploadMode::Full ? QStringLiteral("full") : QStringLiteral("incremental");
+    e.before = m_current.before;
+    e.after = m_mode == UploadMode::Full
+                  ? QString::number(wholeNumber(m_current.source).value_or(0))
+                  : QString::number(wholeNumber(m_current.before).value_or(0) +
+                                    wholeNumber(m_current.source).value_or(0));
+    e.startedBy = m_byPlan ? QStringLiteral("plan") : QStringLiteral("person");
+    e.title = m_current.title;
+    e.cycleId = m_cycleId;
+    m_journalId = UploadJournal(m_db).begin(e, error);
+    return m_journalId > 0;
 }
 
 void QuantityUploadJob::sendRow(int row)
 {
+    const QString previousUniqid = m_current.uniqid;
     m_current = RowOf(m_query.model(), row);
+    if (m_current.uniqid != previousUniqid && !m_readBackPending)
+        m_journalId = 0;
     const auto source = wholeNumber(m_current.source);
     const auto before = wholeNumber(m_current.before);
     if (!source || (m_mode == UploadMode::Incremental && !before)) {
@@ -165,6 +362,14 @@ void QuantityUploadJob::sendRow(int row)
         // the last update of this row may have gone through: look before sending it again
         started = m_client.taobao_items_list_get3(m_current.numIid, *m_http);
     } else {
+        // nothing goes out without a committed record
+        QString error;
+        if (m_journalId == 0 && !writeAhead(&error)) {
+            host().debug(QStringLiteral("Error:") + error);
+            stopWith(Outcome::DatabaseError, QStringLiteral("上传库存失败.\r\n无法写入上传记录, ") + rowName(m_current) +
+                                                 QStringLiteral(" 没有发送: ") + error);
+            return;
+        }
         const QString type = m_mode == UploadMode::Incremental ? QStringLiteral("2") : QStringLiteral("1");
         started = m_client.taobao_item_quantity_update(m_current.numIid, QString::number(*source), type,
                                                        m_current.skuId, *m_http);
@@ -181,12 +386,36 @@ void QuantityUploadJob::WinHTTPUploadDone(const QString &, qint64, const QByteAr
         lostReply(reply.errorText);
         return;
     }
+    if (m_settling) {
+        if (!reply.ok()) {
+            if (errorReply(reply) == ErrorReplyEnd::Ended) {
+                m_failure = reply.message;
+                m_failureCode = reply.code;
+                over(Outcome::ErrorReply);
+            }
+            return;
+        }
+        settleReply(m_client.replyBuffer());
+        return;
+    }
     if (!reply.ok()) {
+        const bool temporary = TemporaryWait(reply) > 0;
         // a remote time-out may have carried an increment out all the same
-        if (m_mode == UploadMode::Incremental && !m_readBackOut && reply.code == 15 && TemporaryWait(reply) > 0)
+        if (m_mode == UploadMode::Incremental && !m_readBackOut && reply.code == 15 && temporary)
             m_readBackPending = true;
+        if (!temporary && !m_readBackOut && !m_readBackPending && ErrorScopeOf(reply) == ErrorScope::Item) {
+            refuseRow(reply.errorText);
+            return;
+        }
+        if (!temporary && !m_readBackPending && m_journalId > 0) {
+            QString error;
+            if (!UploadJournal(m_db).mark(m_journalId, UploadJournal::refusedState(), reply.errorText, QString(), &error))
+                host().debug(QStringLiteral("Error:") + error);
+            m_journalId = 0;
+        }
         if (errorReply(reply) == ErrorReplyEnd::Ended) {
             m_failure = reply.message;
+            m_failureCode = reply.code;
             over(Outcome::ErrorReply);
         }
         return;
@@ -198,6 +427,30 @@ void QuantityUploadJob::WinHTTPUploadDone(const QString &, qint64, const QByteAr
     rowTaken();
 }
 
+void QuantityUploadJob::refuseRow(const QString &text)
+{
+    QString error;
+    if (m_journalId > 0 &&
+        !UploadJournal(m_db).mark(m_journalId, UploadJournal::refusedState(), text, QString(), &error))
+        host().debug(QStringLiteral("Error:") + error);
+    m_journalId = 0;
+    QuantityRow row = m_current;
+    row.reason = text;
+    m_refused.append(row);
+    host().debug(TopErrorPrefix::quantityUpload() + rowName(row) + QStringLiteral(": ") + text);
+    // the walk goes on; the row is ticked again when the run is over
+    rowDone();
+}
+
+void QuantityUploadJob::retickRefused()
+{
+    ListModel &model = m_query.model();
+    for (const QuantityRow &q : std::as_const(m_refused))
+        for (int r = 0; r < model.count(); ++r)
+            if (model.row(r).cells.value(CellUniqid).trimmed() == q.uniqid && !model.isChecked(r))
+                model.setChecked(r, true);
+}
+
 void QuantityUploadJob::WinHTTPUploadAnyError(const QString &message)
 {
     lostReply(QStringLiteral("网络通讯错误: ") + message);
@@ -205,7 +458,7 @@ void QuantityUploadJob::WinHTTPUploadAnyError(const QString &message)
 
 void QuantityUploadJob::lostReply(const QString &cause)
 {
-    if (m_mode == UploadMode::Incremental)
+    if (m_mode == UploadMode::Incremental && !m_settling)
         m_readBackPending = true;
     const bool givingUp = !wasCancelled() && host().errorCount() >= 5;
     transportError(cause);
@@ -223,38 +476,39 @@ void QuantityUploadJob::onTransportError()
 void QuantityUploadJob::readBackDone(const QString &reply)
 {
     m_readBackOut = false;
-    std::optional<qlonglong> shown;
-    DecodeItems(reply, false, [&](const ItemRecord &item) {
-        if (item.numIid.trimmed() != m_current.numIid)
-            return;
-        if (m_current.skuId.isEmpty()) {
-            shown = wholeNumber(item.num);
-            return;
-        }
-        for (const SkuRecord &sku : item.skus)
-            if (sku.skuId.trimmed() == m_current.skuId)
-                shown = wholeNumber(sku.quantity);
-    });
-    const qlonglong before = wholeNumber(m_current.before).value_or(0);
-    const qlonglong after = before + wholeNumber(m_current.source).value_or(0);
-    if (shown && *shown == after) {
+    JournalEntry e = UploadJournal(m_db).entry(m_journalId);
+    if (e.id == 0) {
+        // no record to settle against: judge by the list row
+        e.account = m_current.account;
+        e.numIid = m_current.numIid;
+        e.skuId = m_current.skuId;
+        e.kind = QStringLiteral("quantity");
+        e.mode = QStringLiteral("incremental");
+        e.before = m_current.before;
+        e.after = QString::number(wholeNumber(m_current.before).value_or(0) + wholeNumber(m_current.source).value_or(0));
+    }
+    const SettleVerdict v = JudgeSent(e, reply);
+    if (v.state == UploadJournal::doneState()) {
         rowTaken();
         return;
     }
-    if (shown && *shown == before) {
-        // it did not go through: the tick sends the update again
+    if (v.state == UploadJournal::refusedState()) {
+        // it did not go through: the tick sends the update again under the same record
         m_readBackPending = false;
         armTimer();
         return;
     }
-    const QString now = shown ? QStringLiteral("店铺中的库存现为 ") + QString::number(*shown) +
-                                    QStringLiteral(", 既不是更新前的 ") + QString::number(before) +
-                                    QStringLiteral(" 也不是更新后的 ") + QString::number(after)
-                              : QStringLiteral("在店铺中没有找到它");
-    stopWith(Outcome::ReadBackMismatch,
-             TopErrorPrefix::quantityUpload() + rowName(m_current) +
-                 QStringLiteral(" 的增量更新没有收到应答, ") + now +
-                 QStringLiteral(".\r\n为免重复增加库存, 上传已停止. 请核对该宝贝的库存, 重新下载目标店铺宝贝后再上传."));
+    QString error;
+    if (e.id > 0 && !StoreVerdict(m_db, e, v, &error))
+        host().debug(QStringLiteral("Error:") + error);
+    m_readBackPending = false;
+    m_journalId = 0;
+    QuantityRow row = m_current;
+    row.reason = v.message;
+    m_skipped.append(row);
+    host().ui().error(TopErrorPrefix::quantityUpload() + rowName(m_current) + QStringLiteral(": ") + v.message);
+    // the row is left out (unticked); the run goes on with the others
+    rowDone();
 }
 
 void QuantityUploadJob::rowTaken()
@@ -279,20 +533,8 @@ void QuantityUploadJob::rowTaken()
         if (!stored)
             error = q.lastError().text();
     }
-    if (stored) {
-        JournalEntry e;
-        e.at = Clock::now();
-        e.account = row.account;
-        e.numIid = row.numIid;
-        e.skuId = row.skuId;
-        e.kind = QStringLiteral("quantity");
-        e.mode = m_mode == UploadMode::Full ? QStringLiteral("full") : QStringLiteral("incremental");
-        e.before = row.before;
-        e.after = row.after;
-        e.startedBy = m_byPlan ? QStringLiteral("plan") : QStringLiteral("person");
-        e.title = row.title;
-        stored = UploadJournal(m_db).append(e, &error);
-    }
+    if (stored)
+        stored = UploadJournal(m_db).mark(m_journalId, UploadJournal::doneState(), QString(), row.after, &error);
     if (stored && !m_db.commit()) {
         stored = false;
         error = m_db.lastError().text();
@@ -300,11 +542,14 @@ void QuantityUploadJob::rowTaken()
     if (!stored) {
         m_db.rollback();
         host().debug(QStringLiteral("Error:") + error);
+        // the record stays "sent": the next run settles it by reading the shop
         stopWith(Outcome::DatabaseError,
                  QStringLiteral("上传库存失败.\r\n") + rowName(row) + QStringLiteral(" 在店铺中已更新为 ") + row.after +
-                     QStringLiteral(", 但无法保存到本机数据库: ") + error);
+                     QStringLiteral(", 但无法保存到本机数据库: ") + error +
+                     QStringLiteral("\r\n下次上传前会先核对店铺中的库存, 不会重复增加."));
         return;
     }
+    m_journalId = 0;
     ListModel &model = m_query.model();
     if (currentRow() >= 0 && currentRow() < model.count())
         model.setCell(currentRow(), CellNum, row.after);
@@ -315,6 +560,12 @@ void QuantityUploadJob::rowTaken()
 
 void QuantityUploadJob::finish()
 {
+    if (m_settling) {
+        m_settling = false;
+        applySettledToList();
+        startRows();
+        return;
+    }
     Settings(m_db).set(Setting::TargetDownloadTime, startTime());
     host().panel2().setCaption(QStringLiteral("上传完成."));
     host().panel2().hide();
@@ -323,6 +574,24 @@ void QuantityUploadJob::finish()
     else
         m_query.GetData_TB_Object(QString());
     Q_EMIT trayIconStill();
+    // what did not go up, and why (the plan does not wait for a message box)
+    if (!m_byPlan && !host().planRunning() && (!m_refused.isEmpty() || !m_skipped.isEmpty())) {
+        QStringList lines{QStringLiteral("上传完成: 已上传 ") + QString::number(m_uploaded.size()) + QStringLiteral(" 行.")};
+        if (!m_refused.isEmpty())
+            lines << QStringLiteral("被平台拒绝的宝贝 (仍然勾选):");
+        for (const QuantityRow &r : std::as_const(m_refused))
+            lines << QStringLiteral("  ") + rowName(r) + QStringLiteral(": ") + r.reason;
+        if (!m_skipped.isEmpty())
+            lines << QStringLiteral("没有上传的宝贝:");
+        for (const QuantityRow &r : std::as_const(m_skipped))
+            lines << QStringLiteral("  ") + rowName(r) + QStringLiteral(": ") + r.reason;
+        if (std::any_of(m_skipped.cbegin(), m_skipped.cend(), [](const QuantityRow &r) {
+                return r.reason.contains(QStringLiteral("确认"));
+            }))
+            lines << QStringLiteral("没有确认的上传记录请核对店铺后用 \"stocksync journal settle 编号 --applied|--not-applied\" 确认 "
+                                    "(编号见 \"stocksync journal --state unsettled\").");
+        host().ui().warn(lines.join(QStringLiteral("\r\n")));
+    }
     over(Outcome::Completed);
 }
 
@@ -343,5 +612,7 @@ void QuantityUploadJob::onCancelled()
 void QuantityUploadJob::over(Outcome outcome)
 {
     m_outcome = outcome;
+    m_settling = false;
+    retickRefused();
     Q_EMIT ended(outcome);
 }

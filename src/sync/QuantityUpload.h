@@ -2,6 +2,8 @@
 
 #include "jobs/RequestJob.h"
 #include "sync/DifferenceOptions.h"
+#include "sync/Guardrails.h"
+#include "sync/JournalSettle.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -26,7 +28,9 @@ struct QuantityRow
     QString source;  // the source quantity (cell 5): the new quantity, or the increment
     QString after;   // the target quantity after the update
     QString uniqid;  // the target row
+    QString reason;  // refused or skipped: the platform's text or why it was left out
 };
+
 
 // The quantity upload: walks the ticked rows of the target list from the top,
 // sends one taobao.item.quantity.update per row (type 1 full, type 2
@@ -35,12 +39,23 @@ struct QuantityRow
 // upload journal, in one transaction, and unticks the row. A complete run
 // stores its start time as NM 2 and runs the difference query once.
 //
+// Write-ahead: before each call a journal row "sent" is committed on its
+// own; the reply moves it to "done" in the transaction that writes TB_Object,
+// or to "refused" with the platform's text. A row that cannot be written
+// ends the run before anything is sent. A run first settles every row left
+// "sent" by an earlier run (JournalSettle.h) by reading the items back.
+//
 // Transport failures are retried after the ten-second countdown, five times
 // per run. A lost reply of an incremental update may have been applied: before
 // it is sent again the item is read back; the target quantity plus the
 // increment means it was applied (the row is done), the target quantity
-// unchanged means it was not (sent again), anything else ends the run, so an
-// increment is never applied twice.
+// unchanged means it was not (sent again), anything else leaves the row
+// unsettled for the seller, so an increment is never applied twice.
+//
+// An error reply that refuses one item (ErrorScope::Item) leaves that row
+// ticked, journals the refusal and goes on; errors about the call, the key
+// or the session end the run. Before sending, the guardrails look at what
+// the run is about to send; a held run sends nothing.
 class QuantityUploadJob : public RequestJob
 {
     Q_OBJECT
@@ -54,6 +69,8 @@ public:
         BadRow,        // a row whose quantities are not whole numbers
         DatabaseError, // the platform took the row but it could not be stored
         Cancelled,
+        Held,          // a guardrail held the run: nothing sent
+        DryRun,        // the preview was made; nothing sent by design
     };
 
     QuantityUploadJob(JobHost &host, TopClient &client, const QSqlDatabase &db, DifferenceQuery &query,
@@ -72,6 +89,17 @@ public:
     // reports NothingTicked, so a plan goes back to waiting).
     bool UploadClick(bool startedByPlan = false);
 
+    // How a held guardrail is met (the window asks; the plan always holds
+    // unless Force).
+    void setGuardPolicy(GuardPolicy policy) { m_policy = policy; }
+    // A dry run works out the preview and what would be sent, and sends nothing.
+    void setDryRun(bool on) { m_dryRun = on; }
+    // The sync cycle the journal rows of the run belong to (0: none).
+    void setCycleId(qint64 id) { m_cycleId = id; }
+    qint64 cycleId() const { return m_cycleId; }
+    // The source guardrail of the cycle: its text holds the run ("" none).
+    void setSourceHeld(const QString &held) { m_sourceHeld = held; }
+
     Outcome outcome() const { return m_outcome; }
     UploadMode mode() const { return m_mode; }
     bool startedByPlan() const { return m_byPlan; }
@@ -82,6 +110,18 @@ public:
     QList<QuantityRow> notUploaded() const;
     // The message that ended the last run early (empty after a complete run).
     const QString &failureText() const { return m_failure; }
+    // The error code of the reply that ended the run (0: none).
+    int failureCode() const { return m_failureCode; }
+    // Rows the platform refused (each with its text), rows left out before
+    // sending (duplicated keys, unsettled rows; each with the reason), and
+    // what the run's settling found.
+    const QList<QuantityRow> &refused() const { return m_refused; }
+    const QList<QuantityRow> &skipped() const { return m_skipped; }
+    QStringList settleNotes() const { return m_settleNotes; }
+    // The preview of the last start (empty rows before any).
+    const UploadPreview &preview() const { return m_preview; }
+    // The rows the last start would send (a dry run's "what would be sent").
+    const QList<QuantityRow> &planned() const { return m_planned; }
     TWinHTTP *component() const { return m_http; }
 
     // The row of the target list as the upload reads it.
@@ -101,6 +141,7 @@ protected:
     ProgressPanelState &panel() override;
     QString progressCaption(int percent) const override;
     void sendRow(int row) override;
+    void sendFirst() override;
     void finish() override;
     void replaceComponent() override;
     void onTransportError() override;
@@ -113,6 +154,15 @@ private Q_SLOTS:
 
 private:
     void createComponent();
+    // Before the first row: duplicated keys, unsettled rows, the guardrails.
+    // False when the run must not start (held, declined, dry run).
+    bool prepareRows(bool silent);
+    void startRows();
+    void settleReply(const QString &reply);
+    void applySettledToList();
+    bool writeAhead(QString *error);
+    void refuseRow(const QString &text);
+    void retickRefused();
     // A transport failure (or a reply that did not arrive whole).
     void lostReply(const QString &cause);
     void readBackDone(const QString &reply);
@@ -134,6 +184,20 @@ private:
     Outcome m_outcome = Outcome::NothingTicked;
     QString m_failure;
     QList<QuantityRow> m_uploaded;
+    QList<QuantityRow> m_refused;
+    QList<QuantityRow> m_skipped;
+    QList<QuantityRow> m_planned;
+    QStringList m_settleNotes;
+    UploadPreview m_preview;
+    GuardPolicy m_policy = GuardPolicy::Ask;
+    bool m_dryRun = false;
+    bool m_settling = false;
+    SentRowSettler m_settler;
+    qint64 m_cycleId = 0;
+    qint64 m_journalId = 0; // the current row's write-ahead record
+    int m_failureCode = 0;
+    QString m_sourceHeld;
+    QString m_startCaption;
     std::function<QString()> m_account;
     std::function<void()> m_reload;
 };

@@ -5,6 +5,8 @@
 #include "jobs/RequestJob.h"
 #include "source/SourceDownload.h"
 #include "store/Settings.h"
+#include "store/SyncCycleLog.h"
+#include "sync/Guardrails.h"
 
 #include <QJsonArray>
 #include <QSqlQuery>
@@ -14,15 +16,19 @@ namespace {
 QJsonArray rowsJson(const QList<QuantityRow> &rows)
 {
     QJsonArray out;
-    for (const QuantityRow &r : rows)
-        out.append(QJsonObject{{QStringLiteral("account"), r.account},
-                               {QStringLiteral("num_iid"), r.numIid},
-                               {QStringLiteral("sku_id"), r.skuId},
-                               {QStringLiteral("title"), r.title},
-                               {QStringLiteral("color"), r.color},
-                               {QStringLiteral("size"), r.size},
-                               {QStringLiteral("before"), r.before},
-                               {QStringLiteral("after"), r.after.isEmpty() ? r.source : r.after}});
+    for (const QuantityRow &r : rows) {
+        QJsonObject o{{QStringLiteral("account"), r.account},
+                      {QStringLiteral("num_iid"), r.numIid},
+                      {QStringLiteral("sku_id"), r.skuId},
+                      {QStringLiteral("title"), r.title},
+                      {QStringLiteral("color"), r.color},
+                      {QStringLiteral("size"), r.size},
+                      {QStringLiteral("before"), r.before},
+                      {QStringLiteral("after"), r.after.isEmpty() ? r.source : r.after}};
+        if (!r.reason.isEmpty())
+            o.insert(QStringLiteral("reason"), r.reason);
+        out.append(o);
+    }
     return out;
 }
 
@@ -50,6 +56,8 @@ QString SyncSummary::outcomeName(Outcome outcome)
         return QStringLiteral("query-failed");
     case Outcome::UploadFailed:
         return QStringLiteral("upload-failed");
+    case Outcome::Held:
+        return QStringLiteral("held");
     }
     return {};
 }
@@ -66,6 +74,14 @@ QJsonObject SyncSummary::toJson() const
                        {QStringLiteral("rows_uploaded"), rowsUploaded},
                        {QStringLiteral("uploaded"), rowsJson(uploaded)},
                        {QStringLiteral("not_uploaded"), rowsJson(notUploaded)},
+                       {QStringLiteral("refused"), rowsJson(refused)},
+                       {QStringLiteral("skipped"), rowsJson(skipped)},
+                       {QStringLiteral("would_upload"), rowsJson(planned)},
+                       {QStringLiteral("settled"), QJsonArray::fromStringList(settled)},
+                       {QStringLiteral("preview"), preview.toJson()},
+                       {QStringLiteral("held"), held},
+                       {QStringLiteral("dry_run"), dryRun},
+                       {QStringLiteral("cycle_id"), cycleId},
                        {QStringLiteral("failures"), QJsonArray::fromStringList(failures)}};
 }
 
@@ -107,6 +123,7 @@ bool SyncCycle::start(bool startedByPlan)
     const Settings settings(m_db);
     m_summary.downloadStep = m_stepsSet ? m_downloadStep : settings.flag(Setting::SyncDownload);
     m_summary.uploadStep = m_stepsSet ? m_uploadStep : settings.flag(Setting::SyncUpload);
+    m_summary.dryRun = m_dryRun;
     if (m_host.busy()) {
         done(SyncSummary::Outcome::Busy, QStringLiteral("另一个任务正在执行, 本次同步没有开始."));
         return false;
@@ -115,6 +132,12 @@ bool SyncCycle::start(bool startedByPlan)
         done(SyncSummary::Outcome::NoSteps, QStringLiteral("请至\"设置同步计划\",选择同步项."));
         return false;
     }
+    QString error;
+    m_summary.cycleId = SyncCycleLog(m_db).begin(startedByPlan ? QStringLiteral("plan") : QStringLiteral("person"),
+                                                 m_query.options().account, &error);
+    if (m_summary.cycleId == 0)
+        m_host.debug(QStringLiteral("Error:") + error);
+    m_upload.setCycleId(m_summary.cycleId);
     if (!m_summary.downloadStep) {
         compareAndUpload();
         return true;
@@ -187,9 +210,20 @@ void SyncCycle::compareAndUpload()
         done(SyncSummary::Outcome::Completed);
         return;
     }
+    // the source guardrail: a download much smaller than the last complete one
+    QString shrink;
+    if (m_summary.downloadStep)
+        shrink = Guardrails::sourceShrink(m_summary.rowsDownloaded,
+                                          SyncCycleLog(m_db).previousDownload(m_summary.cycleId), Settings(m_db));
+    m_upload.setSourceHeld(shrink);
+    m_upload.setDryRun(m_dryRun);
+    m_upload.setGuardPolicy(m_force ? GuardPolicy::Force : GuardPolicy::Hold);
     Q_EMIT uploadStarting();
     // nothing ticked reports NothingTicked through ended() at once
-    if (!m_upload.UploadClick(m_byPlan) && running())
+    const bool started = m_upload.UploadClick(m_byPlan);
+    m_upload.setSourceHeld(QString());
+    m_upload.setDryRun(false);
+    if (!started && running())
         done(SyncSummary::Outcome::UploadFailed, QStringLiteral("上传最新库存没有开始."));
 }
 
@@ -199,10 +233,26 @@ void SyncCycle::uploadEnded(QuantityUploadJob::Outcome outcome)
         return;
     m_summary.uploaded = m_upload.uploaded();
     m_summary.rowsUploaded = static_cast<int>(m_summary.uploaded.size());
+    m_summary.refused = m_upload.refused();
+    m_summary.skipped = m_upload.skipped();
+    m_summary.planned = m_upload.planned();
+    m_summary.settled = m_upload.settleNotes();
+    m_summary.preview = m_upload.preview();
+    m_summary.failureCode = m_upload.failureCode();
     switch (outcome) {
+    case QuantityUploadJob::Outcome::DryRun:
+        // what would have held
+        m_summary.held = m_summary.preview.held;
+        done(SyncSummary::Outcome::Completed);
+        return;
     case QuantityUploadJob::Outcome::Completed:
     case QuantityUploadJob::Outcome::NothingTicked:
+        // forced past a guardrail or not held: this download is the new reference
         done(SyncSummary::Outcome::Completed);
+        return;
+    case QuantityUploadJob::Outcome::Held:
+        m_summary.held = m_summary.preview.held;
+        done(SyncSummary::Outcome::Held, QStringLiteral("上传保护: 本次没有上传. ") + m_summary.held);
         return;
     default:
         m_summary.notUploaded = m_upload.notUploaded();
@@ -219,5 +269,28 @@ void SyncCycle::done(SyncSummary::Outcome outcome, const QString &failure)
     if (!failure.isEmpty())
         m_summary.failures << failure;
     m_summary.ended = Clock::now();
+    record();
     Q_EMIT finished(m_summary);
+}
+
+void SyncCycle::record()
+{
+    m_upload.setCycleId(0);
+    if (m_summary.cycleId == 0)
+        return;
+    CycleRecord r;
+    r.id = m_summary.cycleId;
+    r.ended = m_summary.ended;
+    r.downloaded = m_summary.rowsDownloaded;
+    r.differing = m_summary.rowsDiffering;
+    r.uploaded = m_summary.rowsUploaded;
+    r.refused = static_cast<int>(m_summary.refused.size());
+    r.held = m_summary.held;
+    if (m_summary.outcome != SyncSummary::Outcome::Completed && m_summary.outcome != SyncSummary::Outcome::Held)
+        r.error = m_summary.failures.join(QLatin1Char(' '));
+    if (m_summary.dryRun && r.held.isEmpty())
+        r.error = QStringLiteral("试运行 (--dry-run), 没有上传");
+    QString error;
+    if (!SyncCycleLog(m_db).finish(r, &error))
+        m_host.debug(QStringLiteral("Error:") + error);
 }

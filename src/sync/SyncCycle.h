@@ -24,7 +24,8 @@ struct SyncSummary
         DownloadFailed, // the source download did not complete
         QueryRefused,   // the duplicate-key check refused the difference query
         QueryFailed,    // the difference query failed
-        UploadFailed,   // the upload ended early (error reply, network, read-back, database)
+        UploadFailed,   // the upload ended early (error reply, network, database)
+        Held,           // a guardrail held the upload: nothing was sent
     };
     Outcome outcome = Outcome::Completed;
     QDateTime started;
@@ -36,6 +37,15 @@ struct SyncSummary
     int rowsUploaded = 0;
     QList<QuantityRow> uploaded;
     QList<QuantityRow> notUploaded; // still ticked after a failed upload
+    QList<QuantityRow> refused;     // rows the platform refused (reason: its text)
+    QList<QuantityRow> skipped;     // rows left out before sending (reason given)
+    QList<QuantityRow> planned;     // what the upload was about to send (a dry run's answer)
+    QStringList settled;            // what the settling of earlier "sent" rows found
+    UploadPreview preview;          // what the guardrails looked at
+    QString held;                   // the guardrail that held ("" when none)
+    bool dryRun = false;
+    int failureCode = 0;            // the error code of the reply that ended the upload
+    qint64 cycleId = 0;             // the TB_Sync_Cycle row
     QStringList failures;           // messages of what went wrong, in order
 
     bool ok() const { return outcome == Outcome::Completed; }
@@ -63,6 +73,12 @@ public:
     // unset: the view "仅显示有库存差异的宝贝" with an empty keyword.
     void setRunQuery(std::function<DifferenceQuery::Outcome()> run) { m_runQuery = std::move(run); }
 
+    // A dry run downloads and compares but sends nothing: the summary holds
+    // the preview and what would be sent. Force lets the upload go on past
+    // a guardrail that holds.
+    void setDryRun(bool on) { m_dryRun = on; }
+    void setForce(bool on) { m_force = on; }
+
     // Starts a cycle; false (finished() with Busy or NoSteps) when it cannot.
     // startedByPlan: the upload asks nothing and journals "plan".
     bool start(bool startedByPlan = true);
@@ -85,6 +101,7 @@ private:
     void compareAndUpload();
     void uploadEnded(QuantityUploadJob::Outcome outcome);
     void done(SyncSummary::Outcome outcome, const QString &failure = QString());
+    void record();
 
     JobHost &m_host;
     SourceDownloadJob &m_download;
@@ -95,6 +112,8 @@ private:
     bool m_downloadStep = true;
     bool m_uploadStep = true;
     bool m_byPlan = true;
+    bool m_dryRun = false;
+    bool m_force = false;
     Step m_step = Step::Idle;
     SyncSummary m_summary;
     std::function<DifferenceQuery::Outcome()> m_runQuery;

@@ -4,6 +4,7 @@
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
 #include "store/Settings.h"
+#include "sync/Guardrails.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -141,6 +142,14 @@ void SyncPlan::startCycle()
 {
     m_countdown = 0;
     m_timer.stop();
+    m_cycle = CycleRecord();
+    m_cycle.startedBy = QStringLiteral("plan");
+    m_cycle.account = m_steps.account();
+    QString error;
+    m_cycle.id = SyncCycleLog(m_db).begin(m_cycle.startedBy, m_cycle.account, &error);
+    if (m_cycle.id == 0)
+        m_jobs.debug(QStringLiteral("Error:") + error);
+    Q_EMIT cycleStarted(m_cycle.id);
     setHint(QStringLiteral("同步计划状态: 执行中...(") + m_steps.account() + QLatin1Char(')'));
     setTray(Tray::Animated);
     if (!m_download && m_upload)
@@ -197,17 +206,37 @@ void SyncPlan::stepFinished(Step step, Result result)
         return;
     switch (result) {
     case Result::Failed:
+        recordCycle(m_jobs.debugLines().isEmpty() ? QStringLiteral("失败") : m_jobs.debugLines().last());
         stall();
         return;
     case Result::Cancelled:
+        recordCycle(QStringLiteral("已取消"));
         waitAgain(waitingText());
+        return;
+    case Result::Held:
+        // nothing was sent; the next interval tries again
+        recordCycle();
+        waitAgain(waitingText() + kBreak + QStringLiteral("上传保护: 本次没有上传 (") + m_cycle.held +
+                  QLatin1Char(')'));
         return;
     case Result::Completed:
     case Result::NothingToUpload:
         break;
     }
     if (step == Step::Download) {
+        QSqlQuery count(m_db);
+        if (count.exec(QStringLiteral("select count(*) from TB_Source")) && count.next())
+            m_cycle.downloaded = count.value(0).toInt();
         if (m_upload) {
+            const QString shrink = Guardrails::sourceShrink(
+                m_cycle.downloaded, SyncCycleLog(m_db).previousDownload(m_cycle.id), m_settings);
+            if (!shrink.isEmpty()) {
+                m_cycle.held = shrink;
+                m_jobs.debug(QStringLiteral("上传保护: 本次没有上传. ") + shrink);
+                m_state = State::Uploading;
+                stepFinished(Step::Upload, Result::Held);
+                return;
+            }
             const QString done =
                 QStringLiteral("同步计划状态:(") + m_steps.account() + QLatin1Char(')') + sourceDone();
             setHint(done);
@@ -218,6 +247,7 @@ void SyncPlan::stepFinished(Step step, Result result)
         }
         return;
     }
+    recordCycle();
     QString text = waitingText();
     if (m_download)
         text += sourceDone();
@@ -232,6 +262,18 @@ void SyncPlan::handBack()
 {
     if (m_state == State::Downloading || m_state == State::Uploading)
         waitAgain(waitingText());
+}
+
+void SyncPlan::recordCycle(const QString &error)
+{
+    if (m_cycle.id == 0)
+        return;
+    m_cycle.error = error;
+    m_cycle.ended = Clock::now();
+    QString failure;
+    if (!SyncCycleLog(m_db).finish(m_cycle, &failure))
+        m_jobs.debug(QStringLiteral("Error:") + failure);
+    m_cycle.id = 0;
 }
 
 void SyncPlan::waitAgain(const QString &hint)

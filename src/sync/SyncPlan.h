@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SyncCycleLog.h"
+
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
@@ -77,7 +79,9 @@ public:
     };
     enum class Tray { Hidden, Still, Animated };
     enum class Step { Download, Upload };
-    enum class Result { Completed, NothingToUpload, Failed, Cancelled };
+    // Held: a guardrail held the upload; nothing was sent, the plan tries
+    // again at the next interval.
+    enum class Result { Completed, NothingToUpload, Failed, Cancelled, Held };
 
     SyncPlan(const QSqlDatabase &db, const Settings &settings, JobHost &jobs, Interaction &ui,
              PlanSteps &steps, QObject *parent = nullptr);
@@ -98,6 +102,10 @@ public:
     // "同步计划状态:等待中...(间隔:" + interval + "分钟)-" + account
     QString waitingText() const;
 
+    // The TB_Sync_Cycle record of the cycle under way (id 0 between cycles);
+    // the upload's end fills its counts, the plan stores it when the cycle ends.
+    CycleRecord &cycle() { return m_cycle; }
+
 public Q_SLOTS:
     // "执行同步计划(&G)": the checks, the differences shown, then waiting.
     // False when a check refused (its warning shown) or under the busy guard.
@@ -113,6 +121,8 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void runningChanged(bool running);
+    // A cycle started; its journal rows carry this TB_Sync_Cycle id.
+    void cycleStarted(qint64 id);
     void trayChanged(SyncPlan::Tray tray);
 
 private:
@@ -122,6 +132,8 @@ private:
     // Back to waiting with the given status text: countdown 0, timer on, tray still.
     void waitAgain(const QString &hint);
     void stall();
+    // Stores the record of the cycle under way with the error or guardrail.
+    void recordCycle(const QString &error = QString());
     void setTray(Tray tray);
     void setHint(const QString &hint);
     QString sourceDone() const;
@@ -139,4 +151,5 @@ private:
     bool m_download = true;
     bool m_upload = true;
     int m_countdown = 0;
+    CycleRecord m_cycle;
 };

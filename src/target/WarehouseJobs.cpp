@@ -12,6 +12,28 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+namespace {
+// A refused warehouse row: the item, its shop and its title.
+void warehouseRefusal(const ListModel &model, int row, ShopRowJob::Refusal &f)
+{
+    const ListRow &r = model.row(row);
+    f.account = r.cells.value(WhNick);
+    f.numIid = r.cells.value(WhNumIid);
+    f.title = r.caption;
+    f.uniqid = r.uniqid();
+}
+} // namespace
+
+void ListTimeUploadJob::refusalDetails(int row, Refusal &refusal) const
+{
+    warehouseRefusal(const_cast<ListTimeUploadJob *>(this)->model(), row, refusal);
+}
+
+void WarehouseListingJob::refusalDetails(int row, Refusal &refusal) const
+{
+    warehouseRefusal(const_cast<WarehouseListingJob *>(this)->model(), row, refusal);
+}
+
 // ---------------------------------------------------------------- download
 
 WarehouseDownloadJob::WarehouseDownloadJob(JobHost &host, TopClient &client, const QSqlDatabase &db,
@@ -134,10 +156,8 @@ bool ListTimeUploadJob::_planuploadClick(const QString &account)
             model().setChecked(r, false);
     host().clearCancel();
     m_account = account;
-    return beginRows(model(),
-                     QStringLiteral("店铺:") + account + QStringLiteral("\r\n") +
-                         QStringLiteral("正在执行上传计划上架时间...(0%)"),
-                     true);
+    return beginSettled(QStringLiteral("店铺:") + account + QStringLiteral("\r\n") +
+                        QStringLiteral("正在执行上传计划上架时间...(0%)"));
 }
 
 QString ListTimeUploadJob::progressCaption(int percent) const
@@ -149,6 +169,16 @@ QString ListTimeUploadJob::progressCaption(int percent) const
 void ListTimeUploadJob::sendRow(int row)
 {
     const ListRow &r = model().row(row);
+    // the planned time is recorded before it goes out
+    JournalEntry e;
+    e.account = r.cells.value(WhNick);
+    e.numIid = r.cells.value(WhNumIid);
+    e.kind = QStringLiteral("list_time");
+    e.before = r.cells.value(WhListTime);
+    e.after = r.cells.value(WhPlanned);
+    e.title = r.caption;
+    if (!writeAhead(e))
+        return;
     if (!client().taobao_item_update(r.cells.value(WhNumIid), r.cells.value(WhPlanned), http()))
         transportError(QStringLiteral("busy"));
 }
@@ -163,28 +193,30 @@ void ListTimeUploadJob::rowSucceeded(const QString &)
     const int row = currentRow();
     const ListRow r = model().row(row);
     const QString planned = r.cells.value(WhPlanned);
+    const bool stored = storeDone([&](QString *error) {
+        QSqlQuery q(db());
+        q.prepare(QStringLiteral("update TB_Object_Inventory set list_time=? where uniqid=?"));
+        q.addBindValue(SqlText(planned));
+        q.addBindValue(r.uniqid().toLongLong());
+        if (!q.exec()) {
+            *error = q.lastError().text();
+            return false;
+        }
+        return true;
+    });
+    if (!stored)
+        return;
     model().setCell(row, WhListTime, planned);
     model().setCell(row, WhPlanned, QString());
-    QSqlQuery q(db());
-    q.prepare(QStringLiteral("update TB_Object_Inventory set list_time=? where uniqid=?"));
-    q.addBindValue(SqlText(planned));
-    q.addBindValue(r.uniqid().toLongLong());
-    if (!q.exec())
-        host().debug(QStringLiteral("Error:") + q.lastError().text());
-    JournalEntry e;
-    e.account = r.cells.value(WhNick);
-    e.numIid = r.cells.value(WhNumIid);
-    e.kind = QStringLiteral("list_time");
-    e.before = r.cells.value(WhListTime);
-    e.after = planned;
-    e.title = r.caption;
-    journal(e);
-    Q_EMIT changed(e.account, e.numIid, QString(), e.title, e.before, e.after);
+    Q_EMIT changed(r.cells.value(WhNick), r.cells.value(WhNumIid), QString(), r.caption, r.cells.value(WhListTime),
+                   planned);
     rowDone();
 }
 
 void ListTimeUploadJob::finish()
 {
+    if (settleFinished())
+        return;
     host().panel2().setCaption(QStringLiteral("完成执行上传计划上架时间."));
     host().panel2().hide();
     host().ui().info(QStringLiteral("完成执行上传计划上架时间,请确认."));
@@ -212,10 +244,8 @@ bool WarehouseListingJob::_onsaleUploadClick()
     }
     if (!host().planRunning() && !host().ui().ask(QStringLiteral("是否要对仓库中勾选的宝贝执行商品立刻上架?")))
         return false;
-    return beginRows(model(),
-                     QStringLiteral("店铺:") + model().row(first).cells.value(WhNick) + QStringLiteral("\r\n") +
-                         QStringLiteral("仓库正在执行商品立刻上架...(0%)"),
-                     true);
+    return beginSettled(QStringLiteral("店铺:") + model().row(first).cells.value(WhNick) + QStringLiteral("\r\n") +
+                        QStringLiteral("仓库正在执行商品立刻上架...(0%)"));
 }
 
 QString WarehouseListingJob::progressCaption(int percent) const
@@ -226,6 +256,16 @@ QString WarehouseListingJob::progressCaption(int percent) const
 void WarehouseListingJob::sendRow(int row)
 {
     const ListRow &r = model().row(row);
+    JournalEntry e;
+    e.account = r.cells.value(WhNick);
+    e.numIid = r.cells.value(WhNumIid);
+    e.kind = QStringLiteral("list");
+    e.mode = QStringLiteral("warehouse");
+    e.before = r.cells.value(WhStatus);
+    e.after = QStringLiteral("销售中");
+    e.title = r.caption;
+    if (!writeAhead(e))
+        return;
     if (!client().taobao_item_update_listing2(r.cells.value(WhNumIid), r.cells.value(WhNum), http()))
         transportError(QStringLiteral("busy"));
 }
@@ -239,27 +279,28 @@ void WarehouseListingJob::rowSucceeded(const QString &)
 {
     const int row = currentRow();
     const ListRow r = model().row(row);
+    const bool stored = storeDone([&](QString *error) {
+        QSqlQuery q(db());
+        q.prepare(QStringLiteral("Delete From TB_Object_Inventory where num_iid=?"));
+        q.addBindValue(SqlText(r.cells.value(WhNumIid)));
+        if (!q.exec()) {
+            *error = q.lastError().text();
+            return false;
+        }
+        return true;
+    });
+    if (!stored)
+        return;
     model().setCell(row, WhStatus, QStringLiteral("销售中"));
-    QSqlQuery q(db());
-    q.prepare(QStringLiteral("Delete From TB_Object_Inventory where num_iid=?"));
-    q.addBindValue(SqlText(r.cells.value(WhNumIid)));
-    if (!q.exec())
-        host().debug(QStringLiteral("Error:") + q.lastError().text());
-    JournalEntry e;
-    e.account = r.cells.value(WhNick);
-    e.numIid = r.cells.value(WhNumIid);
-    e.kind = QStringLiteral("list");
-    e.mode = QStringLiteral("warehouse");
-    e.before = r.cells.value(WhStatus);
-    e.after = QStringLiteral("销售中");
-    e.title = r.caption;
-    journal(e);
-    Q_EMIT changed(e.account, e.numIid, QString(), e.title, e.before, e.after);
+    Q_EMIT changed(r.cells.value(WhNick), r.cells.value(WhNumIid), QString(), r.caption, r.cells.value(WhStatus),
+                   QStringLiteral("销售中"));
     rowDone();
 }
 
 void WarehouseListingJob::finish()
 {
+    if (settleFinished())
+        return;
     host().panel2().setCaption(QStringLiteral("完成执行商品立刻上架."));
     host().panel2().hide();
     m_list.reload();

@@ -56,6 +56,7 @@ protected:
     void rowSucceeded(const QString &reply) override;
     QString errorPrefix(const QString &errorText) const override;
     void finish() override;
+    void refusalDetails(int row, Refusal &refusal) const override;
 
 private:
     WarehouseList &m_list;
@@ -81,6 +82,7 @@ protected:
     void rowSucceeded(const QString &reply) override;
     QString errorPrefix(const QString &errorText) const override;
     void finish() override;
+    void refusalDetails(int row, Refusal &refusal) const override;
 
 private:
     WarehouseList &m_list;

@@ -59,7 +59,7 @@ private Q_SLOTS:
         QCOMPARE(logins, (QStringList{QStringLiteral("sandbox_c_1"), QStringLiteral("sandbox_c_1+usergrade"),
                                       QStringLiteral("sandbox_c_1+usergrade")}));
 
-        // an error reply: exit 1; a login that needs a person: its code; wrong arguments: 2
+        // a refused item: exit 1; a login that needs a person: its code; wrong arguments: 2
         rig.sandbox.injectFault(QStringLiteral("taobao.item.sku.price.update"),
                                 topsandbox::Fault::error(15, QStringLiteral("isv.item-update-service-error")));
         {
@@ -70,8 +70,10 @@ private Q_SLOTS:
             QVERIFY(u.exec(QStringLiteral("update TB_Source set price=66")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("side"));
+        // (the platform refuses that item: the run goes on, the exit code says so)
         QCOMPARE(run(RunUploadPrice, account), 1);
-        QVERIFY(rig.ui.messages().last().startsWith(QStringLiteral("商品更新价格失败.\r\n错误原因: ")));
+        QVERIFY(rig.ui.messages().last().contains(QStringLiteral("被平台拒绝")));
+        QVERIFY(rig.ui.messages().last().contains(QStringLiteral("isv.item-update-service-error")));
         refusal = 3;
         QCOMPARE(run(RunUploadPrice, account), 3);
         QCOMPARE(run(RunUploadPrice, QStringList{QStringLiteral("--base"), QStringLiteral("stock")}), 2);

@@ -9,6 +9,7 @@
 #include "store/UploadJournal.h"
 #include "sync/DifferenceQuery.h"
 #include "sync/DifferenceRows.h"
+#include "sync/JournalSettle.h"
 #include "sync/QuantityUpload.h"
 #include "top/TopClient.h"
 
@@ -115,7 +116,7 @@ private Q_SLOTS:
     void fullModeUploadsTheTickedRowsInListOrder();
     void incrementalAddsAndClearsTheFlag();
     void nothingTickedInAndOutsideThePlan();
-    void errorReplyOnTheSecondRowEndsTheRun();
+    void refusedItemInTheMiddleDoesNotStopTheRest();
     void transportFailuresShareOneBudgetPerRun();
     void lostIncrementalReplyIsNeverAppliedTwice();
 };
@@ -214,32 +215,44 @@ void QuantityUploadTest::nothingTickedInAndOutsideThePlan()
     QCOMPARE(rig.sandbox.callCount(), 0);
 }
 
-void QuantityUploadTest::errorReplyOnTheSecondRowEndsTheRun()
+void QuantityUploadTest::refusedItemInTheMiddleDoesNotStopTheRest()
 {
     UploadRig rig;
     QVERIFY(rig.setUp(UploadMode::Full));
-    // the second row names a SKU the item does not have: the platform refuses it
+    // the second row names a SKU the item does not have: the platform refuses that item
     QVERIFY(rig.threeRows(4, 8, 50, QStringLiteral("6100000030019")));
-    const QString secondSku = rig.model().row(1).cells.value(CellSkuId);
-    QCOMPARE(secondSku, QStringLiteral("6100000030019"));
-    SetParam(rig.db(), 2, QStringLiteral("2020/01/01 00:00:00"));
-    QSignalSpy queries(&rig.app->differenceQuery(), &DifferenceQuery::controlsEnabled);
+    QCOMPARE(rig.model().row(1).cells.value(CellSkuId), QStringLiteral("6100000030019"));
+    QVERIFY(rig.upload());
+    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::Completed);
+    // the completion message names it
+    QCOMPARE(rig.ui.messages().size(), 1);
+    QVERIFY(rig.ui.messages().first().contains(QStringLiteral("被平台拒绝")));
+    QVERIFY(rig.ui.messages().first().contains(QStringLiteral("6100000030019")));
+    QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), 3);
+    // the rows after it went up
+    QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030011), 4);
+    QCOMPARE(rig.sandbox.itemQuantity(kS300), 50);
+    QCOMPARE(rig.job->uploaded().size(), 2);
+    QCOMPARE(rig.job->refused().size(), 1);
+    QVERIFY(rig.job->refused().first().reason.contains(QStringLiteral("IC_SKU_NOT_EXIST")));
+    // the refused row stays ticked; the journal records the platform's text
+    QCOMPARE(rig.model().checkedCount(), 1);
+    QCOMPARE(rig.model().row(0).cells.value(CellSkuId), QStringLiteral("6100000030019"));
+    QVERIFY(rig.model().isChecked(0));
+    const auto refused = UploadJournal(rig.db()).read(QDateTime(), nullptr, UploadJournal::refusedState());
+    QCOMPARE(refused.size(), 1);
+    QVERIFY(refused.first().message.contains(QStringLiteral("IC_SKU_NOT_EXIST")));
+    QCOMPARE(UploadJournal(rig.db()).read(QDateTime(), nullptr, UploadJournal::doneState()).size(), 2);
+
+    // an error about the session still ends the run, the record says so
+    rig.model().setAllChecked(true);
+    rig.sandbox.injectFault(QStringLiteral("taobao.item.quantity.update"), topsandbox::Fault::error(27), 1);
     QVERIFY(rig.upload());
     QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::ErrorReply);
-    QCOMPARE(rig.ui.messages().size(), 1);
-    QVERIFY(rig.ui.messages().first().startsWith(QStringLiteral("上传库存失败.\r\n错误原因: ")));
-    QCOMPARE(rig.ui.last()->icon, Interaction::Icon::Error);
-    QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), 2);
-    QVERIFY(!rig.model().isChecked(0));
-    QVERIFY(rig.model().isChecked(1));
-    QVERIFY(rig.model().isChecked(2));
-    QCOMPARE(rig.model().row(0).cells.value(CellNum), QStringLiteral("4"));
-    QCOMPARE(rig.column(QStringLiteral("select num from TB_Object order by Uniqid")), strings({"4", "30", "100"}));
-    QCOMPARE(GetParam(rig.db(), 2), QStringLiteral("2020/01/01 00:00:00"));
-    QCOMPARE(queries.count(), 0);
-    QCOMPARE(rig.journal().size(), 1);
-    QCOMPARE(rig.job->notUploaded().size(), 2);
-    QVERIFY(!rig.app->jobs().busy());
+    QCOMPARE(rig.job->failureCode(), 27);
+    QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), 4);
+    QVERIFY(rig.model().isChecked(0));
+    QCOMPARE(UploadJournal(rig.db()).read(QDateTime(), nullptr, UploadJournal::sentState()).size(), 0);
 }
 
 void QuantityUploadTest::transportFailuresShareOneBudgetPerRun()
@@ -293,7 +306,8 @@ void QuantityUploadTest::lostIncrementalReplyIsNeverAppliedTwice()
             rig.sandbox.setItemQuantity(kS300, rig.sandbox.itemQuantity(kS300) - 1);
     });
     QVERIFY(rig.upload());
-    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::ReadBackMismatch);
+    // the third row cannot be settled: it is left for the seller, the run ends normally
+    QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::Completed);
     QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030011), 13);
     QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030012), 32);
     QCOMPARE(rig.sandbox.itemQuantity(kS300), 104);
@@ -302,11 +316,29 @@ void QuantityUploadTest::lostIncrementalReplyIsNeverAppliedTwice()
     QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.items.list.get")), 3);
     QCOMPARE(rig.column(QStringLiteral("select num||'/'||bcheck from TB_Object order by Uniqid")),
              strings({"13/0", "32/0", "100/1"}));
-    QCOMPARE(rig.journal().size(), 2);
-    QCOMPARE(rig.ui.messages().size(), 1);
+    const auto journal = rig.journal();
+    QCOMPARE(journal.size(), 3);
+    QCOMPARE(journal[2].state, UploadJournal::unsettledState());
+    QCOMPARE(rig.ui.messages().size(), 2);
     QVERIFY(rig.ui.messages().first().contains(QStringLiteral("610000003003")));
     QVERIFY(rig.ui.messages().first().contains(QStringLiteral("104")));
-    QVERIFY(rig.model().isChecked(2));
+    // the completion message names the row and how to decide it
+    QVERIFY(rig.ui.messages().last().contains(QStringLiteral("journal settle")));
+    QCOMPARE(rig.job->skipped().size(), 1);
+
+    // no later run sends that SKU again until the seller decides
+    rig.sandbox.clearCalls();
+    QVERIFY(rig.app->differenceQuery().GetData_TB_Object(QString()) == DifferenceQuery::Outcome::Completed);
+    QSignalSpy ended(rig.job, &QuantityUploadJob::ended);
+    QVERIFY(!rig.job->UploadClick(true));
+    QCOMPARE(rig.sandbox.callCount(method), 0);
+    QCOMPARE(rig.job->skipped().size(), 1);
+    QString error;
+    QVERIFY2(SettleByHand(rig.db(), journal[2].id, true, &error), qPrintable(error));
+    QCOMPARE(UploadJournal(rig.db()).entry(journal[2].id).state, UploadJournal::doneState());
+    QCOMPARE(rig.column(QStringLiteral("select num||'/'||bcheck from TB_Object order by Uniqid")),
+             strings({"13/0", "32/0", "105/0"}));
+    QVERIFY(!SettleByHand(rig.db(), journal[2].id, true, &error));
 }
 
 QTEST_GUILESS_MAIN(QuantityUploadTest)

@@ -96,6 +96,17 @@ private Q_SLOTS:
         QCOMPARE(runProgram(rig.path(), {QStringLiteral("upload-quantity")}, &out, &err), 0);
         QCOMPARE(QString::fromUtf8(out).trimmed(), QStringLiteral("完成: 有库存差异 0 行, 已上传 0 行."));
 
+        // a dry run sends nothing and says what it would send
+        const int updates = rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update"));
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("sync"), QStringLiteral("--dry-run"), QStringLiteral("--json")},
+                            &out, &err), 0);
+        const QJsonObject dry = QJsonDocument::fromJson(out).object();
+        QVERIFY(dry.value(QStringLiteral("dry_run")).toBool());
+        QCOMPARE(dry.value(QStringLiteral("held")).toString(), QString());
+        QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), updates);
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal"), QStringLiteral("--cycles")}, &out, &err), 0);
+        QCOMPARE(QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).size(), 4);
+
         // one journal row per changed SKU
         QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal")}, &out, &err), 0);
         QStringList rows = QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
@@ -108,6 +119,9 @@ private Q_SLOTS:
             skus.insert(f.value(2) + QLatin1Char('/') + f.value(3));
         }
         QCOMPARE(skus.size(), uploaded);
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal"), QStringLiteral("--state"), QStringLiteral("sent")},
+                            &out, &err), 0);
+        QCOMPARE(QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).size(), 1);
         // nothing newer than now
         QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal"), QStringLiteral("--since"), QStringLiteral("2999-01-01")},
                             &out, &err), 0);

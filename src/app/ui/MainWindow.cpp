@@ -102,6 +102,9 @@ TfrmMain::TfrmMain(Application &app, QWidget *parent)
         case QuantityUploadJob::Outcome::Cancelled:
             m_syncPlan->uploadFinished(SyncPlan::Result::Cancelled);
             return;
+        case QuantityUploadJob::Outcome::Held:
+            m_syncPlan->uploadFinished(SyncPlan::Result::Held);
+            return;
         default:
             m_syncPlan->uploadFinished(SyncPlan::Result::Failed);
             return;

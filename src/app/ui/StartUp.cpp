@@ -19,6 +19,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTranslator>
 #include <exception>
@@ -48,7 +49,8 @@ namespace {
 // load (at 1280 x 800 instead of maximised), FOLDER/main_source.png with
 // the source pane expanded, FOLDER/main_target.png with the target list of
 // the last used account (_Parameter 3) under "显示所有", and
-// FOLDER/formula.png with the formula tab shown, and then end. Used by
+// FOLDER/formula.png with the formula tab shown, FOLDER/options.png with
+// the "高级选项" tab, and then end. Used by
 // scripts/screenshot.sh; it has no other effect.
 QString screenshotFolder()
 {
@@ -103,7 +105,14 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
                                 main->targetPane().objectPage()->setCurrentIndex(2);
                                 QTimer::singleShot(300, main.get(), [&] {
                                     main->grab().save(QDir(shots).filePath(QStringLiteral("formula.png")));
-                                    QCoreApplication::exit(0);
+                                    QTabWidget *pages = main->targetPane().objectPage();
+                                    for (int i = 0; i < pages->count(); ++i)
+                                        if (pages->tabText(i) == QStringLiteral("高级选项"))
+                                            pages->setCurrentIndex(i);
+                                    QTimer::singleShot(300, main.get(), [&] {
+                                        main->grab().save(QDir(shots).filePath(QStringLiteral("options.png")));
+                                        QCoreApplication::exit(0);
+                                    });
                                 });
                             });
                         });

@@ -38,7 +38,8 @@ void WidgetInteraction::message(const QString &caption, const QString &text, Ico
 bool WidgetInteraction::question(const QString &caption, const QString &text, Icon icon)
 {
     QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Yes | QMessageBox::No, owner());
-    box.setDefaultButton(QMessageBox::Yes);
+    // a question under the warning icon (a guardrail that held) defaults to No
+    box.setDefaultButton(icon == Icon::Warning ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -47,7 +47,7 @@ void add(const QString &name, const QString &usage, const QString &summary,
 
 void RegisterShopJobCommands()
 {
-    add(QStringLiteral("upload-price"), QStringLiteral("upload-price [--account NAME] [--base source|price]"),
+    add(QStringLiteral("upload-price"), QStringLiteral("upload-price [--account NAME] [--base source|price] [--force]"),
         QStringLiteral("登录 (含短授权) 后上传更新商品价格: 价格与源 (或价格列表) 不同的行"), RunUploadPrice);
     add(QStringLiteral("delist"), QStringLiteral("delist [--account NAME]"),
         QStringLiteral("登录后执行商品下架: \"源已下架的宝贝\"中勾选的行"), RunDelist);

@@ -7,6 +7,7 @@
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
 #include "source/SourceDownload.h"
+#include "sync/QuantityUpload.h"
 #include "target/ui/TargetListPage.h"
 #include "target/ui/TargetPane.h"
 
@@ -65,6 +66,18 @@ SyncPlanFrame::SyncPlanFrame(Application &app, QMainWindow &window, TargetPane &
     m_animation.setSingleShot(false);
     connect(&m_animation, &QTimer::timeout, this, &SyncPlanFrame::nextFrame);
 
+    // the cycle's record: its id goes with the journal rows, the upload fills its counts
+    QuantityUploadJob &upload = app.quantityUpload();
+    connect(m_plan, &SyncPlan::cycleStarted, this, [&upload](qint64 id) { upload.setCycleId(id); });
+    connect(&upload, &QuantityUploadJob::ended, this, [this, &upload](QuantityUploadJob::Outcome) {
+        if (!m_plan->running())
+            return;
+        CycleRecord &cycle = m_plan->cycle();
+        cycle.differing = static_cast<int>(upload.planned().size());
+        cycle.uploaded = static_cast<int>(upload.uploaded().size());
+        cycle.refused = static_cast<int>(upload.refused().size());
+        cycle.held = upload.outcome() == QuantityUploadJob::Outcome::Held ? upload.preview().held : QString();
+    }, Qt::DirectConnection);
     // the source download's end hands over to the plan
     m_download.setPlanHandOver(
         [this](bool) { m_plan->stepFinished(SyncPlan::Step::Download, SyncPlan::Result::Completed); });

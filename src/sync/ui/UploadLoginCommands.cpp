@@ -7,6 +7,8 @@
 #include "shop/ui/LoginCommand.h"
 #include "sync/SyncCycle.h"
 #include "sync/SyncPlan.h"
+#include "top/ErrorScope.h"
+#include "top/TopClient.h"
 
 #include <cstdio>
 
@@ -34,18 +36,42 @@ int logIn(Application &app, const QString &account)
     return 1;
 }
 
-// One cycle of the plan command: the account logs in again for every cycle
-// that uploads (a session may have ended since the last one).
+// One cycle of the plan command. The session is kept from cycle to cycle:
+// the account logs in before the first cycle that uploads and again only
+// when the platform says the session is invalid or has expired (27, 53);
+// that cycle is then run once more. A login for every cycle is slow and
+// invites the platform's risk checks.
 CycleSummary planCycle(Application &app, const QString &account)
 {
+    static QString loggedIn; // the account whose session the client holds
     const PlanSettings settings = PlanSettings::load(app.settings());
-    if (settings.upload && logIn(app, account) != 0)
+    auto ensureSession = [&](bool again) {
+        if (!settings.upload)
+            return true;
+        if (!again && loggedIn == account && !app.client().sessionKey().isEmpty())
+            return true;
+        loggedIn.clear();
+        if (logIn(app, account) != 0)
+            return false;
+        loggedIn = account;
+        return true;
+    };
+    if (!ensureSession(false))
         return {false, QStringLiteral("登录失败, 本次没有同步: ") + account};
-    const SyncSummary s = RunSyncCycle(app, account, std::nullopt, true);
+    SyncSummary s = RunSyncCycle(app, account, std::nullopt, true);
+    if (SessionExpired(s.failureCode)) {
+        if (!ensureSession(true))
+            return {false, QStringLiteral("会话已失效, 重新登录失败, 本次没有同步: ") + account};
+        s = RunSyncCycle(app, account, std::nullopt, true);
+    }
     QString text = SyncSummaryText(s, s.downloadStep);
     if (!s.failures.isEmpty())
         text += QLatin1Char(' ') + s.failures.join(QLatin1Char(' '));
-    return {s.ok(), text};
+    for (const QuantityRow &r : s.refused)
+        text += QStringLiteral(" 被拒绝: ") + r.title + QStringLiteral(" (ID ") + r.numIid + QStringLiteral(") ") + r.reason;
+    CycleSummary summary{s.ok(), text};
+    summary.held = s.outcome == SyncSummary::Outcome::Held;
+    return summary;
 }
 
 } // namespace
@@ -58,12 +84,13 @@ void RegisterUploadCommands()
                                RunPlan};
     plan.needsWindowSystem = true;
     CommandTable::add(plan);
-    CommandTable::Command upload{QStringLiteral("upload-quantity"), QStringLiteral("upload-quantity [--account NAME]"),
+    CommandTable::Command upload{QStringLiteral("upload-quantity"),
+                                 QStringLiteral("upload-quantity [--account NAME] [--dry-run] [--force]"),
                                  QStringLiteral("登录后比较库存 (仅显示有库存差异的宝贝), 上传最新库存数量到目标店铺"),
                                  [](CommandContext &c) { return RunUploadQuantity(c, logIn); }};
     upload.needsWindowSystem = true;
     CommandTable::add(upload);
-    CommandTable::Command sync{QStringLiteral("sync"), QStringLiteral("sync [--account NAME] [--json]"),
+    CommandTable::Command sync{QStringLiteral("sync"), QStringLiteral("sync [--account NAME] [--dry-run] [--force] [--json]"),
                                QStringLiteral("执行一次同步: 下载源宝贝库存, 比较, 上传最新库存 (按同步计划的设置)"),
                                [](CommandContext &c) { return RunSync(c, logIn); }};
     sync.needsWindowSystem = true;

@@ -18,6 +18,7 @@
 #include "shop/ui/AccountAdmin.h"
 #include "store/Settings.h"
 #include "sync/ui/FormulaTab.h"
+#include "sync/ui/GuardrailBox.h"
 #include "reports/ui/TargetBrowserWindow.h"
 #include "target/TargetBySource.h"
 #include "target/TargetDownload.h"
@@ -177,6 +178,7 @@ QWidget *TargetPane::buildOptionsTab()
         GetData_TB_Object(trimmedKeyword());
     });
     column->addWidget(m_chkNormalisedKeys);
+    column->addWidget(new GuardrailBox(m_settings, tab));
     column->addStretch();
     return tab;
 }
