@@ -1,4 +1,5 @@
 #include "app/UploadCommands.h"
+#include "history/UploadHistory.h"
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
@@ -166,8 +167,25 @@ int RunSync(CommandContext &ctx, const CommandLoginStep &login)
 
 int RunJournal(CommandContext &ctx)
 {
-    const QString usage = QStringLiteral("用法: journal [--since TIME] (TIME 如 \"2026-01-31 08:00:00\" 或 2026-01-31)");
+    const QString usage = QStringLiteral("用法: journal [--since TIME] (TIME 如 \"2026-01-31 08:00:00\" 或 2026-01-31)"
+                                         " | journal --cycles");
     QDateTime since;
+    if (ctx.arguments == QStringList{QStringLiteral("--cycles")}) {
+        // the synchronisation cycles, newest first, as the history window shows them
+        const auto app = OpenApplication(ctx);
+        if (!app)
+            return 1;
+        QString error;
+        const QList<CycleRow> cycles = UploadHistory(app->db()).cycles(&error);
+        if (!error.isEmpty()) {
+            ctx.ui.error(error);
+            return 1;
+        }
+        const QByteArray out = UploadHistory::cyclesCsv(cycles).mid(3); // no byte-order mark on a pipe
+        std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+        std::fflush(stdout);
+        return 0;
+    }
     for (qsizetype i = 0; i < ctx.arguments.size(); ++i) {
         const QString &arg = ctx.arguments.at(i);
         if (arg == QStringLiteral("--since") && i + 1 < ctx.arguments.size()) {

@@ -92,7 +92,7 @@ void ShopRowJob::httpDone(const QString &, qint64, const QByteArray &body)
 {
     TopIntake reply = m_client.intake(body, QString());
     if (!reply.ok()) {
-        reply.message = errorPrefix(reply.errorText) + reply.errorText;
+        reply.message = errorPrefix(reply.errorText) + reply.message; // the intake's explanation
         if (errorReply(reply) == ErrorReplyEnd::Ended)
             over(Outcome::ErrorReply);
         return;
