@@ -176,7 +176,7 @@ int RunJournal(CommandContext &ctx)
         if (!app)
             return 1;
         QString error;
-        const QList<CycleRow> cycles = UploadHistory(app->db()).cycles(&error);
+        const QList<CycleRow> cycles = UploadHistory(app->db()).cycles(HistoryFilter(), &error);
         if (!error.isEmpty()) {
             ctx.ui.error(error);
             return 1;

@@ -108,13 +108,31 @@ QList<HistoryRow> UploadHistory::rows(const HistoryFilter &f, QString *error) co
     return out;
 }
 
-QList<CycleRow> UploadHistory::cycles(QString *error) const
+QList<CycleRow> UploadHistory::cycles(const HistoryFilter &f, QString *error) const
 {
     QList<CycleRow> out;
+    QString sql = QStringLiteral("select Uniqid, started, ended, started_by, UserId, downloaded, differing, uploaded,\n"
+                                 " refused, held, error from TB_Sync_Cycle where 1=1");
+    QVariantList binds;
+    if (f.from.isValid()) {
+        sql += QStringLiteral("\nand started>=?");
+        binds << f.from.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    if (f.to.isValid()) {
+        sql += QStringLiteral("\nand started<?");
+        binds << f.to.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    if (!f.account.trimmed().isEmpty()) {
+        sql += QStringLiteral("\nand UserId=?");
+        binds << f.account.trimmed();
+    }
+    sql += QStringLiteral("\norder by started desc, Uniqid desc");
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("select Uniqid, started, ended, started_by, UserId, downloaded, differing, uploaded,\n"
-                               " refused, held, error from TB_Sync_Cycle order by started desc, Uniqid desc"))) {
+    bool ran = q.prepare(sql);
+    for (const QVariant &b : std::as_const(binds))
+        q.addBindValue(b);
+    if (!ran || !q.exec()) {
         if (error)
             *error = q.lastError().text();
         return out;
@@ -171,6 +189,10 @@ QString UploadHistory::startedByText(const QString &startedBy)
         return QStringLiteral("手动");
     if (startedBy == QStringLiteral("revert"))
         return QStringLiteral("撤销");
+    if (startedBy == QStringLiteral("window"))
+        return QStringLiteral("窗口");
+    if (startedBy == QStringLiteral("sync"))
+        return QStringLiteral("命令 sync");
     return startedBy;
 }
 

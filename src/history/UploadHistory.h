@@ -64,8 +64,8 @@ public:
     // Journal rows that pass the filter, newest first. Empty with *error
     // set when the query fails.
     QList<HistoryRow> rows(const HistoryFilter &filter, QString *error = nullptr) const;
-    // The cycles, newest first.
-    QList<CycleRow> cycles(QString *error = nullptr) const;
+    // The cycles, newest first; the filter's dates and account apply.
+    QList<CycleRow> cycles(const HistoryFilter &filter = HistoryFilter(), QString *error = nullptr) const;
     // The accounts that appear in the journal, sorted.
     QStringList accounts() const;
 

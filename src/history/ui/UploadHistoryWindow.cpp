@@ -188,9 +188,10 @@ HistoryFilter TfrmUploadHistory::filter() const
 void TfrmUploadHistory::RefreshClick()
 {
     QString error;
-    m_rows = m_history.rows(filter(), &error);
+    const HistoryFilter f = filter();
+    m_rows = m_history.rows(f, &error);
     if (error.isEmpty())
-        m_cycles = m_history.cycles(&error);
+        m_cycles = m_history.cycles(f, &error);
     if (!error.isEmpty())
         m_ui.message(Interaction::errorCaption(), QStringLiteral("无法读取上传记录: ") + error,
                      Interaction::Icon::Error);
