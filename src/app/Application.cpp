@@ -148,6 +148,11 @@ bool Application::open(Access access)
     m_accounts = std::make_unique<ShopAccounts>(conn, *m_vault);
     m_endpoints = LoadEndpoints(*m_settings);
     applyEndpoints();
+    // A reader that found the folder free needed it only to bring the schema
+    // up to date: it lets go at once, so that it never keeps a window or the
+    // plan from starting while it reads.
+    if (access == Access::Reader)
+        m_lock.reset();
     return true;
 }
 

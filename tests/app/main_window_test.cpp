@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QProgressBar>
 #include <QCheckBox>
 #include <QComboBox>
@@ -379,6 +380,10 @@ private Q_SLOTS:
         QCOMPARE(bar->maximum(), 100);
         QCOMPARE(bar->value(), 33);
         QVERIFY(bar->isTextVisible());
+        if (const QString shots = qEnvironmentVariable("STOCKSYNC_SHOT_DIR"); !shots.isEmpty()) {
+            QDir().mkpath(shots);
+            child<QWidget>(w.get(), "_ProcessPanel2")->grab().save(QDir(shots).filePath(QStringLiteral("progress_panel.png")));
+        }
         w->jobs().panel2().setCaption(QStringLiteral("读取数据中..."));
         QCOMPARE(bar->maximum(), 0);
         // before a login the upload's tooltip says why it is grey
