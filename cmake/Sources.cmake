@@ -5,11 +5,11 @@
 #   store    data module, schema and migration, settings
 #   top      HTTP component, signed requests, reply decoding, hosts      (links base only)
 #   jobs     the request-job pattern and the job host                    (links top, base)
-#   domain   source/ target/ sync/ lists/ reports/ shop/, GUI-free
+#   domain   source/ target/ sync/ lists/ reports/ shop/ history/, GUI-free
 #   app      the composition root and the command table
 #   widgets  every ui/ folder
 #   program  main.cpp
-set(STOCKSYNC_DOMAIN_FOLDERS source target sync lists reports shop)
+set(STOCKSYNC_DOMAIN_FOLDERS source target sync lists reports shop history)
 
 # The layer of a file below src/ (a path relative to src/).
 function(stocksync_layer_of rel out)

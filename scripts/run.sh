@@ -5,15 +5,22 @@
 #                             shops on a free loopback port, a fresh demo data folder
 #                             (build/demo, or $DEMO_DIR) pointed at it with the demo seller's
 #                             account, the supplier items in the source list, the seller's
-#                             items in the target list and a target download done; then the
-#                             window on it. The stand-in stops when the window closes.
+#                             items in the target list, a target download and a source
+#                             download done; then the window on it, opening with the
+#                             differences listed. The stand-in stops when the window closes.
+#                             Builds only when a source is newer than the program, so a
+#                             built tree starts without any build output.
 #                             Without a display it runs one synchronisation of the demo on
 #                             the terminal instead and prints what changed.
 #   scripts/run.sh DATA_DIR   the window on that data folder (created when missing).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$here/build}"
-"$here/scripts/build.sh"
+if [ ! -x "$build/stocksync" ] || [ ! -x "$build/top-sandbox" ] ||
+   [ -n "$(find "$here/src" "$here/resources" "$here/sandbox" "$here/cmake" "$here/CMakeLists.txt" \
+            -newer "$build/stocksync" -print -quit 2>/dev/null)" ]; then
+  "$here/scripts/build.sh"
+fi
 
 if [ $# -ge 1 ]; then
   mkdir -p "$1"
@@ -24,8 +31,7 @@ demo="${DEMO_DIR:-$build/demo}"
 rm -rf "$demo"
 mkdir -p "$demo"
 stocksync() { "$build/stocksync" --data-dir "$demo" "$@"; }
-# as root, Chromium's sandbox cannot start the login's browser
-if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+stocksync init-db >/dev/null
 
 # the stand-in on a free port: it prints the port on its first line
 sandbox_log="$demo/top-sandbox.log"
@@ -74,6 +80,10 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFOR
   fi
   exit 0
 fi
+
+# the suppliers' stock, so that the window opens with the differences listed
+stocksync download-source >/dev/null
+echo "窗口打开后: 目标列表中红色、已勾选的行就是库存与供货商不同的宝贝; 点\"登录\"后可上传."
 
 # not exec: the stand-in is stopped when the window has closed
 stocksync

@@ -9,6 +9,8 @@
 #                                      "显示所有": red, ticked rows where the quantities differ
 #   build/screenshots/formula.png      the formula tab, the quantity formula enabled
 #   build/screenshots/options.png      the "高级选项" tab with the upload guardrails (上传保护)
+#   build/screenshots/upload_history.png the upload history ("上传记录") with a few rows of a
+#                                      plan's cycle and a refused price
 # The program writes them itself when STOCKSYNC_SCREENSHOT names a folder
 # (src/app/ui/StartUp.cpp) and ends afterwards.
 set -euo pipefail
@@ -32,6 +34,7 @@ for _ in $(seq 50); do
   [[ "$port" =~ ^[0-9]+$ ]] && break
   sleep 0.1
 done
+"$build/stocksync" --data-dir "$data" init-db >/dev/null
 "$build/stocksync" --data-dir "$data" use-sandbox "http://127.0.0.1:$port" >/dev/null
 "$build/stocksync" --data-dir "$data" add-items --source \
   520000001001 520000001002 520000001003 520000001004 520000001005 520000001006 520000001007 \
@@ -55,6 +58,21 @@ update _Parameter set ParaValue='sandbox_c_1' where NM=3;
 insert into _Parameter(NM,ParaValue,ParaDesc) select 3,'sandbox_c_1','' where not exists(select 1 from _Parameter where NM=3);
 delete from _Parameter where NM in (30,31);
 insert into _Parameter(NM,ParaValue,ParaDesc) values(30,'1;1.00;-1;1;0','源数量启用;乘数;加数;取整;抹零');
+-- what the upload history shows: a plan's cycle that changed three quantities and a price
+-- the platform refused
+insert into TB_Sync_Cycle(started,ended,started_by,UserId,downloaded,differing,uploaded,refused,held,error)
+values(datetime('now','localtime','-65 minutes'),datetime('now','localtime','-64 minutes'),'plan','sandbox_c_1',
+       (select count(*) from TB_Source),3,3,0,'','');
+insert into TB_Upload_Journal(at,UserId,num_iid,sku_id,kind,mode,before_value,after_value,started_by,title,state,
+                              message,cycle_id,settled_at)
+select datetime('now','localtime','-64 minutes'),UserID,num_iid,sku_id,'quantity','full',num,num+2,'plan',title,
+       'done','',(select max(Uniqid) from TB_Sync_Cycle),''
+from TB_Object where UserID='sandbox_c_1' order by Uniqid limit 3;
+insert into TB_Upload_Journal(at,UserId,num_iid,sku_id,kind,mode,before_value,after_value,started_by,title,state,
+                              message,cycle_id,settled_at)
+select datetime('now','localtime','-20 minutes'),UserID,num_iid,sku_id,'price','',price,price*1.3,'person',title,
+       'refused','SKU价格只能在商品价格的上下10%之内',null,''
+from TB_Object where UserID='sandbox_c_1' and sku_id<>'' order by Uniqid desc limit 1;
 SQL
 
 # the demo seller is a shop account of the data folder

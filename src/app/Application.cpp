@@ -20,6 +20,7 @@
 #include "sync/ShopJobs.h"
 #include "top/TopClient.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -72,7 +73,26 @@ int Application::hideNonUniqueFlag() const
     return m_store ? m_store->hideNonUniqueFlag() : 0;
 }
 
+QString Application::lockFilePath(const QString &dataDir)
+{
+    return QFileInfo(TADOMain::databasePathFor(dataDir)).absoluteDir().filePath(QStringLiteral("stocksync.lock"));
+}
+
+QString Application::windowSocketName(const QString &dataDir)
+{
+    // local socket names are short and flat: a digest of the folder's path
+    const QString folder = QFileInfo(TADOMain::databasePathFor(dataDir)).absolutePath();
+    const QByteArray digest =
+        QCryptographicHash::hash(QDir::cleanPath(folder).toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QStringLiteral("stocksync-") + QString::fromLatin1(digest);
+}
+
 bool Application::open()
+{
+    return open(Access::Holder);
+}
+
+bool Application::open(Access access)
 {
     auto fail = [this](const QString &text) {
         m_ui.message(Interaction::errorCaption(), text, Interaction::Icon::Error);
@@ -83,17 +103,20 @@ bool Application::open()
     const QString folder = QFileInfo(databasePath()).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("无法创建数据文件夹: ") + QDir::toNativeSeparators(folder));
-    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("stocksync.lock")));
+    m_lock = std::make_unique<QLockFile>(lockFilePath(m_dataDir));
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         const bool inUse = m_lock->error() == QLockFile::LockFailedError;
         m_lock.reset();
-        return fail(inUse ? folderInUseText(m_dataDir)
-                          : QStringLiteral("无法锁定数据文件夹: ") + QDir::toNativeSeparators(folder));
+        if (!inUse || access != Access::Reader)
+            return fail(inUse ? folderInUseText(m_dataDir)
+                              : QStringLiteral("无法锁定数据文件夹: ") + QDir::toNativeSeparators(folder));
+        // another copy holds the folder: read what it has committed
+        m_readsBeside = true;
     }
 
     m_store = std::make_unique<TADOMain>(m_dataDir);
-    if (!m_store->DataModuleCreate())
+    if (!(m_readsBeside ? m_store->openForReading() : m_store->DataModuleCreate()))
         return fail(m_store->openError());
     if (!m_store->migrationError().isEmpty())
         m_ui.message(Interaction::errorCaption(), m_store->migrationError(), Interaction::Icon::Error);
@@ -125,6 +148,11 @@ bool Application::open()
     m_accounts = std::make_unique<ShopAccounts>(conn, *m_vault);
     m_endpoints = LoadEndpoints(*m_settings);
     applyEndpoints();
+    // A reader that found the folder free needed it only to bring the schema
+    // up to date: it lets go at once, so that it never keeps a window or the
+    // plan from starting while it reads.
+    if (access == Access::Reader)
+        m_lock.reset();
     return true;
 }
 

@@ -48,6 +48,17 @@ public:
     // shown (caption "错误"), when the program must end; a failing migration
     // step is shown and start-up goes on.
     bool open();
+    // How a command uses the data folder: a holder takes it for itself; a
+    // reader (a read-only command) takes it when it is free and otherwise
+    // reads beside the copy that holds it, on a read-only connection.
+    enum class Access { Holder, Reader };
+    bool open(Access access);
+    // True when this copy reads beside another that holds the folder.
+    bool readsBeside() const { return m_readsBeside; }
+    // The folder's lock file, and the name of the local socket on which the
+    // window that holds the folder listens (one per folder).
+    static QString lockFilePath(const QString &dataDir);
+    static QString windowSocketName(const QString &dataDir);
 
     Interaction &ui() { return m_ui; }
     Desktop &desktop() { return m_desktop; }
@@ -131,4 +142,5 @@ private:
     std::unique_ptr<ShopAccounts> m_accounts;
     QString m_currentAccount;
     QString m_currentPassword;
+    bool m_readsBeside = false;
 };

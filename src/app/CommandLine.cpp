@@ -12,6 +12,8 @@
 #include "store/DataModule.h"
 #include "top/Endpoints.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QUrl>
@@ -29,8 +31,12 @@ CommandLineRequest ParseCommandLine(const QStringList &arguments)
                 return r;
             }
             r.dataDir = arguments.at(++i);
+            r.dataDirGiven = true;
         } else if (a.startsWith(QStringLiteral("--data-dir="))) {
             r.dataDir = a.mid(11);
+            r.dataDirGiven = true;
+        } else if (a == QStringLiteral("--verbose")) {
+            r.verbose = true;
         } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
             r.help = true;
         } else if (a.startsWith(QLatin1Char('-'))) {
@@ -41,7 +47,39 @@ CommandLineRequest ParseCommandLine(const QStringList &arguments)
             r.command = a;
         }
     }
+    if (r.dataDirGiven && r.dataDir.trimmed().isEmpty())
+        r.error = QStringLiteral("--data-dir 不能为空: 请写出数据文件夹 (其中有 TBData 文件夹)");
     return r;
+}
+
+QString CheckDataDir(const CommandLineRequest &request)
+{
+    if (!request.dataDirGiven || request.command.isEmpty() || request.command == QStringLiteral("init-db"))
+        return {};
+    const QString shown = QDir::toNativeSeparators(request.dataDir);
+    const QFileInfo folder(request.dataDir);
+    if (!folder.exists())
+        return QStringLiteral("数据文件夹不存在: ") + shown +
+               QStringLiteral("\n请检查 --data-dir 的拼写; 新的数据文件夹请先用 init-db 创建.");
+    if (!folder.isDir())
+        return QStringLiteral("--data-dir 应是一个文件夹: ") + shown;
+    if (!QFileInfo(QDir(request.dataDir).filePath(QStringLiteral("TBData"))).isDir())
+        return QStringLiteral("这不是本程序的数据文件夹 (其中没有 TBData 文件夹): ") + shown +
+               QStringLiteral("\n请检查 --data-dir 的拼写; 新的数据文件夹请先用 init-db 创建.");
+    return {};
+}
+
+bool IsReadOnlyCommand(const QString &command, const QStringList &arguments)
+{
+    static const QStringList alwaysReading{QStringLiteral("diff"), QStringLiteral("journal"),
+                                           QStringLiteral("report")};
+    // commands whose "show" only lists
+    static const QStringList showing{QStringLiteral("targets"), QStringLiteral("lists"),
+                                     QStringLiteral("prices"), QStringLiteral("stock"),
+                                     QStringLiteral("warehouse")};
+    if (alwaysReading.contains(command))
+        return true;
+    return showing.contains(command) && !arguments.isEmpty() && arguments.first() == QStringLiteral("show");
 }
 
 std::unique_ptr<Application> OpenApplication(CommandContext &ctx)
@@ -49,7 +87,7 @@ std::unique_ptr<Application> OpenApplication(CommandContext &ctx)
     // nothing on the command line opens pages or uses the clipboard
     static RecordingDesktop desktop;
     auto app = std::make_unique<Application>(ctx.ui, desktop, ctx.dataDir);
-    if (!app->open())
+    if (!app->open(ctx.readOnly ? Application::Access::Reader : Application::Access::Holder))
         return nullptr;
     return app;
 }
@@ -201,7 +239,11 @@ QString CommandTable::helpText()
 {
     QString text = QStringLiteral("用法: stocksync [--data-dir DIR] [COMMAND [ARGS...]]\n"
                                   "  不带 COMMAND 时启动程序窗口.\n"
-                                  "  --data-dir DIR   数据库放在 DIR/TBData/TBData.db (默认: 程序所在文件夹)\n\n"
+                                  "  --data-dir DIR   数据库放在 DIR/TBData/TBData.db (默认: 程序所在文件夹);\n"
+                                  "                   DIR 须已是数据文件夹 (有 TBData), 新文件夹先用 init-db 创建\n"
+                                  "  --verbose        内嵌浏览器的诊断信息也写到标准错误\n"
+                                  "  只读的命令 (diff, journal, report, targets/lists/prices/stock/warehouse show)\n"
+                                  "  可在窗口或 plan 运行时同时使用; 其他命令这时会被拒绝.\n\n"
                                   "命令:\n");
     for (const Command &c : commands())
         text += QStringLiteral("  ") + c.usage.leftJustified(28) + QLatin1Char(' ') + c.summary + QLatin1Char('\n');

@@ -13,13 +13,25 @@ class Interaction;
 struct CommandLineRequest
 {
     QString dataDir;      // empty: the program folder
+    bool dataDirGiven = false; // --data-dir was on the command line
     QString command;      // empty: start the window
     QStringList arguments; // the command's own arguments
     bool help = false;
+    bool verbose = false; // --verbose: the embedded browser's diagnostics on standard error
     QString error;        // a malformed command line
 };
 
 CommandLineRequest ParseCommandLine(const QStringList &arguments);
+
+// A folder named by --data-dir must be an existing data folder, one that
+// holds TBData/, for every command but init-db (which makes one): a typing
+// error must not start an empty database that reports "nothing differs".
+// Returns the refusal (exit 2), or an empty text when the folder will do.
+QString CheckDataDir(const CommandLineRequest &request);
+
+// Whether a command only reads the data folder: these run beside another
+// copy of the program (the window, plan) that holds it.
+bool IsReadOnlyCommand(const QString &command, const QStringList &arguments);
 
 // Headless commands, run without any window on QCoreApplication.
 struct CommandContext
@@ -27,6 +39,8 @@ struct CommandContext
     QString dataDir; // resolved: never empty
     QStringList arguments;
     Interaction &ui;
+    // A read-only command: it reads beside another copy that holds the folder.
+    bool readOnly = false;
 };
 
 // The composition root of a command on the context's data folder, opened;

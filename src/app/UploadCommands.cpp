@@ -1,4 +1,5 @@
 #include "app/UploadCommands.h"
+#include "history/UploadHistory.h"
 
 #include "app/Application.h"
 #include "app/CommandLine.h"

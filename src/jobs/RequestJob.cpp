@@ -389,6 +389,14 @@ void RequestJob::cancel()
         stop();
 }
 
+QString RequestJob::rowsLeftNote() const
+{
+    const int left = m_model ? m_model->checkedCount() : 0;
+    if (left <= 0)
+        return {};
+    return QStringLiteral("\r\n有 %1 行没有上传到店铺 (仍保持勾选), 可稍后再上传.").arg(left);
+}
+
 void RequestJob::resumeAfterCountdown()
 {
     // nothing has advanced: the tick resends the item in flight
@@ -414,7 +422,7 @@ RequestJob::ErrorReplyEnd RequestJob::errorReply(const TopIntake &reply)
         m_host.startRetryCountdown(this, panel(), wait);
         return ErrorReplyEnd::Waiting;
     }
-    m_host.ui().error(reply.message);
+    m_host.ui().error(reply.message + rowsLeftNote());
     panel().hide();
     end();
     return ErrorReplyEnd::Ended;
@@ -439,7 +447,7 @@ void RequestJob::transportError(const QString &cause)
             m_host.panel1().hide();
             m_host.panel2().hide();
             end();
-            m_host.ui().error(JobHost::networkErrorText());
+            m_host.ui().error(JobHost::networkErrorText() + rowsLeftNote());
             return;
         }
         m_platformWait = false;
@@ -469,7 +477,7 @@ void RequestJob::transportError(const QString &cause)
             m_host.panel1().hide();
         m_host.panel2().hide();
         end();
-        m_host.ui().error(JobHost::networkErrorText());
+        m_host.ui().error(JobHost::networkErrorText() + rowsLeftNote());
         replaceComponent();
         return;
     case TransportRule::NoHandler:

@@ -98,3 +98,38 @@ bool TADOMain::DataModuleCreate()
         m_migrationError = migration.error();
     return true;
 }
+
+bool TADOMain::openForReading()
+{
+    m_readOnly = true;
+    auto fail = [this](const QString &text) {
+        m_openError = text;
+        m_open = false;
+        return false;
+    };
+    const QFileInfo file(m_path);
+    if (!file.isFile())
+        return fail(QStringLiteral("无法打开数据库文件: ") + QDir::toNativeSeparators(m_path) +
+                    QStringLiteral("\r\n文件不存在."));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (!db.isValid())
+        return fail(QStringLiteral("无法加载数据库驱动 (SQLite)."));
+    db.setDatabaseName(m_path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
+    if (!db.open())
+        return fail(QStringLiteral("无法打开数据库文件: ") + QDir::toNativeSeparators(m_path) +
+                    QStringLiteral("\r\n") + db.lastError().text());
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("select ParaValue from _Parameter where NM=200"))) {
+        const QString why = probe.lastError().text();
+        probe.finish();
+        db.close();
+        return fail(QStringLiteral("无法打开数据库文件: ") + QDir::toNativeSeparators(m_path) +
+                    QStringLiteral("\r\n") + why);
+    }
+    m_hideNonUnique = probe.next() ? probe.value(0).toString().trimmed().toInt() : 0;
+    probe.finish();
+    RegisterSqlFunctions(db);
+    m_open = true;
+    return true;
+}

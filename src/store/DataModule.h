@@ -22,6 +22,11 @@ public:
     // leaves its message in migrationError() and start-up goes on with the
     // schema as far as it got.
     bool DataModuleCreate();
+    // Opens an existing database for reading only, beside another copy of
+    // the program that holds the folder and writes: no schema is created or
+    // migrated, nothing is written; every read sees what was committed.
+    bool openForReading();
+    bool readOnly() const { return m_readOnly; }
     const QString &openError() const { return m_openError; }
     const QString &migrationError() const { return m_migrationError; }
 
@@ -41,4 +46,5 @@ private:
     int m_hideNonUnique = 0;
     bool m_open = false;
     bool m_createdNew = false;
+    bool m_readOnly = false;
 };

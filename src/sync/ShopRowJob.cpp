@@ -200,7 +200,7 @@ void ShopRowJob::httpDone(const QString &, qint64, const QByteArray &body)
 {
     TopIntake reply = m_client.intake(body, QString());
     if (!reply.ok()) {
-        reply.message = errorPrefix(reply.errorText) + reply.errorText;
+        reply.message = errorPrefix(reply.errorText) + reply.message; // the intake's explanation
         const bool temporary = TemporaryWait(reply) > 0;
         if (!m_settling && !temporary && items().isEmpty() && currentRow() >= 0 && ErrorScopeOf(reply) == ErrorScope::Item &&
             reply.kind == TopIntake::Kind::ErrorReply) {

@@ -1,4 +1,5 @@
 #include "top/TopClient.h"
+#include "top/PlatformMessages.h"
 
 #include "base/Clock.h"
 #include "base/TextRoutines.h"
@@ -190,7 +191,8 @@ TopIntake TopClient::intake(const QByteArray &body, const QString &prefix, bool 
         result.code = GetBetween(m_reply, QStringLiteral("<code>"), QStringLiteral("</code>")).trimmed().toInt();
         result.subCode = GetBetween(m_reply, QStringLiteral("<sub_code>"), QStringLiteral("</sub_code>"));
         result.errorText = ErrorReplyText(m_reply);
-        result.message = prefix + result.errorText;
+        // what it means and what to do, then the platform's own words
+        result.message = prefix + PlatformMessages::explain(result.code, result.subCode, result.errorText);
     } else if (!IsPlatformReply(m_reply)) {
         // An HTML page of a proxy, JSON, an empty or cut-off body: nothing
         // the processing step could read, and not a success either.

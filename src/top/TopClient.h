@@ -70,7 +70,7 @@ struct TopIntake
     int code = 0;      // <code> of an error reply
     QString subCode;   // <sub_code> of an error reply
     QString errorText; // msg,sub_code,sub_msg of an error reply; the reason of an unreadable one
-    QString message;   // the caller's prefix + errorText
+    QString message;   // the caller's prefix + what the error means (PlatformMessages) + the platform's text
     bool ok() const { return kind == Kind::Ok; }
 };
 

@@ -5,6 +5,7 @@
 #include "app/ui/ActionTable.h"
 #include "app/ui/ListView.h"
 #include "app/ui/MainWindow.h"
+#include "history/ui/UploadHistoryWindow.h"
 #include "base/ListModel.h"
 #include "jobs/RequestJob.h"
 #include "reports/ui/TotalForm.h"
@@ -154,6 +155,14 @@ private Q_SLOTS:
 
     void everyCommandDoesItsWorkOrSaysWhyNot()
     {
+        auto historyShown = [this] {
+            auto *h = m_w->findChild<TfrmUploadHistory *>();
+            return h && h->isVisible();
+        };
+        auto closeHistory = [this] {
+            if (auto *h = m_w->findChild<TfrmUploadHistory *>())
+                h->close();
+        };
         fill();
         ModalCloser closer;
         const QList<ListView *> views = m_w->findChildren<ListView *>();
@@ -169,7 +178,7 @@ private Q_SLOTS:
             QStringList f{QString::number(m_rig->ui.records().size()), QString::number(m_rig->desktop.openedUrls().size()),
                           QString::number(m_rig->desktop.startedPrograms().size()), m_rig->desktop.clipboardText(),
                           QString::number(closer.closed.size()), QString::number(changes),
-                          QString::number(m_w->isVisible())};
+                          QString::number(m_w->isVisible()), QString::number(historyShown())};
             for (ListView *v : views)
                 f << QString::number(v->selectedModelRows().size()) + QString::number(v->isHidden());
             return f.join(QLatin1Char('|'));
@@ -179,6 +188,9 @@ private Q_SLOTS:
             {"N45", [&] { m_w->targetModel()->setAllChecked(false); }},
             {"N44", [&] { m_w->targetModel()->setAllChecked(true); }},
             {"N46", [&] { m_w->targetModel()->setAllChecked(true); }},
+            // the upload history is a window of its own, not modal: each command opens it anew
+            {"NUploadHistory", [&] { closeHistory(); }},
+            {"_UploadHistory", [&] { closeHistory(); }},
         };
 
         QStringList walked;

@@ -20,6 +20,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QProgressBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -372,6 +374,22 @@ private Q_SLOTS:
         // nothing happens while a progress panel is shown
         w->jobs().panel2().show(QStringLiteral("正在下载中...(0%)"), true);
         QVERIFY(!child<QWidget>(w.get(), "_ProcessPanel2")->isHidden());
+        // its bar shows the caption's percentage, and moves while there is none
+        auto *bar = child<QProgressBar>(w.get(), "_ProcessPanel2_Animate");
+        w->jobs().panel2().setCaption(QStringLiteral("店铺:a\r\n正在上传最新库存数量到目标店铺...(33%)"));
+        QCOMPARE(bar->maximum(), 100);
+        QCOMPARE(bar->value(), 33);
+        QVERIFY(bar->isTextVisible());
+        if (const QString shots = qEnvironmentVariable("STOCKSYNC_SHOT_DIR"); !shots.isEmpty()) {
+            QDir().mkpath(shots);
+            child<QWidget>(w.get(), "_ProcessPanel2")->grab().save(QDir(shots).filePath(QStringLiteral("progress_panel.png")));
+        }
+        w->jobs().panel2().setCaption(QStringLiteral("读取数据中..."));
+        QCOMPARE(bar->maximum(), 0);
+        // before a login the upload's tooltip says why it is grey
+        auto *upload = child<QWidget>(w.get(), "_Upload");
+        QVERIFY(!upload->isEnabled());
+        QVERIFY2(upload->toolTip().contains(QStringLiteral("需要先登录")), qPrintable(upload->toolTip()));
         w->setCancelFlag(true);
         w->sourcePane().ShowSourcePageClick();
         QVERIFY(list->isHidden());

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -72,10 +73,23 @@ private Q_SLOTS:
         dialog.minute()->findChild<QLineEdit *>()->setText(QStringLiteral("3"));
         dialog.downloadSource()->setChecked(true);
         dialog.uploadObject()->setChecked(false);
+        // an interval under five minutes is refused with a word; the dialog
+        // stays, also when the box has lost the focus to the button first
+        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+        QCoreApplication::sendEvent(dialog.minute(), &out);
+        QCOMPARE(dialog.minute()->text(), QStringLiteral("3"));
         dialog.findChild<QPushButton *>(QStringLiteral("_OK"))->click();
-        QCOMPARE(rig.ui.messages(), QStringList{QStringLiteral("设置同步计划完成,请确认.")});
+        QCOMPARE(rig.ui.messages(), QStringList{TfrmSyncConfig::IntervalRefusedText(5, 24 * 60)});
+        QVERIFY(rig.ui.messages().first().contains(QStringLiteral("最少 5 分钟")));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(s.integer(Setting::SyncInterval), 15);
+        QCOMPARE(s.text(Setting::SyncDownload), QStringLiteral("0"));
+
+        dialog.minute()->findChild<QLineEdit *>()->setText(QStringLiteral("7"));
+        dialog.findChild<QPushButton *>(QStringLiteral("_OK"))->click();
+        QCOMPARE(rig.ui.messages().last(), QStringLiteral("设置同步计划完成,请确认."));
         QVERIFY(!dialog.isVisible());
-        QVERIFY(s.integer(Setting::SyncInterval) >= 5);
+        QCOMPARE(s.integer(Setting::SyncInterval), 7);
         QCOMPARE(s.text(Setting::SyncDownload), QStringLiteral("1"));
         QCOMPARE(s.text(Setting::SyncUpload), QStringLiteral("0"));
     }

@@ -3,6 +3,7 @@
 #include "app/BuiltinAppKey.h"
 #include "base/Clock.h"
 #include "base/Interaction.h"
+#include "top/PlatformMessages.h"
 #include "top/TopClient.h"
 #include "top/WinHTTP.h"
 
@@ -253,8 +254,13 @@ private Q_SLOTS:
             "<sub_code>invalid-sessionkey</sub_code><sub_msg>会话失效</sub_msg></error_response>";
         const TopIntake failed = client.intake(withSub, TopErrorPrefix::quantityUpload());
         QVERIFY(!failed.ok());
-        QCOMPARE(failed.message,
-                 QStringLiteral("上传库存失败.\r\n错误原因: Invalid session,invalid-sessionkey,会话失效"));
+        // what it means and what to do first, then the platform's own words
+        QCOMPARE(failed.message, QStringLiteral("上传库存失败.\r\n错误原因: ") +
+                                     PlatformMessages::explain(27, QStringLiteral("invalid-sessionkey"),
+                                                               failed.errorText));
+        QVERIFY(failed.message.contains(QStringLiteral("重新登录")));
+        QVERIFY(failed.message.endsWith(QStringLiteral("\r\n平台原文: Invalid session, invalid-sessionkey, 会话失效")));
+        QCOMPARE(failed.errorText, QStringLiteral("Invalid session,invalid-sessionkey,会话失效"));
 
         client.clearReplyBuffer();
         const TopIntake bare = client.intake(

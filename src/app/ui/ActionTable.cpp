@@ -72,6 +72,7 @@ std::vector<ActionEntry> table()
 
         menu(P::MenuBar, "V1", "视图(&V)", P::ViewMenu),
         item(P::ViewMenu, "NShowSourcePage", "显示源宝贝表列表(&V)", S, "ShowSourcePageClick"),
+        item(P::ViewMenu, "NUploadHistory", "上传记录(&H)...", F, "UploadHistoryClick"),
 
         menu(P::MenuBar, "O1", "操作(&O)", P::OperateMenu),
         item(P::OperateMenu, "N33", "配置源下载源(&C)...", S, "SourceConfigClick"),
@@ -115,6 +116,8 @@ std::vector<ActionEntry> table()
         item(P::SimpleToolMenu, "N63", "关联值自动检查工具", F, "N61Click"),
         separator(P::SimpleToolMenu),
         item(P::SimpleToolMenu, "N72", "查看目标店铺当前用户所有已下载的数据", T, "N71Click"),
+        separator(P::SourceToolbar),
+        item(P::SourceToolbar, "_UploadHistory", "上传记录", F, "UploadHistoryClick"),
         separator(P::SourceToolbar),
         item(P::SourceToolbar, "_UpdateOnline", "在线升级", F, "UpdateOnlineClick"),
 

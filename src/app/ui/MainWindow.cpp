@@ -1,4 +1,5 @@
 #include "app/ui/MainWindow.h"
+#include "history/ui/UploadHistoryWindow.h"
 #include "app/Application.h"
 #include "app/BuiltinAppKey.h"
 #include "app/HelpCommands.h"
@@ -470,6 +471,18 @@ void TfrmMain::N37Click()
                                         [this](const QString &id) { return m_app.endpoints().itemPageOf(id); }, this);
     m_totalForm->setContext(m_targetPane->matchingKey(), m_targetPane->currentAccount());
     m_totalForm->exec();
+}
+
+void TfrmMain::UploadHistoryClick()
+{
+    if (!m_uploadHistory)
+        m_uploadHistory = new TfrmUploadHistory(
+            m_db, m_ui, m_desktop, [this](const QString &id) { return m_app.endpoints().itemPageOf(id); }, this);
+    if (m_uploadHistory->isVisible())
+        m_uploadHistory->RefreshClick();
+    m_uploadHistory->show();
+    m_uploadHistory->raise();
+    m_uploadHistory->activateWindow();
 }
 
 void TfrmMain::N61Click()

@@ -29,6 +29,7 @@ class TargetPane;
 class TfrmAbout;
 class TfrmTotalForm;
 class TfrmTotalForm1;
+class TfrmUploadHistory;
 class TopClient;
 
 // The main window's frame: the menus and toolbars built from the command
@@ -90,6 +91,8 @@ public Q_SLOTS:
     // The statistics and duplicate-key windows, created on first use, modal.
     void N37Click();
     void N61Click();
+    // "上传记录": the upload history and the sync cycles, one window, not modal.
+    void UploadHistoryClick();
     void N24Click(); // "执行同步计划(&G)"
     void N25Click(); // "设置同步计划(&P)..."
     void N29Click(); // "取消执行同步计划"
@@ -157,6 +160,7 @@ private:
     QPointer<TfrmAbout> m_about;
     QPointer<TfrmTotalForm> m_totalForm;
     QPointer<TfrmTotalForm1> m_totalForm1;
+    QPointer<TfrmUploadHistory> m_uploadHistory;
     SyncPlanFrame *m_syncPlan = nullptr;
     QPointer<TfrmSyncConfig> m_syncConfig;
 };

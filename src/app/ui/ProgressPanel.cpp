@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 ProgressPanel::ProgressPanel(ProgressPanelState &state, int side, QWidget *parent)
@@ -21,10 +22,12 @@ ProgressPanel::ProgressPanel(ProgressPanelState &state, int side, QWidget *paren
     auto *column = new QVBoxLayout(this);
     m_caption = ui::label(this, QString(), first ? QStringLiteral("_lblCaption1") : QStringLiteral("_lblCaption2"));
     column->addWidget(m_caption);
-    auto *animation = ui::named(new QProgressBar(this), objectName() + QStringLiteral("_Animate"));
-    animation->setRange(0, 0);
-    animation->setTextVisible(false);
-    column->addWidget(animation);
+    m_bar = ui::named(new QProgressBar(this), objectName() + QStringLiteral("_Animate"));
+    m_bar->setRange(0, 0);
+    m_bar->setTextVisible(false);
+    m_bar->setFormat(QStringLiteral("%p%"));
+    m_bar->setAlignment(Qt::AlignCenter);
+    column->addWidget(m_bar);
     auto *row = new QHBoxLayout;
     m_retry = ui::label(this, QStringLiteral("重试 = 10"), first ? QStringLiteral("lblTry") : QStringLiteral("lblTry2"));
     m_retry->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
@@ -41,9 +44,28 @@ ProgressPanel::ProgressPanel(ProgressPanelState &state, int side, QWidget *paren
     connect(&m_state, &ProgressPanelState::changed, this, &ProgressPanel::mirror);
 }
 
+int ProgressPanel::percentOf(const QString &caption)
+{
+    static const QRegularExpression percent(QStringLiteral("\\((\\d{1,3})%\\)"));
+    int found = -1;
+    auto it = percent.globalMatch(caption);
+    while (it.hasNext())
+        found = it.next().captured(1).toInt();
+    return found > 100 ? 100 : found;
+}
+
 void ProgressPanel::mirror()
 {
     m_caption->setText(m_state.caption());
+    const int percent = percentOf(m_state.caption());
+    if (percent < 0) {
+        m_bar->setTextVisible(false);
+        m_bar->setRange(0, 0);
+    } else {
+        m_bar->setRange(0, 100);
+        m_bar->setValue(percent);
+        m_bar->setTextVisible(true);
+    }
     m_retry->setText(m_state.retryText());
     m_retry->setVisible(m_state.retryShown());
     m_cancel->setVisible(m_side == 1 ? m_state.cancelShown() : true);

@@ -5,6 +5,7 @@
 
 class ProgressPanelState;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 // A floating progress panel: caption, retry countdown, animation and cancel
@@ -20,6 +21,11 @@ public:
     QLabel *caption() const { return m_caption; }
     QLabel *retry() const { return m_retry; }
     QPushButton *cancelButton() const { return m_cancel; }
+    // Shows the percentage of the caption ("...(33%)"); moves to and fro
+    // while the caption carries none.
+    QProgressBar *bar() const { return m_bar; }
+    // The last "(N%)" of a caption; -1 when there is none.
+    static int percentOf(const QString &caption);
 
 Q_SIGNALS:
     void cancelClicked();
@@ -34,5 +40,6 @@ private:
     QLabel *m_caption = nullptr;
     QLabel *m_retry = nullptr;
     QPushButton *m_cancel = nullptr;
+    QProgressBar *m_bar = nullptr;
     QElapsedTimer m_lastPaint;
 };

@@ -3,7 +3,9 @@
 #include "app/Application.h"
 #include "app/MainWindowState.h"
 #include "app/ui/LoginShow.h"
+#include "app/ui/SingleWindow.h"
 #include "app/ui/MainWindow.h"
+#include "history/ui/UploadHistoryWindow.h"
 #include "source/ui/SourcePane.h"
 #include "store/Settings.h"
 #include "sync/DifferenceOptions.h"
@@ -16,6 +18,9 @@
 #include <QComboBox>
 #include <QRadioButton>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QThread>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -50,7 +55,8 @@ namespace {
 // the source pane expanded, FOLDER/main_target.png with the target list of
 // the last used account (_Parameter 3) under "显示所有", and
 // FOLDER/formula.png with the formula tab shown, FOLDER/options.png with
-// the "高级选项" tab, and then end. Used by
+// the "高级选项" tab, FOLDER/upload_history.png with the upload history
+// window, and then end. Used by
 // scripts/screenshot.sh; it has no other effect.
 QString screenshotFolder()
 {
@@ -75,12 +81,34 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
 
     const QString shots = screenshotFolder();
 
+    const QString folder = dataDir.isEmpty() ? QCoreApplication::applicationDirPath() : dataDir;
+    // One window per data folder: a second start brings the first forward.
+    if (SingleWindow::bringForward(folder, 500))
+        return 0;
+    {
+        // The folder is held but nobody answered: a window may be starting
+        // (it listens once it has the folder); give it a few seconds.
+        QLockFile probe(Application::lockFilePath(folder));
+        probe.setStaleLockTime(0);
+        if (!probe.tryLock(0) && probe.error() == QLockFile::LockFailedError) {
+            QElapsedTimer waited;
+            waited.start();
+            while (waited.elapsed() < 5000) {
+                if (SingleWindow::bringForward(folder, 500))
+                    return 0;
+                QThread::msleep(200);
+            }
+        }
+    }
+
     TfrmLoginShow splash;
     WidgetInteraction ui(&splash);
     WidgetDesktop desktop;
-    Application application(ui, desktop, dataDir.isEmpty() ? QCoreApplication::applicationDirPath() : dataDir);
+    Application application(ui, desktop, folder);
     if (!application.open())
         return 1;
+    SingleWindow single(folder);
+    single.listen();
 
     std::unique_ptr<TfrmMain> main;
     bool failed = false;
@@ -88,6 +116,7 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
         try {
             main = std::make_unique<TfrmMain>(application);
             ui.setOwner(main.get());
+            single.setWindow(main.get());
             if (!shots.isEmpty()) {
                 QObject::connect(main.get(), &TfrmMain::firstLoadFinished, main.get(), [&] {
                     // let the layout settle before grabbing
@@ -111,7 +140,14 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
                                             pages->setCurrentIndex(i);
                                     QTimer::singleShot(300, main.get(), [&] {
                                         main->grab().save(QDir(shots).filePath(QStringLiteral("options.png")));
-                                        QCoreApplication::exit(0);
+                                        main->targetPane().objectPage()->setCurrentIndex(0);
+                                        main->UploadHistoryClick();
+                                        QTimer::singleShot(300, main.get(), [&] {
+                                            if (auto *history = main->findChild<TfrmUploadHistory *>())
+                                                history->grab().save(
+                                                    QDir(shots).filePath(QStringLiteral("upload_history.png")));
+                                            QCoreApplication::exit(0);
+                                        });
                                     });
                                 });
                             });

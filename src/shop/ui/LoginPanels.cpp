@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
@@ -70,6 +72,40 @@ LoginPanels::~LoginPanels()
 void LoginPanels::setCommands(const Commands &commands)
 {
     m_commands = commands;
+    m_tips.clear();
+    for (QObject *o : std::as_const(m_commands.enabledByLogin)) {
+        if (auto *a = qobject_cast<QAction *>(o))
+            m_tips.insert(o, a->toolTip());
+        else if (auto *w = qobject_cast<QWidget *>(o))
+            m_tips.insert(o, w->toolTip());
+    }
+    showLoginNeeded(!(m_login && m_login->loginCommandsEnabled()));
+}
+
+QString LoginPanels::loginNeededTip()
+{
+    return QStringLiteral("需要先登录店铺帐号: 在帐号框中选择帐号, 再点\"登录\"");
+}
+
+QString LoginPanels::loggedInText(const QString &account)
+{
+    return QStringLiteral("登录成功: ") + account;
+}
+
+void LoginPanels::showLoginNeeded(bool needed)
+{
+    for (auto it = m_tips.cbegin(); it != m_tips.cend(); ++it) {
+        QString own = it.value();
+        if (auto *a = qobject_cast<QAction *>(it.key()); a && own.isEmpty())
+            own = a->text().remove(QLatin1Char('&')).trimmed();
+        const QString tip = needed ? own + QStringLiteral("\n") + loginNeededTip() : own;
+        if (auto *a = qobject_cast<QAction *>(it.key())) {
+            a->setToolTip(tip);
+            a->setStatusTip(needed ? loginNeededTip() : QString());
+        } else if (auto *w = qobject_cast<QWidget *>(it.key())) {
+            w->setToolTip(tip);
+        }
+    }
 }
 
 void LoginPanels::setDebugMemo(std::function<bool()> visible, std::function<void(const QString &)> add)
@@ -158,6 +194,13 @@ void LoginPanels::apply()
             w->setEnabled(l.loginCommandsEnabled());
     }
     m_targets.setLoginCommandsEnabled(l.loginCommandsEnabled());
+    showLoginNeeded(!l.loginCommandsEnabled());
+    if (l.loggedIn() && !m_wasLoggedIn) {
+        // the success shows where the seller looks, not only in the button's caption
+        if (auto *window = qobject_cast<QMainWindow *>(m_panel1->window()))
+            window->statusBar()->showMessage(loggedInText(m_app.currentAccount()), 15000);
+    }
+    m_wasLoggedIn = l.loggedIn();
     if (m_commands.updatePrice)
         m_commands.updatePrice->setEnabled(l.updatePriceEnabled());
 

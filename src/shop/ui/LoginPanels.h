@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -41,6 +42,10 @@ public:
     void setDebugMemo(std::function<bool()> visible, std::function<void(const QString &)> add);
 
     QFrame *browserPanel() const { return m_panel1; }
+    // The tooltip of a command that waits for a login, while it waits.
+    static QString loginNeededTip();
+    // The status bar's note when a login has succeeded.
+    static QString loggedInText(const QString &account);
     QFrame *framePanel() const { return m_panel2; }
     // Null until the first login command.
     ShopLogin *login() const { return m_login; }
@@ -63,6 +68,8 @@ protected:
 private:
     void ensureLogin();
     void apply();
+    // The commands' tooltips say that a login is needed while one is.
+    void showLoginNeeded(bool needed);
 
     Application &m_app;
     TargetPane &m_targets;
@@ -80,4 +87,6 @@ private:
     WebEngineBrowser *m_browser = nullptr;
     ShopLogin *m_login = nullptr;
     bool m_holdsProgress = false;
+    bool m_wasLoggedIn = false;
+    QHash<QObject *, QString> m_tips; // the commands' own tooltips
 };

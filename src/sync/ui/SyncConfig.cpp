@@ -22,7 +22,10 @@ TfrmSyncConfig::TfrmSyncConfig(const Settings &settings, Interaction &interactio
     auto *timeGroup =
         named(new QGroupBox(QStringLiteral("设置同步时间及频率"), this), QStringLiteral("RzGroupBox1"));
     m_minute = named(new QSpinBox(timeGroup), QStringLiteral("_Minute"));
-    m_minute->setRange(5, 24 * 60);
+    // Any number can be typed and stays in the box (a box whose minimum is 5
+    // would put the old value back when the focus leaves it, and "确定" would
+    // then store that without a word); "确定" refuses one under the least.
+    m_minute->setRange(0, MostMinutes);
     m_minute->setValue(10);
     m_minute->setMinimumWidth(80);
     m_minute->setAlignment(Qt::AlignRight);
@@ -80,7 +83,17 @@ void TfrmSyncConfig::FormShow()
 
 void TfrmSyncConfig::OKClick()
 {
-    // a number typed but not yet taken counts
+    // A number typed but not yet taken counts. The box takes nothing under
+    // its minimum and would keep the old value without a word: say so and
+    // keep the dialog open.
+    bool number = false;
+    const int typed = m_minute->text().trimmed().toInt(&number);
+    if (!number || typed < LeastMinutes || typed > MostMinutes) {
+        m_ui.warn(IntervalRefusedText(LeastMinutes, MostMinutes));
+        m_minute->selectAll();
+        m_minute->setFocus();
+        return;
+    }
     m_minute->interpretText();
     PlanSettings s;
     s.minutes = m_minute->value();
@@ -92,6 +105,11 @@ void TfrmSyncConfig::OKClick()
     }
     m_ui.info(QStringLiteral("设置同步计划完成,请确认."));
     accept();
+}
+
+QString TfrmSyncConfig::IntervalRefusedText(int least, int most)
+{
+    return QStringLiteral("同步间隔请输入 %1 到 %2 之间的分钟数 (最少 %1 分钟).").arg(least).arg(most);
 }
 
 void TfrmSyncConfig::CancleClick()

@@ -20,6 +20,11 @@ public:
     QSpinBox *minute() const { return m_minute; }
     QCheckBox *downloadSource() const { return m_chkDownloadSource; }
     QCheckBox *uploadObject() const { return m_chkUploadObject; }
+    // The interval in minutes that "确定" takes.
+    static constexpr int LeastMinutes = 5;
+    static constexpr int MostMinutes = 24 * 60;
+    // The warning for an interval outside least..most minutes.
+    static QString IntervalRefusedText(int least, int most);
 
 public Q_SLOTS:
     void FormShow();
