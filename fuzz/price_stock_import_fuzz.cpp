@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -46,12 +47,25 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     rig->data = std::make_unique<TADOMain>(rig->dir->path());
     if (!rig->data->DataModuleCreate())
         qFatal("cannot open the database: %s", qPrintable(rig->data->openError()));
-    QSqlQuery q(rig->data->ADOConn());
-    // what the harness needs of the file is speed, not safety
-    q.exec(QStringLiteral("pragma synchronous=off"));
-    q.exec(QStringLiteral("pragma journal_mode=memory"));
+    // the two tables as the migration made them, in a database in memory:
+    // what the harness needs is speed, not a file
+    QSqlDatabase memory = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuzz-memory"));
+    memory.setDatabaseName(QStringLiteral(":memory:"));
+    if (!memory.open())
+        qFatal("cannot open a database in memory");
+    QSqlQuery schema(rig->data->ADOConn());
+    schema.exec(QStringLiteral("select sql from sqlite_master where type='table' and "
+                               "lower(name) in ('tb_source_price','tb_source_stock')"));
+    int tables = 0;
+    while (schema.next()) {
+        QSqlQuery create(memory);
+        if (create.exec(schema.value(0).toString()))
+            ++tables;
+    }
+    if (tables != 2)
+        qFatal("the price and stock tables were not made");
     rig->jobs = std::make_unique<JobHost>(rig->ui);
-    rig->lists = std::make_unique<PriceStockLists>(rig->data->ADOConn(), *rig->jobs, rig->ui, rig->desktop);
+    rig->lists = std::make_unique<PriceStockLists>(memory, *rig->jobs, rig->ui, rig->desktop);
     rig->file = rig->dir->filePath(QStringLiteral("list.csv"));
     return 0;
 }
