@@ -197,14 +197,17 @@ void writeItem(Xml &x, const Item &it, quint32 f)
 
 bool parseId(const QString &text, qint64 *id)
 {
+    // An item id is a Number of the platform: a positive signed 64-bit
+    // integer, so up to 19 digits (at most 9223372036854775807).
     const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 18)
+    if (t.isEmpty() || t.size() > 19)
         return false;
     for (QChar c : t)
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return false;
-    *id = t.toLongLong();
-    return *id > 0;
+    bool ok = false;
+    *id = t.toLongLong(&ok);
+    return ok && *id > 0;
 }
 
 bool parseInt(const QString &text, qint64 *v)

@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-noto-cjk xvfb xauth
   curl
   clang-format
+  clang libfuzzer-14-dev
 )
 
 missing=()

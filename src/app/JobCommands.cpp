@@ -59,7 +59,8 @@ int RunDownloadSource(CommandContext &ctx)
     if (!job.FromDownloadClick())
         return 1;
     loop.exec();
-    return outcome == SourceDownloadJob::Outcome::Completed ? 0 : 1;
+    // ids the platform refused: the rest came, but the run is not a full success
+    return outcome == SourceDownloadJob::Outcome::Completed && job.refusedIds().isEmpty() ? 0 : 1;
 }
 
 int RunDownloadTarget(CommandContext &ctx, const CommandLogIn &logIn)

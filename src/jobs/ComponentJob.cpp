@@ -19,7 +19,10 @@ void ComponentJob::createComponent()
     m_http->setAgent(TWinHTTP::browserAgent());
     m_http->setTimeouts(10000);
     connect(m_http, &TWinHTTP::OnDone, this,
-            [this](const QString &, qint64, const QByteArray &body) { componentDone(body); });
+            [this](const QString &contentType, qint64, const QByteArray &body) {
+                m_contentType = contentType;
+                componentDone(body);
+            });
     connect(m_http, &TWinHTTP::OnAnyError, this, [this](const QString &message) { componentError(message); });
 }
 

@@ -25,9 +25,12 @@ protected:
     virtual void componentDone(const QByteArray &body) = 0;
     virtual void componentError(const QString &message) = 0;
     void replaceComponent() override;
+    // The Content-Type of the reply componentDone() is handling.
+    const QString &replyContentType() const { return m_contentType; }
 
 private:
     void createComponent();
 
     TWinHTTP *m_http = nullptr;
+    QString m_contentType;
 };

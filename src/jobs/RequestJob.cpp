@@ -313,6 +313,25 @@ void RequestJob::advance()
     armTimer();
 }
 
+void RequestJob::replaceCurrentItem(const QStringList &pieces)
+{
+    m_inFlight = false;
+    if (!m_items.isEmpty())
+        m_items.removeFirst();
+    for (qsizetype i = pieces.size(); i-- > 0;)
+        m_items.prepend(pieces.at(i));
+    if (m_items.isEmpty()) {
+        m_running = false;
+        finish();
+        return;
+    }
+    if (m_cancelled) {
+        stop();
+        return;
+    }
+    armTimer();
+}
+
 void RequestJob::rowDone()
 {
     m_inFlight = false;

@@ -227,6 +227,9 @@ protected:
     bool beginRows(ListModel &model, const QString &startCaption, bool cancelShown, bool sentItemList = false);
     // A reply processed: count it, drop the item, finish or arm the timer.
     void advance();
+    // The item in flight is to be sent again as these pieces (a batch split
+    // up): they take its place at the front and the timer is armed.
+    void replaceCurrentItem(const QStringList &pieces);
     // Row-walking: the current row's reply processed: untick it, move to the
     // next ticked row, finish or arm the timer.
     void rowDone();

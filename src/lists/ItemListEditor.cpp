@@ -299,7 +299,7 @@ bool ItemListEditor::GetDataList()
     m_model->clear();
 
     QString sql = QStringLiteral("select u.Uniqid,u.bCheck,u.num_iid,u.title,u.detail_url,u.approve_status,u.nick,"
-                                 "u.outer_id,u.outer_id2 from TB_URL u\n"
+                                 "u.outer_id,u.outer_id2,u.refused from TB_URL u\n"
                                  "where u.uGroup in (select Uniqid from TB_Groups where Tag=?");
     QVariantList values{m_mode};
     QStringList ticked;
@@ -343,7 +343,10 @@ bool ItemListEditor::GetDataList()
         ListRow r;
         r.caption = EffectiveMerchantCode(q.value(7).toString(), q.value(8).toString());
         r.cells << TrimText(q.value(2).toString()) << TrimText(q.value(3).toString())
-                << TrimText(q.value(4).toString()) << statusCaption(TrimText(q.value(5).toString()))
+                << TrimText(q.value(4).toString())
+                // an id the platform refused says so where the status stands
+                << (q.value(9).toString().isEmpty() ? statusCaption(TrimText(q.value(5).toString()))
+                                                    : QStringLiteral("ID被拒绝"))
                 << TrimText(q.value(6).toString()) << q.value(0).toString();
         r.checked = q.value(1).toInt() == 1;
         rows.push_back(std::move(r));

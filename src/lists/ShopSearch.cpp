@@ -15,6 +15,9 @@ namespace {
 
 const QChar Q = QLatin1Char('"');
 
+// More result pages than any shop search shows.
+constexpr double kMostPages = 100000;
+
 QString markerA(const QString &p)
 {
     return QStringLiteral("<a target=") + Q + QStringLiteral("_blank") + Q + QStringLiteral(" href=") + Q + p;
@@ -402,9 +405,16 @@ void ShopSearch::ProcessURL_HTML2(const QString &page)
             GetBetween(r, QStringLiteral("<b class=") + Q + QStringLiteral("ui-page-s-len") + Q + QLatin1Char('>'),
                        QStringLiteral(">")));
         t = GetBetween(t, QStringLiteral("/"), QStringLiteral("</b"));
-        if (!IsNumericText(t) || int(t.toDouble()) < 1) {
+        if (!IsNumericText(t) || t.toDouble() < 1) {
             hidePanel();
             m_ui.warn(QStringLiteral("没找到符合条件的商品,换个条件或关键词试试吧。"));
+            Q_EMIT ended();
+            return;
+        }
+        // a page count no shop has is a page the program cannot read (and no int holds it)
+        if (t.toDouble() > kMostPages) {
+            hidePanel();
+            m_ui.warn(QStringLiteral("无法识别搜索结果的页数 \"") + t + QStringLiteral("\"."));
             Q_EMIT ended();
             return;
         }

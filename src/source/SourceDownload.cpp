@@ -19,6 +19,7 @@ namespace {
 const QString kStartCaption = QStringLiteral("正在下载源宝贝库存数据...(0%)");
 const QString kFinishCaption = QStringLiteral("下载完毕,正在刷新并保存数据...");
 const QString kStagingTable = QStringLiteral("TB_Source_Download");
+const QString kMarkRefused = QStringLiteral("update TB_URL set refused=? where tag=0 and trim(num_iid)=?");
 
 } // namespace
 
@@ -74,6 +75,7 @@ bool SourceDownloadJob::FromDownloadClick()
     if (!q.exec(empty))
         return refuse(q, empty);
     host().resetErrors();
+    m_refused.clear();
     m_outcome = Outcome::Completed;
     begin(batches, kStartCaption, true);
     return true;
@@ -90,8 +92,12 @@ void SourceDownloadJob::sendFirst()
 
 void SourceDownloadJob::componentDone(const QByteArray &body)
 {
-    const TopIntake reply = m_client.intake(body, TopErrorPrefix::download());
+    const TopIntake reply = m_client.intake(body, TopErrorPrefix::download(), true, replyContentType());
     if (!reply.ok()) {
+        if (IsRefusedIdsReply(reply)) {
+            refusedBatch(reply);
+            return;
+        }
         if (errorReply(reply) == ErrorReplyEnd::Ended)
             over(Outcome::ErrorReply);
         return;
@@ -103,6 +109,47 @@ void SourceDownloadJob::componentDone(const QByteArray &body)
         return;
     }
     advance();
+}
+
+bool SourceDownloadJob::IsRefusedIdsReply(const TopIntake &reply)
+{
+    return reply.kind == TopIntake::Kind::ErrorReply && reply.code == 41 &&
+           reply.errorText.contains(QStringLiteral("num_iids"));
+}
+
+QString SourceDownloadJob::refusedMessage() const
+{
+    return QStringLiteral("开放平台拒绝了以下商品数字ID (Invalid arguments:num_iids), 这些宝贝没有下载, "
+                          "已在源下载源列表中标记为\"ID被拒绝\"; 其余宝贝已下载:\r\n") +
+           m_refused.join(QStringLiteral("\r\n"));
+}
+
+void SourceDownloadJob::refusedBatch(const TopIntake &reply)
+{
+    // The platform refuses a whole batch for one id it does not take: the
+    // batch goes again in halves until the refused ids stand alone.
+    const QStringList ids = items().first().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    host().debug(reply.message + QStringLiteral("\r\n") + items().first());
+    if (ids.size() > 1) {
+        const qsizetype half = (ids.size() + 1) / 2;
+        replaceCurrentItem({ids.mid(0, half).join(QLatin1Char(',')), ids.mid(half).join(QLatin1Char(','))});
+        return;
+    }
+    if (!ids.isEmpty()) {
+        m_refused << ids.first();
+        markRefused(ids.first());
+    }
+    advance();
+}
+
+void SourceDownloadJob::markRefused(const QString &id)
+{
+    QSqlQuery q(m_db);
+    q.prepare(kMarkRefused);
+    q.addBindValue(RefusedMark());
+    q.addBindValue(id);
+    if (!q.exec())
+        host().debug(q.lastError().text() + QStringLiteral("\r\n") + kMarkRefused);
 }
 
 void SourceDownloadJob::componentError(const QString &message)
@@ -167,8 +214,13 @@ void SourceDownloadJob::finish()
     host().panel1().hide();
     if (m_reload)
         m_reload();
+    if (!m_refused.isEmpty())
+        host().debug(refusedMessage());
     if (!host().planRunning()) {
-        host().ui().info(QStringLiteral("完成\"下载源宝贝库存数据\",请确认."));
+        if (m_refused.isEmpty())
+            host().ui().info(QStringLiteral("完成\"下载源宝贝库存数据\",请确认."));
+        else
+            host().ui().warn(QStringLiteral("完成\"下载源宝贝库存数据\". ") + refusedMessage());
     } else if (m_handOver) {
         m_handOver(Settings(m_db).flag(Setting::SyncUpload));
     }
@@ -184,6 +236,7 @@ bool SourceDownloadJob::replaceSourceRows()
     const bool ok = replace.begin() &&
                     (applyCustomCodes(replace.query(), statement) || replace.fail(statement)) &&
                     replace.exec(QStringLiteral("delete from TB_Source")) &&
+                    markRefusedIds(replace) &&
                     replace.move(kStagingTable, QStringLiteral("TB_Source"), columns) &&
                     (Settings(m_db).set(Setting::SourceDownloadTime, startTime()) ||
                      replace.fail(QStringLiteral("Update _parameter set ParaValue=? where NM=1"),
@@ -194,6 +247,22 @@ bool SourceDownloadJob::replaceSourceRows()
         host().debug(replace.error() + QStringLiteral("\r\n") + replace.statement());
     }
     return ok;
+}
+
+bool SourceDownloadJob::markRefusedIds(StagedReplace &replace)
+{
+    // the marks of the ids fetched are those of this download
+    if (!replace.exec(QStringLiteral("update TB_URL set refused='' where tag=0 and bcheck=1 and refused<>''")))
+        return false;
+    for (const QString &id : std::as_const(m_refused))
+        if (!replace.exec(kMarkRefused, {RefusedMark(), id}))
+            return false;
+    return true;
+}
+
+QString SourceDownloadJob::RefusedMark()
+{
+    return QStringLiteral("Invalid arguments:num_iids");
 }
 
 bool SourceDownloadJob::applyCustomCodes(QSqlQuery &q, QString &statement)

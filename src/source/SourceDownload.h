@@ -5,10 +5,13 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class TopClient;
 class StagedItemRows;
+class StagedReplace;
+struct TopIntake;
 struct ItemRecord;
 
 // The source download: fetches the ticked item ids of the source
@@ -38,6 +41,14 @@ public:
     void setPlanHandOver(std::function<void(bool uploadStep)> handOver) { m_handOver = std::move(handOver); }
 
     Outcome outcome() const { return m_outcome; }
+    // The ids the platform refused as invalid in this run ("Invalid
+    // arguments:num_iids"): each batch so refused is sent again in halves
+    // until the refused ids stand alone; they are marked in TB_URL.refused
+    // and reported, and the download completes with the rest.
+    const QStringList &refusedIds() const { return m_refused; }
+    static bool IsRefusedIdsReply(const TopIntake &reply);
+    // The text TB_URL.refused holds for an id the platform refused.
+    static QString RefusedMark();
     // The statement last prepared while storing (shown in the debug memo after an error).
     const QString &lastStatement() const { return m_lastStatement; }
     // ProcessXML_Source: stores one reply (every item and SKU row into
@@ -68,12 +79,17 @@ protected:
 private:
     bool storeItem(const ItemRecord &item, StagedItemRows &rows, QSqlQuery &refresh);
     bool applyCustomCodes(QSqlQuery &q, QString &statement);
+    bool markRefusedIds(StagedReplace &replace);
+    void refusedBatch(const TopIntake &reply);
+    void markRefused(const QString &id);
+    QString refusedMessage() const;
     void over(Outcome outcome);
 
     TopClient &m_client;
     QSqlDatabase m_db;
     Outcome m_outcome = Outcome::NothingToDo;
     QString m_lastStatement;
+    QStringList m_refused;
     std::function<QString()> m_account;
     std::function<void()> m_reload;
     std::function<void(bool)> m_handOver;

@@ -368,5 +368,10 @@ bool SchemaMigration::run()
                                         "uploaded integer not null default 0, refused integer not null default 0, "
                                         "held text not null default '', error text not null default '')")))
         return false;
+    // 26: a source list entry whose id the platform refused as invalid in
+    // the last download that fetched it carries the platform's text
+    if (!addColumn(QStringLiteral("TB_URL"), QStringLiteral("refused"),
+                   alter + QStringLiteral("TB_URL\nadd refused text not null default ''")))
+        return false;
     return true;
 }

@@ -147,7 +147,7 @@ void TargetBySourceJob::sendFirst()
 
 void TargetBySourceJob::componentDone(const QByteArray &body)
 {
-    const TopIntake reply = m_client.intake(body, TopErrorPrefix::targetDownload());
+    const TopIntake reply = m_client.intake(body, TopErrorPrefix::targetDownload(), true, replyContentType());
     if (!reply.ok()) {
         if (errorReply(reply) == ErrorReplyEnd::Ended)
             over(Outcome::ErrorReply);

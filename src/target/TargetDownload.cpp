@@ -102,7 +102,7 @@ void TargetDownloadJob::sendFirst()
 
 void TargetDownloadJob::componentDone(const QByteArray &body)
 {
-    const TopIntake reply = m_client.intake(body, TopErrorPrefix::download());
+    const TopIntake reply = m_client.intake(body, TopErrorPrefix::download(), true, replyContentType());
     if (!reply.ok()) {
         if (errorReply(reply) == ErrorReplyEnd::Ended)
             over(Outcome::ErrorReply);

@@ -1,5 +1,7 @@
 #include "top/ItemDecoding.h"
 
+#include "top/ReplyText.h"
+
 #include <pugixml.hpp>
 
 #include <string>
@@ -147,8 +149,7 @@ template <typename Sink> void walk(const pugi::xml_document &doc, Sink &sink)
     root.traverse(f);
 }
 
-// The fields read from the lines of one piece of the flattened text; the
-// first line of a name wins.
+// The fields of one element: the first occurrence of a name wins.
 template <int N> struct Fields
 {
     QString value[N];
@@ -156,10 +157,28 @@ template <int N> struct Fields
 
     void take(int i, std::string_view v)
     {
-        if (!found[i]) {
-            found[i] = true;
+        if (found[i])
+            return;
+        found[i] = true;
+        // a value ends at a CR, as a line of the flattened text does
+        v = v.substr(0, v.find('\r'));
+        // a character reference may still have brought in a control character
+        bool stray = false;
+        for (const char c : v)
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') {
+                stray = true;
+                break;
+            }
+        if (!stray) {
             value[i] = QString::fromUtf8(v.data(), qsizetype(v.size()));
+            return;
         }
+        std::string clean;
+        clean.reserve(v.size());
+        for (const char c : v)
+            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n')
+                clean += c;
+        value[i] = QString::fromUtf8(clean.data(), qsizetype(clean.size()));
     }
     QString take(int i) { return std::move(value[i]); }
 };
@@ -177,7 +196,7 @@ enum ItemField {
     ITitle,
     ItemFieldCount
 };
-enum SkuField { SOuterId, SPrice, SProperties, SPropertiesName, SQuantity, SSkuId, STitle, SkuFieldCount };
+enum SkuField { SOuterId, SPrice, SProperties, SPropertiesName, SQuantity, SSkuId, SkuFieldCount };
 
 int itemFieldOf(std::string_view n)
 {
@@ -205,7 +224,7 @@ int skuFieldOf(std::string_view n)
 {
     switch (n.size()) {
     case 5:
-        return n == "price" ? SPrice : n == "title" ? STitle : -1;
+        return n == "price" ? SPrice : -1;
     case 6:
         return n == "sku_id" ? SSkuId : -1;
     case 8:
@@ -219,15 +238,59 @@ int skuFieldOf(std::string_view n)
     }
 }
 
-struct ItemCut
+bool isNamed(const pugi::xml_node &node, std::string_view name)
 {
-    Fields<ItemFieldCount> own;        // the lines before the item's first SKU
-    QList<Fields<SkuFieldCount>> skus; // the lines of each SKU piece
-};
+    return node.type() == pugi::node_element && std::string_view(node.name()) == name;
+}
 
-void emitItem(ItemCut &cut, bool easySku, const std::function<void(const ItemRecord &)> &each)
+// The fields of one element from its own attributes and its own child
+// elements (in that order, the first of a name winning); elements further
+// down belong to someone else.
+template <int N, typename FieldOf> void readOwnFields(const pugi::xml_node &node, Fields<N> &f, FieldOf fieldOf,
+                                                      std::string &buf)
 {
-    auto &f = cut.own;
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+        const int i = fieldOf(std::string_view(a.name()));
+        if (i >= 0)
+            f.take(i, a.value());
+    }
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element)
+            continue;
+        const int i = fieldOf(std::string_view(c.name()));
+        if (i < 0 || f.found[i])
+            continue;
+        buf.clear();
+        appendTextValue(c, buf);
+        f.take(i, buf);
+    }
+}
+
+SkuRecord decodeSku(const pugi::xml_node &node, const QList<QPair<QString, QString>> &aliases, bool easySku,
+                    std::string &buf)
+{
+    Fields<SkuFieldCount> f;
+    readOwnFields(node, f, skuFieldOf, buf);
+    SkuRecord s;
+    s.outerId = f.take(SOuterId);
+    s.price = f.take(SPrice);
+    s.properties = f.take(SProperties);
+    s.propertiesName = f.take(SPropertiesName);
+    s.quantity = f.take(SQuantity);
+    s.skuId = f.take(SSkuId);
+    s.color = SkuColor(s.propertiesName, aliases);
+    s.sku = SkuSize(s.propertiesName, easySku);
+    return s;
+}
+
+// One item element: its fields from its own children, its SKUs from the sku
+// elements of its skus element (or sku children of its own), whatever the
+// order of the elements.
+void decodeItem(const pugi::xml_node &node, bool easySku, const std::function<void(const ItemRecord &)> &each,
+                std::string &buf)
+{
+    Fields<ItemFieldCount> f;
+    readOwnFields(node, f, itemFieldOf, buf);
     ItemRecord r;
     r.nick = f.take(INick);
     r.approveStatus = f.take(IApproveStatus);
@@ -240,88 +303,43 @@ void emitItem(ItemCut &cut, bool easySku, const std::function<void(const ItemRec
     r.isFenxiao = f.take(IIsFenxiao);
     if (r.isFenxiao.isEmpty())
         r.isFenxiao = QStringLiteral("0");
-    // The item's elements come in name order, so with SKUs the title
-    // follows the skus element and lands in the last SKU piece.
-    if (f.found[ITitle] || cut.skus.isEmpty())
-        r.title = f.take(ITitle);
-    else
-        r.title = cut.skus.last().take(STitle);
+    r.title = f.take(ITitle);
     r.oldcode = ArticleNumber(r.propsName);
     r.aliases = AliasTable(r.propertyAlias);
-    r.skus.reserve(cut.skus.size());
-    for (auto &k : cut.skus) {
-        SkuRecord s;
-        s.outerId = k.take(SOuterId);
-        s.price = k.take(SPrice);
-        s.properties = k.take(SProperties);
-        s.propertiesName = k.take(SPropertiesName);
-        s.quantity = k.take(SQuantity);
-        s.skuId = k.take(SSkuId);
-        s.color = SkuColor(s.propertiesName, r.aliases);
-        s.sku = SkuSize(s.propertiesName, easySku);
-        r.skus.append(std::move(s));
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (isNamed(c, "skus")) {
+            for (pugi::xml_node k = c.first_child(); k; k = k.next_sibling())
+                if (isNamed(k, "sku"))
+                    r.skus.append(decodeSku(k, r.aliases, easySku, buf));
+        } else if (isNamed(c, "sku")) {
+            r.skus.append(decodeSku(c, r.aliases, easySku, buf));
+        }
     }
     each(r);
 }
 
-// Cuts the flattened lines as they come: the item separators cut them into
-// items (whatever precedes the first is ignored), the SKU separators cut
-// each item into its own lines and its SKUs. It is the walk's sink, so the
-// flattened text is never held as a whole.
-class ItemCutter
+// Every item element of the document, in document order (an item inside an
+// item is part of the outer one). Iterative: a deeply nested reply cannot
+// exhaust the stack.
+void decodeAllItems(const pugi::xml_node &root, bool easySku, const std::function<void(const ItemRecord &)> &each)
 {
-public:
-    ItemCutter(bool easySku, const std::function<void(const ItemRecord &)> &each)
-        : m_easySku(easySku), m_each(each)
-    {
-    }
-
-    // Sink of the walk.
-    void separator(std::string_view name)
-    {
-        if (name == "item") {
-            finish();
-            m_cut = ItemCut();
-            m_cut.skus.reserve(8);
-            m_inItem = true;
-        } else if (m_inItem) {
-            m_cut.skus.append(Fields<SkuFieldCount>());
+    std::string buf;
+    pugi::xml_node n = root;
+    while (n) {
+        if (isNamed(n, "item")) {
+            decodeItem(n, easySku, each, buf);
+        } else if (n.first_child()) {
+            n = n.first_child();
+            continue;
         }
+        // the next node after n's subtree, without leaving root's
+        while (n != root && !n.next_sibling())
+            n = n.parent();
+        if (n == root)
+            break;
+        n = n.next_sibling();
     }
-    template <typename Node> void line(std::string_view name, const Node &node)
-    {
-        if (!m_inItem)
-            return;
-        const bool own = m_cut.skus.isEmpty();
-        const int i = own ? itemFieldOf(name) : skuFieldOf(name);
-        if (i < 0)
-            return;
-        if (own ? m_cut.own.found[i] : m_cut.skus.last().found[i])
-            return; // the first line of a name wins
-        m_value.clear();
-        appendValue(node, m_value);
-        // In the flattened text a value runs to the next CR.
-        std::string_view v(m_value);
-        v = v.substr(0, v.find('\r'));
-        if (own)
-            m_cut.own.take(i, v);
-        else
-            m_cut.skus.last().take(i, v);
-    }
-    void finish()
-    {
-        if (m_inItem)
-            emitItem(m_cut, m_easySku, m_each);
-        m_inItem = false;
-    }
-
-private:
-    const bool m_easySku;
-    const std::function<void(const ItemRecord &)> &m_each;
-    std::string m_value;
-    bool m_inItem = false;
-    ItemCut m_cut;
-};
+}
 
 } // namespace
 
@@ -496,16 +514,11 @@ bool IsPlatformReply(const QString &reply)
     return loadReplyInPlace(doc, utf8) && holdsPlatformReply(doc);
 }
 
-bool DecodeItems(const QByteArray &utf8Reply, bool easySku,
+bool DecodeItems(const QByteArray &replyBytes, bool easySku,
                  const std::function<void(const ItemRecord &)> &each)
 {
-    pugi::xml_document doc;
-    if (!loadReply(doc, utf8Reply) || !holdsPlatformReply(doc))
-        return false;
-    ItemCutter cutter(easySku, each);
-    walk(doc, cutter);
-    cutter.finish();
-    return true;
+    const ReplyText text = DecodeReplyBody(replyBytes);
+    return text.ok && DecodeItems(text.text, easySku, each);
 }
 
 bool DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each)
@@ -514,9 +527,7 @@ bool DecodeItems(const QString &reply, bool easySku, const std::function<void(co
     pugi::xml_document doc;
     if (!loadReplyInPlace(doc, utf8) || !holdsPlatformReply(doc))
         return false;
-    ItemCutter cutter(easySku, each);
-    walk(doc, cutter);
-    cutter.finish();
+    decodeAllItems(doc.document_element(), easySku, each);
     return true;
 }
 

@@ -76,10 +76,14 @@ bool IsPlatformReply(const QString &reply);
 bool IsPlatformReply(const QByteArray &utf8Reply);
 
 // Decodes the items of a reply, in reply order; each record goes to each as
-// soon as it is decoded. False, with no record, for a text that is not a
+// soon as it is decoded. Item fields come from the item element's own
+// children, SKU fields from each sku element of its skus element, whatever
+// the order of the elements. False, with no record, for a text that is not a
 // reply of the platform (see IsPlatformReply); a reply without items is
 // true and gives none.
 bool DecodeItems(const QString &reply, bool easySku, const std::function<void(const ItemRecord &)> &each);
-bool DecodeItems(const QByteArray &utf8Reply, bool easySku,
+// The same from a reply's bytes as they came (decoded and cleaned as the
+// reply intake does, see DecodeReplyBody); false when they cannot be read.
+bool DecodeItems(const QByteArray &replyBytes, bool easySku,
                  const std::function<void(const ItemRecord &)> &each);
 QList<ItemRecord> DecodeItems(const QString &reply, bool easySku);

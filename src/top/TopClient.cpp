@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "base/TextRoutines.h"
 #include "top/ItemDecoding.h"
+#include "top/ReplyText.h"
 #include "top/WinHTTP.h"
 
 #include <QCryptographicHash>
@@ -180,13 +181,20 @@ void TopClient::echo(const QString &text) const
         m_debug(text);
 }
 
-TopIntake TopClient::intake(const QByteArray &body, const QString &prefix, bool echoReply)
+TopIntake TopClient::intake(const QByteArray &body, const QString &prefix, bool echoReply,
+                            const QString &contentType)
 {
-    m_reply += QString::fromUtf8(body);
+    const ReplyText text = DecodeReplyBody(body, contentType);
+    m_reply += text.text;
     if (echoReply)
         echo(m_reply);
     TopIntake result;
-    if (m_reply.contains(QStringLiteral("<error_response>"))) {
+    if (!text.ok) {
+        // bytes that are no text in the charset they name: nothing is taken from them
+        result.kind = TopIntake::Kind::Unreadable;
+        result.errorText = UnreadableReplyText() + QStringLiteral(": ") + text.error;
+        result.message = prefix + result.errorText;
+    } else if (m_reply.contains(QStringLiteral("<error_response>"))) {
         result.kind = TopIntake::Kind::ErrorReply;
         result.code = GetBetween(m_reply, QStringLiteral("<code>"), QStringLiteral("</code>")).trimmed().toInt();
         result.subCode = GetBetween(m_reply, QStringLiteral("<sub_code>"), QStringLiteral("</sub_code>"));

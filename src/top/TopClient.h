@@ -101,12 +101,16 @@ public:
     const QString &replyBuffer() const { return m_reply; }
     void clearReplyBuffer() { m_reply.clear(); }
 
-    // Reply intake of a completion event: appends the decoded body to the
-    // reply buffer and echoes the buffer to the memo (when echo is set).
-    // On success the caller's processing step runs on replyBuffer(); an
-    // error reply, or a body that is no reply of the platform, comes back
-    // with the message the caller shows.
-    TopIntake intake(const QByteArray &body, const QString &prefix, bool echo = true);
+    // Reply intake of a completion event: decodes the body by the charset it
+    // names (the Content-Type's, else the XML declaration's; UTF-8 by
+    // default; GBK, GB2312 and GB18030 converted), takes out the control
+    // characters XML cannot carry, appends the text to the reply buffer and
+    // echoes the buffer to the memo (when echo is set). On success the
+    // caller's processing step runs on replyBuffer(); an error reply, or a
+    // body that is no reply of the platform, comes back with the message the
+    // caller shows.
+    TopIntake intake(const QByteArray &body, const QString &prefix, bool echo = true,
+                     const QString &contentType = QString());
 
     // The common parameters of a request (method, timestamp from the clock,
     // format, app_key, v, sign_method).

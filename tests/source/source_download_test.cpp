@@ -130,6 +130,7 @@ private Q_SLOTS:
     void temporaryRefusalsAreWaitedOut();
     void easySizesFollowTheSettingDuringADownload();
     void databaseErrorStopsWithThePanelShown();
+    void refusedIdsAreSplitOutMarkedAndTheRestCompletes();
 };
 
 void SourceDownloadTest::batchesOfTwentyWithTheirCaptions_data()
@@ -427,6 +428,44 @@ void SourceDownloadTest::databaseErrorStopsWithThePanelShown()
     QVERIFY(rig.host->debugLines().last().contains(QStringLiteral("update TB_Source_Download set outer_id=?")));
     QVERIFY(rig.d.ui.messages().isEmpty());
     QVERIFY(rig.previousDownloadKept());
+}
+
+
+void SourceDownloadTest::refusedIdsAreSplitOutMarkedAndTheRestCompletes()
+{
+    Rig rig;
+    QVERIFY(rig.open(true, 24));
+    // the longest id the platform takes (a signed 64-bit Number) is sent like any other
+    rig.list(rig.generatedIds(24) << QStringLiteral("9223372036854775807"));
+    rig.previousDownload();
+    // an id no Number holds, as an older list may carry: the platform refuses its whole batch
+    QSqlQuery q(rig.d.db());
+    QVERIFY(q.exec(QStringLiteral("insert into TB_URL(Tag,bCheck,uGroup,num_iid) "
+                                  "select Tag,1,uGroup,'92233720368547758070' from TB_URL limit 1")));
+    QVERIFY(rig.runToEnd());
+    QCOMPARE(rig.job->outcome(), SourceDownloadJob::Outcome::Completed);
+    QCOMPARE(rig.job->refusedIds(), QStringList{QStringLiteral("92233720368547758070")});
+    // the refused batch goes again in halves until the refused id stands alone
+    QCOMPARE(batchSizes(rig.sandbox), (QList<int>{20, 6, 3, 3, 2, 1}));
+    // every valid item came, and the download replaced the previous one
+    QCOMPARE(rig.count(QStringLiteral("select count(*) from TB_Source")), 24);
+    QVERIFY(GetParam(rig.d.db(), 1) != QStringLiteral("2026/01/01 00:00:00"));
+    QCOMPARE(rig.count(QStringLiteral("select count(*) from TB_URL where refused<>''")), 1);
+    QCOMPARE(rig.count(QStringLiteral("select count(*) from TB_URL where refused<>'' and "
+                                      "num_iid='92233720368547758070'")),
+             1);
+    // the seller is told which id, as a warning rather than a plain success
+    QVERIFY(rig.d.ui.last()->icon == Interaction::Icon::Warning);
+    QVERIFY(rig.d.ui.messages().last().contains(QStringLiteral("92233720368547758070")));
+    QVERIFY(rig.d.ui.messages().last().contains(QStringLiteral("Invalid arguments:num_iids")));
+    QVERIFY(!rig.host->busy());
+
+    // once the entry is gone from the ticked list, the next download clears nothing else and refuses nothing
+    QVERIFY(q.exec(QStringLiteral("update TB_URL set bCheck=0 where num_iid='92233720368547758070'")));
+    QVERIFY(rig.runToEnd());
+    QVERIFY(rig.job->refusedIds().isEmpty());
+    QCOMPARE(rig.d.ui.messages().last(), QStringLiteral("完成\"下载源宝贝库存数据\",请确认."));
+    QCOMPARE(rig.count(QStringLiteral("select count(*) from TB_URL where refused<>''")), 1);
 }
 
 QTEST_GUILESS_MAIN(SourceDownloadTest)

@@ -1,7 +1,9 @@
 #include "top/ItemDecoding.h"
+#include "top/ReplyText.h"
 #include "top/TopClient.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -191,6 +193,106 @@ private Q_SLOTS:
         QCOMPARE(ErrorReplyText(reply("error_with_sub.xml")),
                  QStringLiteral("Invalid session,invalid-sessionkey,SessionKey非法"));
         QCOMPARE(ErrorReplyText(reply("error_plain.xml")), QStringLiteral("App Call Limited,,"));
+    }
+
+    void itemAndSkuFieldsComeFromTheirOwnElements()
+    {
+        // The platform's documentation writes an item's outer_id, price and
+        // title after its skus element, and a SKU need not carry an outer_id.
+        const QString documented = QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"utf-8\" ?><items_list_get_response><items list=\"true\"><item>"
+            "<num_iid>3838293428</num_iid><nick>tbtest561</nick><num>10</num>"
+            "<skus list=\"true\"><sku><sku_id>1230005</sku_id><properties>1627207:28320</properties>"
+            "<properties_name>1627207:28320:颜色分类:白色</properties_name><quantity>4</quantity>"
+            "<price>200.07</price></sku>"
+            "<sku><outer_id>SKU-B</outer_id><sku_id>1230006</sku_id><quantity>6</quantity><price>210.00</price></sku>"
+            "</skus><outer_id>ITEM-A</outer_id><price>200.07</price><approve_status>onsale</approve_status>"
+            "<title>文档里的宝贝</title><is_fenxiao>1</is_fenxiao></item>"
+            "<item><title>Before</title><skus list=\"true\"><sku><title>not the item's</title><price>1</price></sku>"
+            "</skus><price>2</price><outer_id>ITEM-B</outer_id></item></items></items_list_get_response>");
+        const QList<ItemRecord> items = DecodeItems(documented, true);
+        QCOMPARE(items.size(), 2);
+        const ItemRecord &a = items.at(0);
+        QCOMPARE(a.outerId, QStringLiteral("ITEM-A"));
+        QCOMPARE(a.price, QStringLiteral("200.07"));
+        QCOMPARE(a.title, QStringLiteral("文档里的宝贝"));
+        QCOMPARE(a.approveStatus, QStringLiteral("onsale"));
+        QCOMPARE(a.isFenxiao, QStringLiteral("1"));
+        QCOMPARE(a.skus.size(), 2);
+        QCOMPARE(a.skus.at(0).outerId, QString()); // not the item's code
+        QCOMPARE(a.skus.at(0).quantity, QStringLiteral("4"));
+        QCOMPARE(a.skus.at(0).color, QStringLiteral("白色"));
+        QCOMPARE(a.skus.at(1).outerId, QStringLiteral("SKU-B"));
+        QCOMPARE(a.skus.at(1).price, QStringLiteral("210.00"));
+        const ItemRecord &b = items.at(1);
+        QCOMPARE(b.title, QStringLiteral("Before")); // a SKU's title is not the item's
+        QCOMPARE(b.price, QStringLiteral("2"));
+        QCOMPARE(b.skus.at(0).price, QStringLiteral("1"));
+
+        // the same reply in alphabetical order decodes alike
+        const QList<ItemRecord> sorted = DecodeItems(reply("items_list.xml"), true);
+        QCOMPARE(sorted.at(0).outerId, QStringLiteral("T-1001"));
+        QCOMPARE(sorted.at(0).skus.at(2).outerId, QString());
+    }
+
+    void bodiesAreCleanedAndConvertedBeforeParsing()
+    {
+        const QByteArray head = "<?xml version=\"1.0\" encoding=\"utf-8\"?><items_list_get_response><items><item>"
+                                "<num_iid>1</num_iid><num>3</num><price>5.00</price><title>";
+        const QByteArray tail = "</title></item><item><num_iid>2</num_iid><num>1</num><price>1</price></item>"
+                                "</items></items_list_get_response>";
+        // one NUL byte (and other C0 controls) in a title: the reply is read, the controls left out
+        TopClient client;
+        const TopIntake nul =
+            client.intake(head + QByteArray("A\0B\x01\x1f\tC", 7) + tail, TopErrorPrefix::download(), false);
+        QVERIFY2(nul.ok(), qPrintable(nul.message));
+        QList<ItemRecord> items = DecodeItems(client.replyBuffer(), true);
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items.at(0).title, QStringLiteral("AB\tC"));
+        // a character reference brings none in either
+        QCOMPARE(DecodeItems(QString::fromUtf8(head + "x&#1;y" + tail), true).at(0).title, QStringLiteral("xy"));
+
+        // GBK bytes that say so in the declaration, or in the Content-Type
+        QStringEncoder gbk("GB18030");
+        QVERIFY(gbk.isValid());
+        const QString title = QStringLiteral("纯棉T恤 黑色");
+        QByteArray gbkHead = head;
+        gbkHead.replace("utf-8", "GBK");
+        for (const char *encoding : {"GBK", "gb2312", "GB18030"}) {
+            QByteArray h = head;
+            h.replace("utf-8", encoding);
+            TopClient c;
+            const TopIntake r = c.intake(h + QByteArray(gbk.encode(title)) + tail, TopErrorPrefix::download(), false);
+            QVERIFY2(r.ok(), encoding);
+            QCOMPARE(DecodeItems(c.replyBuffer(), true).at(0).title, title);
+        }
+        const QByteArray bare = "<items_list_get_response><items><item><title>" + QByteArray(gbk.encode(title)) +
+                                "</title></item></items></items_list_get_response>";
+        TopClient byHeader;
+        QVERIFY(byHeader.intake(bare, TopErrorPrefix::download(), false, QStringLiteral("text/xml;charset=GBK")).ok());
+        QCOMPARE(DecodeItems(byHeader.replyBuffer(), true).at(0).title, title);
+        // the bytes path does the same
+        QStringList titles;
+        QVERIFY(DecodeItems(gbkHead + QByteArray(gbk.encode(title)) + tail, true,
+                            [&](const ItemRecord &r) { titles << r.title; }));
+        QCOMPARE(titles.value(0), title);
+
+        // GBK bytes that claim to be UTF-8, or a charset the program cannot read: refused, not garbled
+        TopClient garbled;
+        const TopIntake bad = garbled.intake(bare, TopErrorPrefix::download(), false);
+        QCOMPARE(bad.kind, TopIntake::Kind::Unreadable);
+        QVERIFY(bad.message.startsWith(TopErrorPrefix::download() + UnreadableReplyText()));
+        QVERIFY(bad.message.contains(QStringLiteral("UTF-8")));
+        TopClient unknown;
+        QCOMPARE(unknown.intake(bare, TopErrorPrefix::download(), false, QStringLiteral("text/xml; charset=\"koi8-x\""))
+                     .kind,
+                 TopIntake::Kind::Unreadable);
+
+        QCOMPARE(ContentTypeCharset(QStringLiteral("text/xml;charset=UTF-8")), QStringLiteral("utf-8"));
+        QCOMPARE(ContentTypeCharset(QStringLiteral("text/xml; x-charset=gbk")), QString());
+        QCOMPARE(DeclaredXmlEncoding("\xEF\xBB\xBF <?xml version='1.0' encoding='GB2312' ?><a/>"),
+                 QStringLiteral("gb2312"));
+        QCOMPARE(DeclaredXmlEncoding("<a encoding=\"gbk\"/>"), QString());
     }
 
     void valueCannotFakeALine()
