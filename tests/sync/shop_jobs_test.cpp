@@ -236,7 +236,7 @@ private Q_SLOTS:
         rig->sandbox.injectFault(QStringLiteral("taobao.item.sku.price.update"), topsandbox::Fault::closeConnection(), 5);
         QCOMPARE(run(*rig, jobs().price, [this] { return price(); }), ShopRowJob::Outcome::NetworkError);
         QCOMPARE(rig->ui.messages(), QStringList{QStringLiteral("网络通讯错误,请稍候重试.\r\n"
-                                                                "有 2 行没有上传到店铺 (仍保持勾选), 可稍后再上传.")});
+                                                                "有 1 行没有上传到店铺 (仍保持勾选), 可稍后再上传.")});
         QCOMPARE(rig->sandbox.callCount(QStringLiteral("taobao.item.sku.price.update")), 1); // no retry
         QCOMPARE(rig->app->targetModel().checkedCount(), 1);
         // the call whose connection was lost is settled before the next run sends
