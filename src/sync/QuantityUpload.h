@@ -65,7 +65,6 @@ public:
         NothingTicked, // no row ticked: nothing sent
         ErrorReply,    // the platform refused a row; the rest stay ticked
         NetworkGaveUp, // the sixth transport failure of the run
-        ReadBackMismatch, // a lost incremental update could not be settled
         BadRow,        // a row whose quantities are not whole numbers
         DatabaseError, // the platform took the row but it could not be stored
         Cancelled,
