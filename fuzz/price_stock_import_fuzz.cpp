@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -29,7 +28,6 @@ struct Rig
     RecordingDesktop desktop;
     std::unique_ptr<JobHost> jobs;
     std::unique_ptr<PriceStockLists> lists;
-    QString file;
 };
 
 Rig *rig = nullptr;
@@ -40,7 +38,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     static QCoreApplication app(*argc, *argv);
     rig = new Rig;
-    // a memory file system where there is one: the fuzzer writes a file per input
+    // a memory file system where there is one: the database is made there
     const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/stocksync-fuzz-XXXXXX")
                                                                    : QDir::tempPath() + QStringLiteral("/stocksync-fuzz-XXXXXX");
     rig->dir = std::make_unique<QTemporaryDir>(base);
@@ -66,20 +64,15 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         qFatal("the price and stock tables were not made");
     rig->jobs = std::make_unique<JobHost>(rig->ui);
     rig->lists = std::make_unique<PriceStockLists>(memory, *rig->jobs, rig->ui, rig->desktop);
-    rig->file = rig->dir->filePath(QStringLiteral("list.csv"));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    {
-        QFile f(rig->file);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        f.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
+    // the bytes a file would hold; reading the file itself is Qt's business
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     for (const auto kind : {PriceStockLists::Price, PriceStockLists::Stock}) {
-        const PriceStockLists::ImportResult r = rig->lists->importFile(kind, rig->file, false);
+        const PriceStockLists::ImportResult r = rig->lists->importBytes(kind, bytes, false);
         (void)PriceStockLists::importMessage(kind, r);
         if (r.ok && r.imported > r.lines)
             __builtin_trap(); // more rows than lines: something was made up
