@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QStringEncoder>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 
@@ -11,6 +12,9 @@ namespace {
 const uint kBands[6] = {0xF0FFF0, 0xFFFFF0, 0xFFF0F0, 0xF0FFFF, 0xF0F0FF, 0xFFF0FF};
 
 bool g_background = false;
+
+// Lists from this many rows up are freed on another thread.
+constexpr size_t kFreeAside = 5000;
 
 // Every list of the program, for finishAllFills (GUI thread only).
 std::vector<ListModel *> &allModels()
@@ -243,11 +247,19 @@ void ListModel::setRows(std::vector<ListRow> rows)
     giveKeys(rows);
     m_keyRowsValid = false;
     beginResetModel();
-    m_rows = std::move(rows);
+    std::vector<ListRow> old = std::exchange(m_rows, std::move(rows));
+    std::unordered_map<quint64, int> oldKeys = std::exchange(m_keyRows, {});
     m_cellColumns = 0;
     for (const ListRow &r : m_rows)
         m_cellColumns = std::max(m_cellColumns, static_cast<int>(r.cells.size()));
     endResetModel();
+    // Freeing a list of many thousand rows takes the window a noticeable
+    // moment; the texts are shared by atomic counts, so another thread can do it.
+    if (old.size() >= kFreeAside)
+        QThreadPool::globalInstance()->start([rows = std::move(old), keys = std::move(oldKeys)]() mutable {
+            rows.clear();
+            keys.clear();
+        });
 }
 
 void ListModel::appendRows(std::vector<ListRow> rows)
