@@ -36,7 +36,9 @@ using MethodHandler = GatewayReply (*)(MethodCall &call);
 // session that was sent must be valid for any method (error 27).
 enum class Session { Optional, Required };
 
-// The gateway's methods by name. Each file of methods adds its own:
+// The gateway's methods by name. A method is one function in the file of
+// what it serves, reading its parameters with RequestParams, and one line in
+// that file's add function:
 //
 //     void addItemReads(MethodTable &t)
 //     {
@@ -44,7 +46,8 @@ enum class Session { Optional, Required };
 //         ...
 //     }
 //
-// and the Gateway's constructor calls each add function once.
+// The Gateway's constructor calls each add function once. sandbox/README.md
+// shows a whole method.
 class MethodTable
 {
 public:

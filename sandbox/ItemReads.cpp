@@ -2,8 +2,7 @@
 // items on sale or in the warehouse page by page.
 #include "GatewayMethods.h"
 
-#include <QSet>
-#include <QStringList>
+#include <limits>
 
 namespace topsandbox {
 
@@ -11,32 +10,22 @@ namespace {
 
 GatewayReply itemsListGet(MethodCall &c)
 {
-    if (!c.params.has("fields"))
-        return missing("fields");
-    if (!c.params.has("num_iids"))
-        return missing("num_iids");
-    const QStringList ids = c.params.value("num_iids").split(QLatin1Char(','), Qt::SkipEmptyParts);
-    if (ids.isEmpty() || ids.size() > 20)
-        return invalid("num_iids");
-    QList<qint64> wanted;
-    for (const QString &t : ids) {
-        qint64 id = 0;
-        if (!parseId(t, &id))
-            return invalid("num_iids");
-        wanted.append(id);
-    }
-    const quint32 f = parseFields(c.params.value("fields"));
+    RequestParams &p = c.params;
+    const auto f = p.fields("fields");
+    const auto ids = p.idList("num_iids", 20);
+    if (p.failed())
+        return p.failure();
     Xml x;
     x.open("items_list_get_response");
     bool any = false;
-    for (qint64 id : wanted) {
+    for (qint64 id : *ids) {
         const Item *it = c.model.item(id);
         if (!it)
             continue; // ids that do not exist are left out, as the platform does
         if (!any)
             x.openList("items");
         any = true;
-        writeItem(x, *it, f);
+        writeItem(x, *it, *f);
     }
     if (any)
         x.close("items");
@@ -46,26 +35,23 @@ GatewayReply itemsListGet(MethodCall &c)
 
 GatewayReply itemsCustomGet(MethodCall &c)
 {
-    if (!c.params.has("outer_id"))
-        return missing("outer_id");
-    if (!c.params.has("fields"))
-        return missing("fields");
-    QSet<QString> codes;
-    for (const QString &code : c.params.value("outer_id").split(QLatin1Char(','), Qt::SkipEmptyParts))
-        codes.insert(code.trimmed());
-    if (codes.size() > 50)
-        return invalid("outer_id");
-    const quint32 f = parseFields(c.params.value("fields"));
+    RequestParams &p = c.params;
+    // A missing outer_id is told before missing fields, too many codes after both.
+    p.text("outer_id");
+    const auto f = p.fields("fields");
+    const auto codes = p.textSet("outer_id", 50);
+    if (p.failed())
+        return p.failure();
     Xml x;
     x.open("items_custom_get_response");
     bool any = false;
     for (const Item &it : c.shop->items) {
-        if (!codes.contains(it.outerId))
+        if (!codes->contains(it.outerId))
             continue;
         if (!any)
             x.openList("items");
         any = true;
-        writeItem(x, it, f);
+        writeItem(x, it, *f);
     }
     if (any)
         x.close("items");
@@ -75,17 +61,15 @@ GatewayReply itemsCustomGet(MethodCall &c)
 
 GatewayReply itemsPagedGet(MethodCall &c, bool onsale)
 {
-    if (!c.params.has("fields"))
-        return missing("fields");
-    qint64 pageNo = 1, pageSize = 40;
-    if (c.params.has("page_no") && (!parseInt(c.params.value("page_no"), &pageNo) || pageNo < 1))
-        return invalid("page_no");
-    if (c.params.has("page_size") && (!parseInt(c.params.value("page_size"), &pageSize) || pageSize < 1 || pageSize > 200))
-        return invalid("page_size");
-    const QString q = c.params.value("q").trimmed();
+    RequestParams &p = c.params;
+    const auto f = p.fields("fields");
+    const auto pageNo = p.integer("page_no", 1, std::numeric_limits<qint64>::max(), 1);
+    const auto pageSize = p.integer("page_size", 1, 200, 40);
+    if (p.failed())
+        return p.failure();
+    const QString q = p.value("q").trimmed();
     const QString status = onsale ? QStringLiteral("onsale") : QStringLiteral("instock");
-    const quint32 f = parseFields(c.params.value("fields"));
-    const qint64 first = (pageNo - 1) * pageSize;
+    const qint64 first = (*pageNo - 1) * *pageSize;
     qint64 total = 0;
     Xml x;
     const char *name = onsale ? "items_onsale_get_response" : "items_inventory_get_response";
@@ -94,11 +78,11 @@ GatewayReply itemsPagedGet(MethodCall &c, bool onsale)
     for (const Item &it : c.shop->items) {
         if (it.approveStatus != status || (!q.isEmpty() && !it.title.contains(q, Qt::CaseInsensitive)))
             continue;
-        if (total >= first && total < first + pageSize) {
+        if (total >= first && total < first + *pageSize) {
             if (!any)
                 x.openList("items");
             any = true;
-            writeItem(x, it, f);
+            writeItem(x, it, *f);
         }
         ++total;
     }

@@ -5,8 +5,6 @@
 
 #include <QStringList>
 
-#include <cstdlib>
-
 namespace topsandbox {
 
 namespace {
@@ -22,18 +20,16 @@ QStringList pairsOf(const QString &properties)
 }
 
 // Finds the item of an update and checks that it belongs to the session's shop.
-GatewayReply findOwnItem(ShopModel &model, const Shop *shop, const QString &numIidText, Item **out)
+GatewayReply findOwnItem(MethodCall &c, Item **out)
 {
-    qint64 id = 0;
-    if (numIidText.isEmpty())
-        return missing("num_iid");
-    if (!parseId(numIidText, &id))
-        return invalid("num_iid");
-    Item *it = model.item(id);
+    const auto id = c.params.id("num_iid");
+    if (!id)
+        return c.params.failure();
+    Item *it = c.model.item(*id);
     if (!it)
         return business(QStringLiteral("isv.item-not-exist:invalid-numIid-or-iid"),
                         QStringLiteral("商品id对应的商品不存在"));
-    if (it->nick != shop->nick)
+    if (it->nick != c.shop->nick)
         return business(QStringLiteral("isv.invalid-permission:update-item"),
                         QStringLiteral("不能修改其他卖家的商品"));
     *out = it;
@@ -50,23 +46,22 @@ GatewayReply noPricePermission()
 GatewayReply quantityUpdate(MethodCall &c)
 {
     Item *it = nullptr;
-    if (GatewayReply e = findOwnItem(c.model, c.shop, c.params.value("num_iid"), &it); e.errorCode)
+    if (GatewayReply e = findOwnItem(c, &it); e.errorCode)
         return e;
-    if (!c.params.has("quantity"))
-        return missing("quantity");
-    qint64 quantity = 0, type = 1;
-    if (!parseInt(c.params.value("quantity"), &quantity) || std::llabs(quantity) > 999999999)
+    RequestParams &p = c.params;
+    // type 1: the new quantity; type 2: a change to add (negative to take away).
+    const auto quantity = p.integer("quantity", -999999999, 999999999);
+    const auto type = p.integer("type", 1, 2, 1);
+    if (p.failed())
+        return p.failure();
+    if (*type == 1 && *quantity < 0)
         return invalid("quantity");
-    if (c.params.has("type") && (!parseInt(c.params.value("type"), &type) || (type != 1 && type != 2)))
-        return invalid("type");
-    if (type == 1 && quantity < 0)
-        return invalid("quantity");
+    const auto skuId = p.id("sku_id", 0);
+    if (!skuId)
+        return p.failure();
     Sku *sku = nullptr;
-    if (c.params.has("sku_id")) {
-        qint64 skuId = 0;
-        if (!parseId(c.params.value("sku_id"), &skuId))
-            return invalid("sku_id");
-        sku = it->skuById(skuId);
+    if (*skuId) {
+        sku = it->skuById(*skuId);
         if (!sku)
             return business(QStringLiteral("isv.item-quantity-item-update-service-error:IC_SKU_NOT_EXIST"),
                             QStringLiteral("sku_id对应的SKU不存在"));
@@ -75,7 +70,7 @@ GatewayReply quantityUpdate(MethodCall &c)
                         QStringLiteral("有SKU的商品必须指定sku_id"));
     }
     const qint64 current = sku ? sku->quantity : it->num;
-    const qint64 next = type == 1 ? quantity : current + quantity;
+    const qint64 next = *type == 1 ? *quantity : current + *quantity;
     if (next < 0)
         return business(
             QStringLiteral("isv.item-quantity-item-update-service-error:IC_QUANTITY_LESS_THAN_ZERO"),
@@ -105,20 +100,18 @@ GatewayReply quantityUpdate(MethodCall &c)
 GatewayReply priceUpdate(MethodCall &c)
 {
     Item *it = nullptr;
-    if (GatewayReply e = findOwnItem(c.model, c.shop, c.params.value("num_iid"), &it); e.errorCode)
+    if (GatewayReply e = findOwnItem(c, &it); e.errorCode)
         return e;
-    if (!c.params.has("price"))
-        return missing("price");
-    qint64 cents = 0;
-    if (!parsePrice(c.params.value("price"), &cents) || cents > 10000000000LL)
-        return invalid("price");
+    const auto cents = c.params.money("price");
+    if (!cents)
+        return c.params.failure();
     if (!c.shop->mayChangePrices(c.params.value("session")))
         return noPricePermission();
     Item changed = *it;
-    changed.priceCents = cents;
+    changed.priceCents = *cents;
     if (RuleBreach b = checkPrices(changed); b.broken())
         return business(b.subCode, b.subMsg);
-    it->priceCents = cents;
+    it->priceCents = *cents;
     Xml x;
     x.open("item_price_update_response");
     itemHead(x, *it, c.now());
@@ -131,18 +124,17 @@ GatewayReply priceUpdate(MethodCall &c)
 GatewayReply skuPriceUpdate(MethodCall &c)
 {
     Item *it = nullptr;
-    if (GatewayReply e = findOwnItem(c.model, c.shop, c.params.value("num_iid"), &it); e.errorCode)
+    if (GatewayReply e = findOwnItem(c, &it); e.errorCode)
         return e;
-    if (!c.params.has("properties"))
-        return missing("properties");
-    qint64 cents = 0, itemCents = 0;
-    if (c.params.has("price") && (!parsePrice(c.params.value("price"), &cents) || cents > 10000000000LL))
-        return invalid("price");
-    if (c.params.has("item_price") && (!parsePrice(c.params.value("item_price"), &itemCents) || itemCents > 10000000000LL))
-        return invalid("item_price");
-    if (!c.params.has("price") && !c.params.has("quantity") && !c.params.has("outer_id"))
+    RequestParams &p = c.params;
+    const auto properties = p.text("properties");
+    const auto cents = p.money("price", 0);
+    const auto itemCents = p.money("item_price", 0);
+    if (p.failed())
+        return p.failure();
+    if (!p.has("price") && !p.has("quantity") && !p.has("outer_id"))
         return missing("price");
-    const QStringList wanted = pairsOf(c.params.value("properties"));
+    const QStringList wanted = pairsOf(*properties);
     int index = -1;
     for (int i = 0; i < it->skus.size(); ++i)
         if (pairsOf(it->skus[i].properties) == wanted)
@@ -150,24 +142,24 @@ GatewayReply skuPriceUpdate(MethodCall &c)
     if (index < 0)
         return business(QStringLiteral("isv.invalid-parameter:sku-properties"),
                         QStringLiteral("properties对应的SKU不存在"));
-    if ((c.params.has("price") || c.params.has("item_price")) && !c.shop->mayChangePrices(c.params.value("session")))
+    if ((p.has("price") || p.has("item_price")) && !c.shop->mayChangePrices(p.value("session")))
         return noPricePermission();
     Item changed = *it;
     Sku &s = changed.skus[index];
-    if (c.params.has("price"))
-        s.priceCents = cents;
-    if (c.params.has("item_price"))
-        changed.priceCents = itemCents;
-    if (c.params.has("quantity")) {
-        qint64 q = 0;
-        if (!parseInt(c.params.value("quantity"), &q) || q < 0 || q > 999999999)
-            return invalid("quantity");
-        s.quantity = int(q);
+    if (p.has("price"))
+        s.priceCents = *cents;
+    if (p.has("item_price"))
+        changed.priceCents = *itemCents;
+    if (p.has("quantity")) {
+        const auto q = p.integer("quantity", 0, 999999999);
+        if (!q)
+            return p.failure();
+        s.quantity = int(*q);
         changed.recount();
     }
-    if (c.params.has("outer_id"))
-        s.outerId = c.params.value("outer_id");
-    if (RuleBreach b = checkPrices(changed, c.params.has("price") ? index : -1); b.broken())
+    if (p.has("outer_id"))
+        s.outerId = p.value("outer_id");
+    if (RuleBreach b = checkPrices(changed, p.has("price") ? index : -1); b.broken())
         return business(b.subCode, b.subMsg);
     *it = changed;
     Xml x;
@@ -181,17 +173,14 @@ GatewayReply skuPriceUpdate(MethodCall &c)
 GatewayReply itemUpdate(MethodCall &c)
 {
     Item *it = nullptr;
-    if (GatewayReply e = findOwnItem(c.model, c.shop, c.params.value("num_iid"), &it); e.errorCode)
+    if (GatewayReply e = findOwnItem(c, &it); e.errorCode)
         return e;
-    QDateTime listTime;
-    if (c.params.has("list_time")) {
-        listTime = parseTime(c.params.value("list_time"));
-        if (!listTime.isValid())
-            return invalid("list_time");
-    }
-    if (listTime.isValid()) {
-        it->listTime = listTime;
-        it->delistTime = listTime.addDays(it->validThru > 0 ? it->validThru : 7);
+    const auto listTime = c.params.dateTime("list_time", QDateTime());
+    if (!listTime)
+        return c.params.failure();
+    if (listTime->isValid()) {
+        it->listTime = *listTime;
+        it->delistTime = listTime->addDays(it->validThru > 0 ? it->validThru : 7);
     }
     Xml x;
     x.open("item_update_response");
@@ -204,18 +193,16 @@ GatewayReply itemUpdate(MethodCall &c)
 GatewayReply listing(MethodCall &c)
 {
     Item *it = nullptr;
-    if (GatewayReply e = findOwnItem(c.model, c.shop, c.params.value("num_iid"), &it); e.errorCode)
+    if (GatewayReply e = findOwnItem(c, &it); e.errorCode)
         return e;
-    if (!c.params.has("num"))
-        return missing("num");
-    qint64 num = 0;
-    if (!parseInt(c.params.value("num"), &num) || num < 1 || num > 999999999)
-        return invalid("num");
-    if (RuleBreach b = checkListing(*it, num); b.broken())
+    const auto num = c.params.integer("num", 1, 999999999);
+    if (!num)
+        return c.params.failure();
+    if (RuleBreach b = checkListing(*it, *num); b.broken())
         return business(b.subCode, b.subMsg);
     // An item with SKUs keeps the sum of its SKUs; the others take num.
     if (it->skus.isEmpty())
-        it->num = int(num);
+        it->num = int(*num);
     const QDateTime t = c.now();
     it->approveStatus = QStringLiteral("onsale");
     it->listTime = t;
@@ -231,7 +218,7 @@ GatewayReply listing(MethodCall &c)
 GatewayReply delisting(MethodCall &c)
 {
     Item *it = nullptr;
-    if (GatewayReply e = findOwnItem(c.model, c.shop, c.params.value("num_iid"), &it); e.errorCode)
+    if (GatewayReply e = findOwnItem(c, &it); e.errorCode)
         return e;
     const QDateTime t = c.now();
     it->approveStatus = QStringLiteral("instock");
