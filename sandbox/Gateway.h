@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GatewayMethods.h"
+#include "ReplyXml.h"
 #include "SandboxModel.h"
 #include "SandboxSigning.h"
 
@@ -13,17 +15,9 @@
 
 namespace topsandbox {
 
-// The outcome of one call to the gateway.
-struct GatewayReply
-{
-    QByteArray xml;    // the reply body
-    int errorCode = 0; // 0 for a method response, else the <code> of the error response
-    QString subCode;   // the <sub_code> of an error response
-    bool signatureValid = false;
-};
-
-// Answers the platform's /router/rest calls over a shop model. Not thread-safe:
-// the server serialises calls.
+// Answers the platform's /router/rest calls over a shop model: checks what
+// every call must carry and hands it to its method (GatewayMethods.h). Not
+// thread-safe: the server serialises calls.
 class Gateway
 {
 public:
@@ -45,28 +39,12 @@ public:
     // utf8Ok false: the body held bytes that are not UTF-8 (error 47).
     GatewayReply handle(const Params &params, bool utf8Ok = true);
 
-    static QByteArray errorXml(int code, const QString &msg, const QString &subCode = QString(),
-                               const QString &subMsg = QString());
-    // The platform's text for a top-level error code ("Invalid signature" for 25, ...).
-    static QString errorText(int code);
-
 private:
-    struct Call;
-    GatewayReply dispatch(Call &call);
-    GatewayReply itemsListGet(Call &c);
-    GatewayReply itemsCustomGet(Call &c);
-    GatewayReply itemsPagedGet(Call &c, bool onsale);
-    GatewayReply itemsInventoryGet(Call &c) { return itemsPagedGet(c, false); }
-    GatewayReply itemsOnsaleGet(Call &c) { return itemsPagedGet(c, true); }
-    GatewayReply quantityUpdate(Call &c);
-    GatewayReply priceUpdate(Call &c);
-    GatewayReply skuPriceUpdate(Call &c);
-    GatewayReply itemUpdate(Call &c);
-    GatewayReply listing(Call &c);
-    GatewayReply delisting(Call &c);
+    GatewayReply dispatch(MethodCall &call);
     bool rateLimited(const QString &appKey, int *banSeconds);
 
     ShopModel &m_model;
+    MethodTable m_methods;
     QHash<QString, QString> m_apps;
     int m_rateCalls = 0;
     int m_rateSeconds = 1;
