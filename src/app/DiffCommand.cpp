@@ -1,4 +1,5 @@
 #include "app/DiffCommand.h"
+#include "base/CsvWriter.h"
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
@@ -117,33 +118,23 @@ void writeAll(std::FILE *f, const QByteArray &bytes)
 
 } // namespace
 
-QString CsvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 QByteArray DifferenceCsv(const ListModel &model)
 {
     const QStringList headers = DifferenceHeaders();
+    CsvWriter csv;
     QStringList fields;
     for (int c = 0; c <= kCsvCells; ++c)
-        fields << CsvField(headers.value(c));
+        fields << headers.value(c);
     fields << QStringLiteral("勾选");
-    QByteArray out = fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    csv.addRow(fields);
     for (const ListRow &r : model.rows()) {
-        fields.clear();
-        fields << CsvField(r.caption);
+        fields = QStringList{r.caption};
         for (int c = 0; c < kCsvCells; ++c)
-            fields << CsvField(r.cells.value(c));
+            fields << r.cells.value(c);
         fields << (r.checked ? QStringLiteral("1") : QStringLiteral("0"));
-        out += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        csv.addRow(fields);
     }
-    return out;
+    return csv.bytes();
 }
 
 int RunDiff(CommandContext &ctx)

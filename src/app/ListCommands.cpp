@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/DiffCommand.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "reports/StockStatistics.h"
@@ -23,10 +24,7 @@ void writeAll(std::FILE *f, const QByteArray &bytes)
 
 QByteArray csvLine(const QStringList &fields)
 {
-    QStringList quoted;
-    for (const QString &f : fields)
-        quoted << CsvField(f);
-    return quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    return CsvLine(fields).toUtf8() + "\r\n";
 }
 
 // header, then caption and shown cells of every row

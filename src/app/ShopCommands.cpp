@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/DiffCommand.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "base/TextRoutines.h"
@@ -25,10 +26,7 @@ void out(std::FILE *f, const QString &line)
 
 QString csvLine(const QStringList &fields)
 {
-    QStringList quoted;
-    for (const QString &f : fields)
-        quoted << CsvField(f);
-    return quoted.join(QLatin1Char(','));
+    return CsvLine(fields);
 }
 
 // One CSV record on standard output, CRLF-terminated.

@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/DiffCommand.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
 #include "store/Settings.h"
@@ -210,15 +211,9 @@ namespace {
 
 void writeCsv(const QList<QStringList> &records)
 {
-    QByteArray out;
-    for (const QStringList &fields : records) {
-        QStringList quoted;
-        for (const QString &f : fields)
-            quoted << CsvField(f);
-        out += quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    }
-    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
-    std::fflush(stdout);
+    CsvWriter csv;
+    csv.addRows(records);
+    csv.writeTo(stdout);
 }
 
 // journal settle ID --applied|--not-applied
