@@ -1,4 +1,5 @@
 #include "app/DiffCommand.h"
+#include "app/CommandOutput.h"
 #include "base/CsvWriter.h"
 
 #include "app/Application.h"
@@ -110,12 +111,6 @@ QString applyArguments(const QStringList &args, DifferenceOptions &o, QString &k
     return {};
 }
 
-void writeAll(std::FILE *f, const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
-    std::fflush(f);
-}
-
 } // namespace
 
 QByteArray DifferenceCsv(const ListModel &model)
@@ -161,7 +156,7 @@ int RunDiff(CommandContext &ctx)
     case DifferenceQuery::Outcome::Failed:
         return 1;
     }
-    writeAll(stdout, DifferenceCsv(app->targetModel()));
-    writeAll(stderr, query.totalsText().toUtf8() + "\n");
+    PrintCsv(DifferenceCsv(app->targetModel()));
+    SayOnStderr(query.totalsText());
     return 0;
 }

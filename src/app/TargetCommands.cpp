@@ -2,13 +2,12 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/CommandOutput.h"
 #include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "reports/TargetBrowser.h"
 #include "store/Settings.h"
-
-#include <cstdio>
 
 int RunTargetsShow(CommandContext &ctx)
 {
@@ -52,7 +51,7 @@ int RunTargetsShow(CommandContext &ctx)
             fields << r.cells.value(c);
         csv.addRow(fields);
     }
-    csv.writeTo(stdout);
-    std::fputs((browser.totals().trimmed() + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    PrintCsv(csv);
+    SayOnStderr(browser.totals().trimmed());
     return 0;
 }

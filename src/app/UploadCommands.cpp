@@ -3,6 +3,7 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/CommandOutput.h"
 #include "app/DiffCommand.h"
 #include "base/CsvWriter.h"
 #include "base/Interaction.h"
@@ -23,10 +24,10 @@ namespace {
 
 void writeLine(std::FILE *to, const QString &text)
 {
-    QString flat = text;
-    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    std::fputs((flat + QLatin1Char('\n')).toUtf8().constData(), to);
-    std::fflush(to);
+    if (to == stdout)
+        PrintDataLine(text);
+    else
+        SayOnStderr(text);
 }
 
 // Standard output carries only the command's result: every message box and
@@ -122,9 +123,7 @@ int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &
     app->syncCycle().setForce(false);
 
     if (a.json) {
-        std::fputs(QJsonDocument(s.toJson()).toJson(QJsonDocument::Compact).constData(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        PrintJson(s.toJson());
     } else {
         for (const QuantityRow &r : a.dryRun ? s.planned : s.uploaded)
             writeLine(stdout, rowLine(r));
@@ -213,7 +212,7 @@ void writeCsv(const QList<QStringList> &records)
 {
     CsvWriter csv;
     csv.addRows(records);
-    csv.writeTo(stdout);
+    PrintCsv(csv);
 }
 
 // journal settle ID --applied|--not-applied
