@@ -74,7 +74,7 @@ void rowsOnStderr(const QString &heading, const QList<QuantityRow> &rows)
 
 // Opens the program, logs the account in and runs one cycle with the given
 // steps (unset: the stored ones); the exit code.
-int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &usage, bool jsonAllowed,
+int runCycle(CommandContext &ctx, const CycleLoginStep &login, const QString &usage, bool jsonAllowed,
              bool dryRunAllowed, std::optional<std::pair<bool, bool>> steps)
 {
     CycleArguments a;
@@ -194,13 +194,13 @@ QString SyncSummaryText(const SyncSummary &s, bool withDownload)
     return text + QLatin1Char('.');
 }
 
-int RunUploadQuantity(CommandContext &ctx, const CommandLoginStep &login)
+int RunUploadQuantity(CommandContext &ctx, const CycleLoginStep &login)
 {
     return runCycle(ctx, login, QStringLiteral("用法: upload-quantity [--account NAME] [--dry-run] [--force]"), false,
                     true, std::make_pair(false, true));
 }
 
-int RunSync(CommandContext &ctx, const CommandLoginStep &login)
+int RunSync(CommandContext &ctx, const CycleLoginStep &login)
 {
     return runCycle(ctx, login, QStringLiteral("用法: sync [--account NAME] [--dry-run] [--force] [--json]"), true, true,
                     std::nullopt);
