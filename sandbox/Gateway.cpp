@@ -430,6 +430,9 @@ GatewayReply Gateway::handle(const Params &params, bool utf8Ok)
     return r;
 }
 
+// Methods answered in files of their own.
+GatewayReply ItemSkusGet(ShopModel &model, const QHash<QString, QString> &params); // ItemSkus.cpp
+
 GatewayReply Gateway::dispatch(Call &c)
 {
     using Handler = GatewayReply (Gateway::*)(Call &);
@@ -446,7 +449,8 @@ GatewayReply Gateway::dispatch(Call &c)
         {QStringLiteral("taobao.item.update.delisting"), &Gateway::delisting},
     };
     const auto h = handlers.constFind(c.method);
-    if (h == handlers.constEnd())
+    const bool itemSkus = c.method == QStringLiteral("taobao.item.skus.get");
+    if (h == handlers.constEnd() && !itemSkus)
         return fail(22);
     if (c.has("format") && c.value("format") != QStringLiteral("xml"))
         return fail(23);
@@ -458,6 +462,8 @@ GatewayReply Gateway::dispatch(Call &c)
     } else if (sessionMethods().contains(c.method)) {
         return fail(26);
     }
+    if (itemSkus)
+        return ItemSkusGet(m_model, c.p);
     return (this->*h.value())(c);
 }
 

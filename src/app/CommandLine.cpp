@@ -3,6 +3,7 @@
 #include "app/AccountCommands.h"
 #include "app/Application.h"
 #include "app/CommandLogin.h"
+#include "app/CommandOutput.h"
 #include "app/DiffCommand.h"
 #include "app/JobCommands.h"
 #include "app/ListCommands.h"
@@ -11,11 +12,15 @@
 #include "app/ShopCommands.h"
 #include "app/TargetCommands.h"
 #include "app/UploadCommands.h"
+#include "app/WaitForJob.h"
+#include "base/CsvWriter.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
+#include "jobs/PlatformCallJob.h"
 #include "lists/ItemLists.h"
 #include "store/DataModule.h"
 #include "top/Endpoints.h"
+#include "top/ItemSkus.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -77,7 +82,7 @@ QString CheckDataDir(const CommandLineRequest &request)
 bool IsReadOnlyCommand(const QString &command, const QStringList &arguments)
 {
     static const QStringList alwaysReading{QStringLiteral("diff"), QStringLiteral("journal"),
-                                           QStringLiteral("report")};
+                                           QStringLiteral("report"), QStringLiteral("sku-get")};
     // commands whose "show" only lists
     static const QStringList showing{QStringLiteral("targets"), QStringLiteral("lists"),
                                      QStringLiteral("prices"), QStringLiteral("stock"),
@@ -168,6 +173,39 @@ int useSandbox(CommandContext &ctx)
     return 0;
 }
 
+// sku-get NUM_IID: the item's SKUs (taobao.item.skus.get, no session) as CSV.
+int skuGet(CommandContext &ctx)
+{
+    const QString id = ctx.arguments.size() == 1 ? ItemLists::NormalItemId(ctx.arguments.first()) : QString();
+    if (id.isEmpty()) {
+        ctx.ui.error(QStringLiteral("用法: sku-get NUM_IID (商品数字ID: 不超过19位的正整数)"));
+        return 2;
+    }
+    const auto app = OpenApplication(ctx);
+    if (!app)
+        return 1;
+    FollowJobsOnTerminal(app->jobs());
+    QList<ItemSku> skus;
+    PlatformCallJob job(app->jobs(), app->client(), app->jobs().panel1(), QStringLiteral("正在读取宝贝SKU..."),
+                        taobao_item_skus_get, [&skus](const QString &reply, const QString &) {
+                            QString why;
+                            DecodeItemSkus(reply, &skus, &why);
+                            return why;
+                        });
+    if (WaitForJob(job, &PlatformCallJob::ended, [&] { return job.start({id}); }) !=
+        PlatformCallJob::Outcome::Completed)
+        return 1;
+    CsvWriter csv;
+    csv.addRow({QStringLiteral("sku_id"), QStringLiteral("properties_name"), QStringLiteral("quantity"),
+                QStringLiteral("price"), QStringLiteral("outer_id")});
+    for (const ItemSku &s : skus)
+        csv.addRow({s.skuId, s.propertiesName, s.quantity, s.price, s.outerId});
+    PrintCsv(csv);
+    SayOnStderr(QStringLiteral("商品 ") + id + QStringLiteral(" 共 ") + QString::number(skus.size()) +
+                QStringLiteral(" 个SKU."));
+    return 0;
+}
+
 // The login step of the commands that log in first (the login itself is
 // handed in by the program, see SetCommandLogIn).
 int logIn(Application &app, const QString &account)
@@ -234,6 +272,8 @@ QList<CommandTable::Command> buildCommands()
                    QStringLiteral("下载目标店铺宝贝列表到 TB_Object: 使用目标店铺配置 (目标下载源中已勾选的宝贝), "
                                   "或 --by-source 使用源店铺配置 (先登录); 帐号默认为上次选择的帐号"),
                    [](CommandContext &ctx) { return RunDownloadTarget(ctx, logIn); }}),
+        {QStringLiteral("sku-get"), QStringLiteral("sku-get NUM_IID"),
+         QStringLiteral("以 CSV 输出宝贝的 SKU (sku_id,properties_name,quantity,price,outer_id), 无需登录"), skuGet},
         {QStringLiteral("targets"), QStringLiteral("targets show [--account NAME] [--keyword K]"),
          QStringLiteral("以 CSV 输出帐号已下载的目标店铺宝贝 (TB_Object)"), RunTargetsShow},
         loggingIn({QStringLiteral("plan"), QStringLiteral("plan [--account NAME]"),
@@ -304,7 +344,7 @@ QString CommandTable::helpText()
                                   "  --data-dir DIR   数据库放在 DIR/TBData/TBData.db (默认: 程序所在文件夹);\n"
                                   "                   DIR 须已是数据文件夹 (有 TBData), 新文件夹先用 init-db 创建\n"
                                   "  --verbose        内嵌浏览器的诊断信息也写到标准错误\n"
-                                  "  只读的命令 (diff, journal, report, targets/lists/prices/stock/warehouse show)\n"
+                                  "  只读的命令 (diff, journal, report, sku-get, targets/lists/prices/stock/warehouse show)\n"
                                   "  可在窗口或 plan 运行时同时使用; 其他命令这时会被拒绝.\n\n"
                                   "命令:\n");
     for (const Command &c : commands())
