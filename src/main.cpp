@@ -4,10 +4,6 @@
 #include "base/ListModel.h"
 #include "app/ui/StartUp.h"
 #include "shop/ui/LoginCommand.h"
-#include "target/ui/TargetCommands.h"
-#include "sync/ui/UploadLoginCommands.h"
-#include "sync/ui/ShopJobCommands.h"
-#include "lists/ui/ListsCommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -67,11 +63,9 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         raw.append(QString::fromLocal8Bit(argv[i]));
     const CommandLineRequest request = ParseCommandLine(raw);
-    RegisterWindowCommands();
-    RegisterTargetCommands();
-    RegisterUploadCommands();
-    RegisterShopJobCommands();
-    RegisterListsCommands();
+    // every command is in the app layer's table; the login they need runs
+    // in embedded browsers, which only this layer can hand in
+    SetCommandLogIn(LogInForCommand);
 
     if (request.help || !request.error.isEmpty()) {
         const QString text = (request.error.isEmpty() ? QString() : request.error + QLatin1Char('\n')) +

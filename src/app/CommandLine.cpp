@@ -2,15 +2,25 @@
 
 #include "app/AccountCommands.h"
 #include "app/Application.h"
+#include "app/CommandLogin.h"
+#include "app/CommandOutput.h"
 #include "app/DiffCommand.h"
 #include "app/JobCommands.h"
 #include "app/ListCommands.h"
+#include "app/ListsCommand.h"
+#include "app/PlanCommand.h"
+#include "app/ShopCommands.h"
+#include "app/TargetCommands.h"
 #include "app/UploadCommands.h"
+#include "app/WaitForJob.h"
+#include "base/CsvWriter.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
+#include "jobs/PlatformCallJob.h"
 #include "lists/ItemLists.h"
 #include "store/DataModule.h"
 #include "top/Endpoints.h"
+#include "top/ItemSkus.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -72,7 +82,7 @@ QString CheckDataDir(const CommandLineRequest &request)
 bool IsReadOnlyCommand(const QString &command, const QStringList &arguments)
 {
     static const QStringList alwaysReading{QStringLiteral("diff"), QStringLiteral("journal"),
-                                           QStringLiteral("report")};
+                                           QStringLiteral("report"), QStringLiteral("sku-get")};
     // commands whose "show" only lists
     static const QStringList showing{QStringLiteral("targets"), QStringLiteral("lists"),
                                      QStringLiteral("prices"), QStringLiteral("stock"),
@@ -163,6 +173,58 @@ int useSandbox(CommandContext &ctx)
     return 0;
 }
 
+// sku-get NUM_IID: the item's SKUs (taobao.item.skus.get, no session) as CSV.
+int skuGet(CommandContext &ctx)
+{
+    const QString id = ctx.arguments.size() == 1 ? ItemLists::NormalItemId(ctx.arguments.first()) : QString();
+    if (id.isEmpty()) {
+        ctx.ui.error(QStringLiteral("用法: sku-get NUM_IID (商品数字ID: 不超过19位的正整数)"));
+        return 2;
+    }
+    const auto app = OpenApplication(ctx);
+    if (!app)
+        return 1;
+    FollowJobsOnTerminal(app->jobs());
+    QList<ItemSku> skus;
+    PlatformCallJob job(app->jobs(), app->client(), app->jobs().panel1(), QStringLiteral("正在读取宝贝SKU..."),
+                        taobao_item_skus_get, [&skus](const QString &reply, const QString &) {
+                            QString why;
+                            DecodeItemSkus(reply, &skus, &why);
+                            return why;
+                        });
+    if (WaitForJob(job, &PlatformCallJob::ended, [&] { return job.start({id}); }) !=
+        PlatformCallJob::Outcome::Completed)
+        return 1;
+    CsvWriter csv;
+    csv.addRow({QStringLiteral("sku_id"), QStringLiteral("properties_name"), QStringLiteral("quantity"),
+                QStringLiteral("price"), QStringLiteral("outer_id")});
+    for (const ItemSku &s : skus)
+        csv.addRow({s.skuId, s.propertiesName, s.quantity, s.price, s.outerId});
+    PrintCsv(csv);
+    SayOnStderr(QStringLiteral("商品 ") + id + QStringLiteral(" 共 ") + QString::number(skus.size()) +
+                QStringLiteral(" 个SKU."));
+    return 0;
+}
+
+// The login step of the commands that log in first (the login itself is
+// handed in by the program, see SetCommandLogIn).
+int logIn(Application &app, const QString &account)
+{
+    return LogInForCommandStep(app, account.trimmed());
+}
+
+int logInShop(Application &app, const QString &account, bool shortAuthorization)
+{
+    return LogInForCommandStep(app, account, shortAuthorization);
+}
+
+// A command that logs in first runs on the window system (its browsers).
+CommandTable::Command loggingIn(CommandTable::Command c)
+{
+    c.needsWindowSystem = true;
+    return c;
+}
+
 QList<CommandTable::Command> buildCommands()
 {
     return {
@@ -203,6 +265,46 @@ QList<CommandTable::Command> buildCommands()
                         "journal settle ID --applied|--not-applied"),
          QStringLiteral("上传记录 (每次更改店铺的调用一行, 含状态) 或同步周期 (--cycles) 以 CSV 输出; settle: 确认一条没有确认的上传记录"),
          RunJournal},
+        loggingIn({QStringLiteral("login"), QStringLiteral("login NAME"),
+                   QStringLiteral("用保存的密码登录店铺帐号 NAME (在不显示的浏览器中)"), RunLogin}),
+        loggingIn({QStringLiteral("download-target"),
+                   QStringLiteral("download-target [--account NAME] [--by-source] [--no-outer-id] [--login]"),
+                   QStringLiteral("下载目标店铺宝贝列表到 TB_Object: 使用目标店铺配置 (目标下载源中已勾选的宝贝), "
+                                  "或 --by-source 使用源店铺配置 (先登录); 帐号默认为上次选择的帐号"),
+                   [](CommandContext &ctx) { return RunDownloadTarget(ctx, logIn); }}),
+        {QStringLiteral("sku-get"), QStringLiteral("sku-get NUM_IID"),
+         QStringLiteral("以 CSV 输出宝贝的 SKU (sku_id,properties_name,quantity,price,outer_id), 无需登录"), skuGet},
+        {QStringLiteral("targets"), QStringLiteral("targets show [--account NAME] [--keyword K]"),
+         QStringLiteral("以 CSV 输出帐号已下载的目标店铺宝贝 (TB_Object)"), RunTargetsShow},
+        loggingIn({QStringLiteral("plan"), QStringLiteral("plan [--account NAME]"),
+                   QStringLiteral("执行同步计划 (无窗口): 每隔 NM 100 分钟 (至少 5 分钟) 同步一次, 每次一行, Ctrl+C 结束"),
+                   RunPlan}),
+        loggingIn({QStringLiteral("upload-quantity"), QStringLiteral("upload-quantity [--account NAME] [--dry-run] [--force]"),
+                   QStringLiteral("登录后比较库存 (仅显示有库存差异的宝贝), 上传最新库存数量到目标店铺"),
+                   [](CommandContext &c) { return RunUploadQuantity(c, logIn); }}),
+        loggingIn({QStringLiteral("sync"), QStringLiteral("sync [--account NAME] [--dry-run] [--force] [--json]"),
+                   QStringLiteral("执行一次同步: 下载源宝贝库存, 比较, 上传最新库存 (按同步计划的设置)"),
+                   [](CommandContext &c) { return RunSync(c, logIn); }}),
+        loggingIn({QStringLiteral("upload-price"),
+                   QStringLiteral("upload-price [--account NAME] [--base source|price] [--force]"),
+                   QStringLiteral("登录 (含短授权) 后上传更新商品价格: 价格与源 (或价格列表) 不同的行"),
+                   [](CommandContext &c) { return RunUploadPrice(c, logInShop); }}),
+        loggingIn({QStringLiteral("delist"), QStringLiteral("delist [--account NAME]"),
+                   QStringLiteral("登录后执行商品下架: \"源已下架的宝贝\"中勾选的行"),
+                   [](CommandContext &c) { return RunDelist(c, logInShop); }}),
+        loggingIn({QStringLiteral("list"), QStringLiteral("list [--account NAME]"),
+                   QStringLiteral("登录后执行商品上架: \"源未下架目标已下架的宝贝\"中勾选的行"),
+                   [](CommandContext &c) { return RunList(c, logInShop); }}),
+        loggingIn({QStringLiteral("warehouse"),
+                   QStringLiteral("warehouse download [--account NAME] [--q TEXT] [--page N] [--page-size N] | show "
+                                  "[--account NAME]"),
+                   QStringLiteral("下载一页仓库中宝贝列表 (先登录), 或以 CSV 输出已下载的仓库列表"),
+                   [](CommandContext &c) { return RunWarehouse(c, logInShop); }}),
+        loggingIn({QStringLiteral("lists"),
+                   QStringLiteral("lists show --source|--target [--group NAME] | lists import-onsale "
+                                  "[--account NAME] --group NAME | lists add-links --source|--target [--group NAME]"),
+                   QStringLiteral("显示下载源宝贝列表 (CSV); 或登录后下载当前店铺销售中列表到目标店铺下载源的组"),
+                   RunLists}),
     };
 }
 
@@ -242,7 +344,7 @@ QString CommandTable::helpText()
                                   "  --data-dir DIR   数据库放在 DIR/TBData/TBData.db (默认: 程序所在文件夹);\n"
                                   "                   DIR 须已是数据文件夹 (有 TBData), 新文件夹先用 init-db 创建\n"
                                   "  --verbose        内嵌浏览器的诊断信息也写到标准错误\n"
-                                  "  只读的命令 (diff, journal, report, targets/lists/prices/stock/warehouse show)\n"
+                                  "  只读的命令 (diff, journal, report, sku-get, targets/lists/prices/stock/warehouse show)\n"
                                   "  可在窗口或 plan 运行时同时使用; 其他命令这时会被拒绝.\n\n"
                                   "命令:\n");
     for (const Command &c : commands())

@@ -1,4 +1,6 @@
 #include "app/DiffCommand.h"
+#include "app/CommandOutput.h"
+#include "base/CsvWriter.h"
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
@@ -109,41 +111,25 @@ QString applyArguments(const QStringList &args, DifferenceOptions &o, QString &k
     return {};
 }
 
-void writeAll(std::FILE *f, const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
-    std::fflush(f);
-}
-
 } // namespace
-
-QString CsvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 QByteArray DifferenceCsv(const ListModel &model)
 {
     const QStringList headers = DifferenceHeaders();
+    CsvWriter csv;
     QStringList fields;
     for (int c = 0; c <= kCsvCells; ++c)
-        fields << CsvField(headers.value(c));
+        fields << headers.value(c);
     fields << QStringLiteral("勾选");
-    QByteArray out = fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    csv.addRow(fields);
     for (const ListRow &r : model.rows()) {
-        fields.clear();
-        fields << CsvField(r.caption);
+        fields = QStringList{r.caption};
         for (int c = 0; c < kCsvCells; ++c)
-            fields << CsvField(r.cells.value(c));
+            fields << r.cells.value(c);
         fields << (r.checked ? QStringLiteral("1") : QStringLiteral("0"));
-        out += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        csv.addRow(fields);
     }
-    return out;
+    return csv.bytes();
 }
 
 int RunDiff(CommandContext &ctx)
@@ -170,7 +156,7 @@ int RunDiff(CommandContext &ctx)
     case DifferenceQuery::Outcome::Failed:
         return 1;
     }
-    writeAll(stdout, DifferenceCsv(app->targetModel()));
-    writeAll(stderr, query.totalsText().toUtf8() + "\n");
+    PrintCsv(DifferenceCsv(app->targetModel()));
+    SayOnStderr(query.totalsText());
     return 0;
 }

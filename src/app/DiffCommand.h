@@ -15,5 +15,3 @@ int RunDiff(CommandContext &ctx);
 // The list as CSV (UTF-8, RFC 4180 quoting, CRLF): a header of the column
 // captions and "勾选", one line per row in list order.
 QByteArray DifferenceCsv(const ListModel &model);
-// One field quoted when it holds a comma, a quote or a line break.
-QString CsvField(const QString &text);

@@ -2,6 +2,8 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/CommandOutput.h"
+#include "app/WaitForJob.h"
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
 #include "source/SourceDownload.h"
@@ -10,55 +12,16 @@
 #include "target/TargetBySource.h"
 #include "target/TargetDownload.h"
 
-#include <QEventLoop>
-#include <cstdio>
 
-namespace {
-
-void say(const QString &text)
-{
-    QString flat = text;
-    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    std::fputs(flat.toUtf8().constData(), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-}
-
-// The panels' captions and retry countdowns on the terminal, the debug
-// memo's lines on standard error.
-void followOnTerminal(JobHost &host)
-{
-    auto lastRetry = std::make_shared<QString>();
-    for (ProgressPanelState *panel : {&host.panel1(), &host.panel2()}) {
-        QObject::connect(panel, &ProgressPanelState::captionSet, panel, [](const QString &c) { say(c); });
-        QObject::connect(panel, &ProgressPanelState::changed, panel, [panel, lastRetry]() {
-            if (panel->retryShown() && panel->retryText() != *lastRetry)
-                say(*lastRetry = panel->retryText());
-        });
-    }
-    QObject::connect(&host, &JobHost::debugAdded, &host, [](const QString &text) {
-        std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
-    });
-}
-
-} // namespace
 
 int RunDownloadSource(CommandContext &ctx)
 {
     const auto app = OpenApplication(ctx);
     if (!app)
         return 1;
-    followOnTerminal(app->jobs());
+    FollowJobsOnTerminal(app->jobs());
     SourceDownloadJob &job = app->sourceDownload();
-    QEventLoop loop;
-    SourceDownloadJob::Outcome outcome = SourceDownloadJob::Outcome::NothingToDo;
-    QObject::connect(&job, &SourceDownloadJob::ended, &loop, [&](SourceDownloadJob::Outcome o) {
-        outcome = o;
-        loop.quit();
-    });
-    if (!job.FromDownloadClick())
-        return 1;
-    loop.exec();
+    const auto outcome = WaitForJob(job, &SourceDownloadJob::ended, [&] { return job.FromDownloadClick(); });
     // ids the platform refused: the rest came, but the run is not a full success
     return outcome == SourceDownloadJob::Outcome::Completed && job.refusedIds().isEmpty() ? 0 : 1;
 }
@@ -119,29 +82,16 @@ int RunDownloadTarget(CommandContext &ctx, const CommandLogIn &logIn)
         if (const int code = logIn(*app, account); code != 0)
             return code;
     }
-    followOnTerminal(app->jobs());
-    QEventLoop loop;
-    bool completed = false;
+    FollowJobsOnTerminal(app->jobs());
     if (bySource) {
         TargetBySourceJob &job = app->targetBySource();
         job.setAccount(account);
-        QObject::connect(&job, &TargetBySourceJob::ended, &loop, [&](TargetBySourceJob::Outcome o) {
-            completed = o == TargetBySourceJob::Outcome::Completed;
-            loop.quit();
-        });
-        if (!job.DownloadClick())
-            return 1;
-    } else {
-        TargetDownloadJob &job = app->targetDownload();
-        job.setAccount(account);
-        job.setNoOuterId(noOuterId);
-        QObject::connect(&job, &TargetDownloadJob::ended, &loop, [&](TargetDownloadJob::Outcome o) {
-            completed = o == TargetDownloadJob::Outcome::Completed;
-            loop.quit();
-        });
-        if (!job.N62Click())
-            return 1;
+        const auto outcome = WaitForJob(job, &TargetBySourceJob::ended, [&] { return job.DownloadClick(); });
+        return outcome == TargetBySourceJob::Outcome::Completed ? 0 : 1;
     }
-    loop.exec();
-    return completed ? 0 : 1;
+    TargetDownloadJob &job = app->targetDownload();
+    job.setAccount(account);
+    job.setNoOuterId(noOuterId);
+    const auto outcome = WaitForJob(job, &TargetDownloadJob::ended, [&] { return job.N62Click(); });
+    return outcome == TargetDownloadJob::Outcome::Completed ? 0 : 1;
 }

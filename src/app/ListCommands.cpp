@@ -3,6 +3,8 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/DiffCommand.h"
+#include "app/CommandOutput.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "reports/StockStatistics.h"
@@ -15,18 +17,9 @@
 
 namespace {
 
-void writeAll(std::FILE *f, const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
-    std::fflush(f);
-}
-
 QByteArray csvLine(const QStringList &fields)
 {
-    QStringList quoted;
-    for (const QString &f : fields)
-        quoted << CsvField(f);
-    return quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    return CsvLine(fields).toUtf8() + "\r\n";
 }
 
 // header, then caption and shown cells of every row
@@ -117,8 +110,8 @@ int runShow(CommandContext &ctx, PriceStockLists::Kind kind, const QString &name
         ctx.ui.error(error);
         return 1;
     }
-    writeAll(stdout, csv(PriceStockLists::headers(kind), rows));
-    writeAll(stderr, (QStringLiteral(" 当前显示共 ") + QString::number(rows.size()) + QStringLiteral(" 项\n")).toUtf8());
+    PrintCsv(csv(PriceStockLists::headers(kind), rows));
+    SayOnStderr(QStringLiteral(" 当前显示共 ") + QString::number(rows.size()) + QStringLiteral(" 项"));
     return 0;
 }
 
@@ -225,17 +218,16 @@ int RunReport(CommandContext &ctx)
             ctx.ui.error(error);
             return 1;
         }
-        writeAll(stdout, csv(UnmatchedKeys::headers(u.matchingKey), rows));
+        PrintCsv(csv(UnmatchedKeys::headers(u.matchingKey), rows));
         int targetKeys = 0;
         for (const ListRow &r : rows)
             targetKeys += r.caption == UnmatchedKeys::targetSide() ? 1 : 0;
-        writeAll(stderr, (QStringLiteral("关联值: ") + MatchingKeys::caption(u.matchingKey) + QStringLiteral("; 目标 ") +
+        SayOnStderr(QStringLiteral("关联值: ") + MatchingKeys::caption(u.matchingKey) + QStringLiteral("; 目标 ") +
                           QString::number(UnmatchedKeys::rowsOnSide(rows, UnmatchedKeys::targetSide())) +
                           QStringLiteral(" 行 (") + QString::number(targetKeys) + QStringLiteral(" 个关联值), 源 ") +
                           QString::number(UnmatchedKeys::rowsOnSide(rows, UnmatchedKeys::sourceSide())) +
                           QStringLiteral(" 行 (") + QString::number(rows.size() - static_cast<size_t>(targetKeys)) +
-                          QStringLiteral(" 个关联值) 没有配对\n"))
-                             .toUtf8());
+                          QStringLiteral(" 个关联值) 没有配对"));
         return 0;
     }
     if (which == QStringLiteral("duplicates")) {
@@ -249,11 +241,10 @@ int RunReport(CommandContext &ctx)
         }
         QByteArray out = csv(headers, source, QStringLiteral("源"));
         out += csv(headers, target, QStringLiteral("目标")).mid(csvLine(QStringList{QStringLiteral("来源")} + headers).size());
-        writeAll(stdout, out);
-        writeAll(stderr, (QStringLiteral("关联值: ") + MatchingKeys::caption(o.matchingKey) + QStringLiteral("; 源 ") +
+        PrintCsv(out);
+        SayOnStderr(QStringLiteral("关联值: ") + MatchingKeys::caption(o.matchingKey) + QStringLiteral("; 源 ") +
                           QString::number(source.size()) + QStringLiteral(" 项, 目标 ") +
-                          QString::number(target.size()) + QStringLiteral(" 项不唯一\n"))
-                             .toUtf8());
+                          QString::number(target.size()) + QStringLiteral(" 项不唯一"));
         return 0;
     }
     StockStatistics stats(app->db());
@@ -264,12 +255,11 @@ int RunReport(CommandContext &ctx)
     }
     const QString code = StockStatistics::byArticleNumber(o.matchingKey) ? QStringLiteral("货号")
                                                                          : QStringLiteral("主商家编码");
-    writeAll(stdout, csv({QStringLiteral("NO"), code, QStringLiteral("源:个数"), QStringLiteral("目标:个数")}, rows));
+    PrintCsv(csv({QStringLiteral("NO"), code, QStringLiteral("源:个数"), QStringLiteral("目标:个数")}, rows));
     int differ = 0;
     for (const ListRow &r : rows)
         differ += StockStatistics::countsDiffer(r) ? 1 : 0;
-    writeAll(stderr, (QStringLiteral("共 ") + QString::number(rows.size()) + QStringLiteral(" 项, 其中个数不同 ") +
-                      QString::number(differ) + QStringLiteral(" 项\n"))
-                         .toUtf8());
+    SayOnStderr(QStringLiteral("共 ") + QString::number(rows.size()) + QStringLiteral(" 项, 其中个数不同 ") +
+                      QString::number(differ) + QStringLiteral(" 项"));
     return 0;
 }

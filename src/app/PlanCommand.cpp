@@ -2,12 +2,17 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/CommandLogin.h"
+#include "app/UploadCommands.h"
 #include "app/StopSignals.h"
 #include "base/Clock.h"
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
 #include "store/Settings.h"
+#include "sync/SyncCycle.h"
 #include "sync/SyncPlan.h"
+#include "top/ErrorScope.h"
+#include "top/TopClient.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -15,9 +20,49 @@
 #include <cstdio>
 
 namespace {
+
+// One cycle of the plan command. The session is kept from cycle to cycle:
+// the account logs in before the first cycle that uploads and again only
+// when the platform says the session is invalid or has expired (27, 53);
+// that cycle is then run once more. A login for every cycle is slow and
+// invites the platform's risk checks.
+CycleSummary sessionKeepingCycle(Application &app, const QString &account)
+{
+    static QString loggedIn; // the account whose session the client holds
+    const PlanSettings settings = PlanSettings::load(app.settings());
+    auto ensureSession = [&](bool again) {
+        if (!settings.upload)
+            return true;
+        if (!again && loggedIn == account && !app.client().sessionKey().isEmpty())
+            return true;
+        loggedIn.clear();
+        if (LogInForCommandStep(app, account) != 0)
+            return false;
+        loggedIn = account;
+        return true;
+    };
+    if (!ensureSession(false))
+        return {false, QStringLiteral("登录失败, 本次没有同步: ") + account};
+    SyncSummary s = RunSyncCycle(app, account, std::nullopt, true);
+    if (SessionExpired(s.failureCode)) {
+        if (!ensureSession(true))
+            return {false, QStringLiteral("会话已失效, 重新登录失败, 本次没有同步: ") + account};
+        s = RunSyncCycle(app, account, std::nullopt, true);
+    }
+    QString text = SyncSummaryText(s, s.downloadStep);
+    if (!s.failures.isEmpty())
+        text += QLatin1Char(' ') + s.failures.join(QLatin1Char(' '));
+    for (const QuantityRow &r : s.refused)
+        text += QStringLiteral(" 被拒绝: ") + r.title + QStringLiteral(" (ID ") + r.numIid + QStringLiteral(") ") + r.reason;
+    CycleSummary summary{s.ok(), text};
+    summary.held = s.outcome == SyncSummary::Outcome::Held;
+    return summary;
+}
+
 CycleRunner &runnerSlot()
 {
-    static CycleRunner runner;
+    // the plan's own cycle unless a test hands in another
+    static CycleRunner runner = sessionKeepingCycle;
     return runner;
 }
 // the longest wait one timer takes in milliseconds, scaled or not

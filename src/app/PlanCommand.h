@@ -19,8 +19,10 @@ struct CycleSummary
 // 101/102) on the account, run to its end on the caller's event loop.
 using CycleRunner = std::function<CycleSummary(Application &app, const QString &account)>;
 
-// The cycle the `plan` command runs; until one is set the command says it is
-// not available.
+// The cycle the `plan` command runs: by default one that keeps the session
+// from cycle to cycle (LogInForCommandStep before the first cycle that
+// uploads and after error 27 or 53); an empty runner makes the command say
+// it is not available.
 void SetPlanCycleRunner(CycleRunner runner);
 const CycleRunner &PlanCycleRunner();
 

@@ -2,7 +2,9 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/DiffCommand.h"
+#include "app/CommandOutput.h"
+#include "app/WaitForJob.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "base/TextRoutines.h"
@@ -10,33 +12,7 @@
 #include "sync/DifferenceRows.h"
 #include "sync/ShopJobs.h"
 
-#include <QEventLoop>
-#include <cstdio>
-
 namespace {
-
-void out(std::FILE *f, const QString &line)
-{
-    QString flat = line;
-    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    std::fputs((flat + QStringLiteral("\n")).toUtf8().constData(), f);
-    std::fflush(f);
-}
-
-QString csvLine(const QStringList &fields)
-{
-    QStringList quoted;
-    for (const QString &f : fields)
-        quoted << CsvField(f);
-    return quoted.join(QLatin1Char(','));
-}
-
-// One CSV record on standard output, CRLF-terminated.
-void csvOut(const QStringList &fields)
-{
-    std::fputs((csvLine(fields) + QStringLiteral("\r\n")).toUtf8().constData(), stdout);
-    std::fflush(stdout);
-}
 
 // --account NAME and the command's own options; an error text when they are wrong.
 struct Arguments
@@ -131,7 +107,7 @@ int runTargetJob(CommandContext &ctx, const CommandLoginStep &login, Job kind)
     }
     const int ticked = model.checkedCount();
     if (ticked == 0) {
-        out(stderr, QStringLiteral("没有要处理的宝贝."));
+        SayOnStderr(QStringLiteral("没有要处理的宝贝."));
         return 0;
     }
 
@@ -140,36 +116,32 @@ int runTargetJob(CommandContext &ctx, const CommandLoginStep &login, Job kind)
                       : kind == Job::Delist ? static_cast<ShopRowJob &>(jobs.delisting)
                                             : static_cast<ShopRowJob &>(jobs.listing);
     int changes = 0;
-    csvOut({QStringLiteral("淘宝会员号"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
+    PrintCsvRow({QStringLiteral("淘宝会员号"), QStringLiteral("商品数字ID"), QStringLiteral("SKUID"),
                          QStringLiteral("宝贝名称"), QStringLiteral("原值"), QStringLiteral("新值")});
     QObject::connect(&job, &ShopRowJob::changed, &job,
                      [&](const QString &acc, const QString &id, const QString &sku, const QString &title,
                          const QString &before, const QString &after) {
                          ++changes;
-                         csvOut({acc, id, sku, title, before, after});
+                         PrintCsvRow({acc, id, sku, title, before, after});
                      });
-    QEventLoop loop;
-    ShopRowJob::Outcome outcome = ShopRowJob::Outcome::NothingToDo;
-    QObject::connect(&job, &ShopRowJob::ended, &loop, [&](ShopRowJob::Outcome o) {
-        outcome = o;
-        loop.quit();
-    });
     jobs.price.setGuardPolicy(force ? GuardPolicy::Force : GuardPolicy::Hold);
-    const bool started = kind == Job::Price ? jobs.price._updatepriceClick()
-                         : kind == Job::Delist ? jobs.delisting.start()
-                                               : jobs.listing.start();
-    if (!started) {
+    const auto ended = WaitForJob(job, &ShopRowJob::ended, [&] {
+        return kind == Job::Price ? jobs.price._updatepriceClick()
+               : kind == Job::Delist ? jobs.delisting.start()
+                                     : jobs.listing.start();
+    });
+    if (!ended) {
         if (kind == Job::Price && jobs.price.held()) {
-            out(stderr, QStringLiteral("上传保护: 本次没有上传价格 (加 --force 仍然上传)."));
+            SayOnStderr(QStringLiteral("上传保护: 本次没有上传价格 (加 --force 仍然上传)."));
             for (const QString &line : jobs.price.preview().text().split(QStringLiteral("\r\n")))
-                out(stderr, line);
+                SayOnStderr(line);
             return 4;
         }
         return 1;
     }
-    loop.exec();
+    const ShopRowJob::Outcome outcome = *ended;
     const QList<ShopRowJob::Refusal> refused = job.refusedRows();
-    out(stderr, QStringLiteral("完成: ") + QString::number(ticked - model.checkedCount()) + QStringLiteral("/") +
+    SayOnStderr(QStringLiteral("完成: ") + QString::number(ticked - model.checkedCount()) + QStringLiteral("/") +
                     QString::number(ticked) + QStringLiteral(" 行, ") + QString::number(changes) +
                     QStringLiteral(" 次更新") +
                     (refused.isEmpty() ? QString()
@@ -177,16 +149,16 @@ int runTargetJob(CommandContext &ctx, const CommandLoginStep &login, Job kind)
                                              QStringLiteral(" 行")) +
                     QStringLiteral("."));
     if (!refused.isEmpty()) {
-        out(stderr, QStringLiteral("被平台拒绝的行:"));
+        SayOnStderr(QStringLiteral("被平台拒绝的行:"));
         for (const ShopRowJob::Refusal &f : refused)
-            out(stderr, csvLine({f.account, f.numIid, f.skuId, f.title, f.reason}));
+            SayOnStderr(CsvLine({f.account, f.numIid, f.skuId, f.title, f.reason}));
     }
     if (outcome == ShopRowJob::Outcome::Completed)
         return refused.isEmpty() ? 0 : 1;
-    out(stderr, QStringLiteral("未完成的行:"));
+    SayOnStderr(QStringLiteral("未完成的行:"));
     for (int r : model.checkedRows()) {
         const ListRow &row = model.row(r);
-        out(stderr, csvLine({row.caption, row.cells.value(CellNumIid), row.cells.value(CellSkuId),
+        SayOnStderr(CsvLine({row.caption, row.cells.value(CellNumIid), row.cells.value(CellSkuId),
                              row.cells.value(CellTitle)}));
     }
     return 1;
@@ -253,18 +225,12 @@ int RunWarehouse(CommandContext &ctx, const CommandLoginStep &login)
         }
         if (const int refused = login(*app, account, false))
             return refused;
-        QEventLoop loop;
-        ShopRowJob::Outcome outcome = ShopRowJob::Outcome::NothingToDo;
-        QObject::connect(&jobs.warehouseDownload, &ShopRowJob::ended, &loop, [&](ShopRowJob::Outcome o) {
-            outcome = o;
-            loop.quit();
+        const auto outcome = WaitForJob(jobs.warehouseDownload, &ShopRowJob::ended, [&] {
+            return jobs.warehouseDownload._inventoryClick(args.options.value(QStringLiteral("--q")), page, pageSize);
         });
-        if (!jobs.warehouseDownload._inventoryClick(args.options.value(QStringLiteral("--q")), page, pageSize))
-            return 1;
-        loop.exec();
         if (outcome != ShopRowJob::Outcome::Completed)
             return 1;
-        out(stderr, QStringLiteral("已下载仓库中宝贝 ") + QString::number(jobs.warehouseDownload.storedCount()) +
+        SayOnStderr(QStringLiteral("已下载仓库中宝贝 ") + QString::number(jobs.warehouseDownload.storedCount()) +
                         QStringLiteral(" 个 (第 ") + QString::number(page) + QStringLiteral(" 页)."));
         return 0;
     }
@@ -272,13 +238,13 @@ int RunWarehouse(CommandContext &ctx, const CommandLoginStep &login)
         return 1;
     const ListModel &model = jobs.warehouseModel;
     QStringList header = WarehouseList::headers();
-    csvOut(header);
+    PrintCsvRow(header);
     for (const ListRow &r : model.rows()) {
         QStringList fields{r.caption};
         for (int c = 0; c <= WhNick; ++c)
             fields << r.cells.value(c);
-        csvOut(fields);
+        PrintCsvRow(fields);
     }
-    out(stderr, jobs.warehouse.totalsText());
+    SayOnStderr(jobs.warehouse.totalsText());
     return 0;
 }

@@ -2,13 +2,12 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/CommandOutput.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "reports/TargetBrowser.h"
 #include "store/Settings.h"
-#include "target/TargetListCommands.h"
-
-#include <cstdio>
 
 int RunTargetsShow(CommandContext &ctx)
 {
@@ -44,18 +43,15 @@ int RunTargetsShow(CommandContext &ctx)
         ctx.ui.error(browser.error());
         return 1;
     }
-    QStringList header;
-    for (const QString &h : TargetBrowser::headers())
-        header << CsvFieldOf(h);
-    QByteArray out = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    CsvWriter csv;
+    csv.addRow(TargetBrowser::headers());
     for (const ListRow &r : model.rows()) {
-        QStringList fields{CsvFieldOf(r.caption)};
+        QStringList fields{r.caption};
         for (int c = 0; c < TargetBrowser::Uniqid; ++c)
-            fields << CsvFieldOf(r.cells.value(c));
-        out += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+            fields << r.cells.value(c);
+        csv.addRow(fields);
     }
-    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
-    std::fflush(stdout);
-    std::fputs((browser.totals().trimmed() + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    PrintCsv(csv);
+    SayOnStderr(browser.totals().trimmed());
     return 0;
 }

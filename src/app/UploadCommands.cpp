@@ -3,7 +3,9 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/CommandOutput.h"
 #include "app/DiffCommand.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
 #include "store/Settings.h"
@@ -22,10 +24,10 @@ namespace {
 
 void writeLine(std::FILE *to, const QString &text)
 {
-    QString flat = text;
-    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    std::fputs((flat + QLatin1Char('\n')).toUtf8().constData(), to);
-    std::fflush(to);
+    if (to == stdout)
+        PrintDataLine(text);
+    else
+        SayOnStderr(text);
 }
 
 // Standard output carries only the command's result: every message box and
@@ -72,7 +74,7 @@ void rowsOnStderr(const QString &heading, const QList<QuantityRow> &rows)
 
 // Opens the program, logs the account in and runs one cycle with the given
 // steps (unset: the stored ones); the exit code.
-int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &usage, bool jsonAllowed,
+int runCycle(CommandContext &ctx, const CycleLoginStep &login, const QString &usage, bool jsonAllowed,
              bool dryRunAllowed, std::optional<std::pair<bool, bool>> steps)
 {
     CycleArguments a;
@@ -121,9 +123,7 @@ int runCycle(CommandContext &ctx, const CommandLoginStep &login, const QString &
     app->syncCycle().setForce(false);
 
     if (a.json) {
-        std::fputs(QJsonDocument(s.toJson()).toJson(QJsonDocument::Compact).constData(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        PrintJson(s.toJson());
     } else {
         for (const QuantityRow &r : a.dryRun ? s.planned : s.uploaded)
             writeLine(stdout, rowLine(r));
@@ -194,13 +194,13 @@ QString SyncSummaryText(const SyncSummary &s, bool withDownload)
     return text + QLatin1Char('.');
 }
 
-int RunUploadQuantity(CommandContext &ctx, const CommandLoginStep &login)
+int RunUploadQuantity(CommandContext &ctx, const CycleLoginStep &login)
 {
     return runCycle(ctx, login, QStringLiteral("用法: upload-quantity [--account NAME] [--dry-run] [--force]"), false,
                     true, std::make_pair(false, true));
 }
 
-int RunSync(CommandContext &ctx, const CommandLoginStep &login)
+int RunSync(CommandContext &ctx, const CycleLoginStep &login)
 {
     return runCycle(ctx, login, QStringLiteral("用法: sync [--account NAME] [--dry-run] [--force] [--json]"), true, true,
                     std::nullopt);
@@ -210,15 +210,9 @@ namespace {
 
 void writeCsv(const QList<QStringList> &records)
 {
-    QByteArray out;
-    for (const QStringList &fields : records) {
-        QStringList quoted;
-        for (const QString &f : fields)
-            quoted << CsvField(f);
-        out += quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    }
-    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
-    std::fflush(stdout);
+    CsvWriter csv;
+    csv.addRows(records);
+    PrintCsv(csv);
 }
 
 // journal settle ID --applied|--not-applied

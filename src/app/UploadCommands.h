@@ -15,7 +15,7 @@ struct SyncSummary;
 int RunJournal(CommandContext &ctx);
 
 // Logs the account in for a command; 0 when logged in, else the exit code.
-using CommandLoginStep = std::function<int(Application &app, const QString &account)>;
+using CycleLoginStep = std::function<int(Application &app, const QString &account)>;
 
 // stocksync upload-quantity [--account NAME]: logs in, runs the difference
 // query in the view "仅显示有库存差异的宝贝" with the stored settings and
@@ -25,13 +25,13 @@ using CommandLoginStep = std::function<int(Application &app, const QString &acco
 // nothing differed), 1 after an error reply or exhausted retries (the rows
 // not uploaded on standard error), 2 when the duplicate-key check refused the
 // query.
-int RunUploadQuantity(CommandContext &ctx, const CommandLoginStep &login);
+int RunUploadQuantity(CommandContext &ctx, const CycleLoginStep &login);
 
 // stocksync sync [--account NAME] [--json]: one cycle as the sync plan runs
 // it (NM 101 source download, the difference query, NM 102 quantity upload),
 // with upload-quantity's output and exit codes; --json prints one summary
 // object instead.
-int RunSync(CommandContext &ctx, const CommandLoginStep &login);
+int RunSync(CommandContext &ctx, const CycleLoginStep &login);
 
 // One cycle on the account with the stored difference settings, run to its
 // end on a local event loop: the given steps (download, upload), or NM

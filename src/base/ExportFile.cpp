@@ -1,9 +1,9 @@
 #include "base/ExportFile.h"
 
 #include "base/Clock.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 
-#include <QFile>
 #include <QStringEncoder>
 #include <algorithm>
 
@@ -23,17 +23,15 @@ bool SaveExportLines(Interaction &ui, const QString &namePrefix, const QStringLi
                    Interaction::Icon::Error);
         return false;
     };
-    QStringEncoder gbk("GB18030");
-    if (!gbk.isValid())
+    if (!QStringEncoder("GB18030").isValid())
         return cannot(QStringLiteral("缺少 GB18030 编码"));
-    QByteArray bytes;
+    CsvWriter file(CsvWriter::Encoding::Gb18030);
     for (const QString &line : lines)
-        bytes += QByteArray(gbk.encode(line)) + "\r\n";
-    if (gbk.hasError())
+        file.addLine(line);
+    if (file.hasEncodingError())
         return cannot(QStringLiteral("选中项中有无法保存为 GB18030 文本的字符"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
-        return cannot(file.errorString());
-    file.close();
+    QString why;
+    if (!file.saveAs(path, &why))
+        return cannot(why);
     return true;
 }

@@ -1,20 +1,12 @@
 #include "history/UploadHistory.h"
 
+#include "base/CsvWriter.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 namespace {
-
-QString field(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 QString oneLine(QString text)
 {
@@ -256,17 +248,10 @@ QStringList UploadHistory::cycleCells(const CycleRow &c)
 
 QByteArray UploadHistory::csv(const QStringList &captions, const QList<QStringList> &rows)
 {
-    QByteArray out("\xEF\xBB\xBF");
-    auto line = [&out](const QStringList &cells) {
-        QStringList quoted;
-        for (const QString &c : cells)
-            quoted << field(c);
-        out += quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    };
-    line(captions);
-    for (const QStringList &r : rows)
-        line(r);
-    return out;
+    CsvWriter out(CsvWriter::Encoding::Utf8WithBom);
+    out.addRow(captions);
+    out.addRows(rows);
+    return out.bytes();
 }
 
 QByteArray UploadHistory::historyCsv(const QList<HistoryRow> &rows)

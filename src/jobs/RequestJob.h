@@ -227,6 +227,9 @@ protected:
     bool beginRows(ListModel &model, const QString &startCaption, bool cancelShown, bool sentItemList = false);
     // A reply processed: count it, drop the item, finish or arm the timer.
     void advance();
+    // A list-walking job learns of more work from a reply (the next page):
+    // the item joins the end of the list, before advance() is called.
+    void appendItem(const QString &item) { m_items.append(item); }
     // The item in flight is to be sent again as these pieces (a batch split
     // up): they take its place at the front and the timer is armed.
     void replaceCurrentItem(const QStringList &pieces);

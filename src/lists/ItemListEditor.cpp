@@ -2,6 +2,7 @@
 #include "lists/ItemLinks.h"
 
 #include "base/Clock.h"
+#include "base/CsvWriter.h"
 #include "base/Desktop.h"
 #include "base/ExportFile.h"
 #include "base/Interaction.h"
@@ -41,16 +42,6 @@ QString containsPattern(const QString &text)
     p.replace(QStringLiteral("%"), QStringLiteral("\\%"));
     p.replace(QStringLiteral("_"), QStringLiteral("\\_"));
     return QLatin1Char('%') + p + QLatin1Char('%');
-}
-
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(Q) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return Q + quoted + Q;
 }
 
 Setting groupSetting(int mode)
@@ -620,10 +611,10 @@ QStringList ItemListEditor::exportLines(std::vector<int> rows) const
     QStringList lines;
     for (int r : inListOrder(std::move(rows))) {
         const ListRow &row = m_model->row(r);
-        QStringList fields{csvField(row.caption)};
+        QStringList fields{row.caption};
         for (int c = 0; c <= 4; ++c)
-            fields << csvField(row.cells.value(c));
-        lines << fields.join(QLatin1Char(','));
+            fields << row.cells.value(c);
+        lines << CsvLine(fields);
     }
     return lines;
 }
@@ -717,18 +708,16 @@ bool ItemListCsv(const QSqlDatabase &db, int mode, const QString &group, QByteAr
         *error = q.lastError().text();
         return false;
     }
-    QStringList lines{QStringList{QStringLiteral("主商家编码"), QStringLiteral("宝贝数字ID"), QStringLiteral("宝贝名称"),
-                                  QStringLiteral("宝贝状态"), QStringLiteral("卖家昵称"), QStringLiteral("勾选")}
-                          .join(QLatin1Char(','))};
+    CsvWriter out;
+    out.addRow({QStringLiteral("主商家编码"), QStringLiteral("宝贝数字ID"), QStringLiteral("宝贝名称"),
+                QStringLiteral("宝贝状态"), QStringLiteral("卖家昵称"), QStringLiteral("勾选")});
     while (q.next()) {
         QStringList fields{EffectiveMerchantCode(q.value(0).toString(), q.value(1).toString()),
                            TrimText(q.value(2).toString()), TrimText(q.value(3).toString()),
                            statusCaption(TrimText(q.value(4).toString())), TrimText(q.value(5).toString()),
                            q.value(6).toInt() == 1 ? QStringLiteral("1") : QStringLiteral("0")};
-        for (QString &f : fields)
-            f = csvField(f);
-        lines << fields.join(QLatin1Char(','));
+        out.addRow(fields);
     }
-    *csv = (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    *csv = out.bytes();
     return true;
 }

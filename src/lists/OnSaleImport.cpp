@@ -18,32 +18,9 @@ const QString kCaption = QStringLiteral("正在下载当前店铺销售中列表
 
 OnSaleImportJob::OnSaleImportJob(JobHost &host, TopClient &client, const QSqlDatabase &db, ProgressPanelState &panel,
                                  std::function<QString(const QString &)> itemPage, QObject *parent)
-    : RequestJob(host, 1000, TransportRule::NoHandler, parent), m_client(client), m_db(db), m_panel(panel),
+    : ComponentJob(host, 1000, TransportRule::NoHandler, parent), m_client(client), m_db(db), m_panel(panel),
       m_itemPage(std::move(itemPage))
 {
-    createComponent();
-}
-
-OnSaleImportJob::~OnSaleImportJob()
-{
-    delete m_http;
-}
-
-void OnSaleImportJob::createComponent()
-{
-    m_http = new TWinHTTP();
-    m_http->setAgent(TWinHTTP::browserAgent());
-    m_http->setTimeouts(10000);
-    connect(m_http, &TWinHTTP::OnDone, this, &OnSaleImportJob::WinHTTP_SaleDone);
-    connect(m_http, &TWinHTTP::OnAnyError, this, &OnSaleImportJob::WinHTTP_SaleAnyError);
-}
-
-void OnSaleImportJob::replaceComponent()
-{
-    TWinHTTP *old = m_http;
-    old->disconnect(this);
-    createComponent();
-    old->release();
 }
 
 bool OnSaleImportJob::start(int group, const QString &nick)
@@ -69,11 +46,11 @@ QString OnSaleImportJob::progressCaption(int) const
 
 void OnSaleImportJob::sendFirst()
 {
-    if (!m_client.taobao_items_onsale_get(QString::number(m_page), *m_http))
-        WinHTTP_SaleAnyError(QStringLiteral("busy"));
+    if (!m_client.taobao_items_onsale_get(QString::number(m_page), *component()))
+        componentError(QStringLiteral("busy"));
 }
 
-void OnSaleImportJob::WinHTTP_SaleDone(const QString &, qint64, const QByteArray &body)
+void OnSaleImportJob::componentDone(const QByteArray &body)
 {
     const TopIntake reply = m_client.intake(body, TopErrorPrefix::download(), false);
     if (!reply.ok()) {
@@ -106,7 +83,7 @@ void OnSaleImportJob::WinHTTP_SaleDone(const QString &, qint64, const QByteArray
     advance();
 }
 
-void OnSaleImportJob::WinHTTP_SaleAnyError(const QString &message)
+void OnSaleImportJob::componentError(const QString &message)
 {
     host().debug(QStringLiteral("网络通讯错误: ") + message);
     const bool cancelled = wasCancelled();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/RequestJob.h"
+#include "jobs/ComponentJob.h"
 #include "top/ItemDecoding.h"
 
 #include <QSqlDatabase>
@@ -8,7 +8,6 @@
 #include <functional>
 
 class TopClient;
-class TWinHTTP;
 
 // The on-sale download of the item-list dialog: the on-sale items of the
 // logged-in shop into the target list, page by page (taobao.items.onsale.get,
@@ -19,7 +18,7 @@ class TWinHTTP;
 // transport failure, a cancel and a storing error end the job with their
 // message, hide the dialog's panel and leave the earlier entries, with their
 // merchant-code overrides and ticks, exactly as they were.
-class OnSaleImportJob : public RequestJob
+class OnSaleImportJob : public ComponentJob
 {
     Q_OBJECT
 public:
@@ -28,7 +27,6 @@ public:
     // panel: the dialog's own progress panel.
     OnSaleImportJob(JobHost &host, TopClient &client, const QSqlDatabase &db, ProgressPanelState &panel,
                     std::function<QString(const QString &)> itemPage, QObject *parent = nullptr);
-    ~OnSaleImportJob() override;
 
     // Starts at page 1: nick is the logged-in account, group the Uniqid of
     // the target-list group the items go into. False when the panel is busy.
@@ -56,15 +54,12 @@ protected:
     QString progressCaption(int percent) const override;
     void sendFirst() override;
     void finish() override;
-    void replaceComponent() override;
     void onCancelled() override;
-
-private Q_SLOTS:
-    void WinHTTP_SaleDone(const QString &contentType, qint64 fileSize, const QByteArray &body);
-    void WinHTTP_SaleAnyError(const QString &message);
+    // WinHTTP_SaleDone, WinHTTP_SaleAnyError
+    void componentDone(const QByteArray &body) override;
+    void componentError(const QString &message) override;
 
 private:
-    void createComponent();
     void over(Outcome outcome);
     // The gathered pages in place of the shop's earlier entries, in one transaction.
     bool storeStaged(QString *error);
@@ -74,7 +69,6 @@ private:
     ProgressPanelState &m_panel;
     std::function<QString(const QString &)> m_itemPage;
     std::function<void()> m_reload;
-    TWinHTTP *m_http = nullptr;
     int m_page = 1;
     int m_total = 0;
     QString m_totalResults;

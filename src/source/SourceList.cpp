@@ -1,6 +1,7 @@
 #include "source/SourceList.h"
 
 #include "base/Clock.h"
+#include "base/CsvWriter.h"
 #include "base/Desktop.h"
 #include "base/ExportFile.h"
 #include "base/Interaction.h"
@@ -273,13 +274,14 @@ void SourceList::emptyAll()
 QStringList SourceList::exportLines(std::vector<int> selected) const
 {
     selected = inListOrder(std::move(selected), m_model.count());
-    QStringList lines{headers().join(QLatin1Char(','))};
+    // quoted like the other exports: a title with a comma stays one field
+    QStringList lines{CsvLine(headers())};
     for (int r : selected) {
         const ListRow &row = m_model.row(r);
         QStringList fields{row.caption};
         for (int c = 0; c <= 12; ++c)
             fields << row.cells.value(c);
-        lines << fields.join(QLatin1Char(','));
+        lines << CsvLine(fields);
     }
     return lines;
 }

@@ -1,6 +1,7 @@
 #include "target/TargetListCommands.h"
 
 #include "base/Clock.h"
+#include "base/CsvWriter.h"
 #include "base/Desktop.h"
 #include "base/ExportFile.h"
 #include "base/Interaction.h"
@@ -26,16 +27,6 @@ std::vector<int> inListOrder(std::vector<int> rows, int count)
 constexpr int kCopyCells[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13};
 
 } // namespace
-
-QString CsvFieldOf(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 TargetListCommands::TargetListCommands(const QSqlDatabase &db, ListModel &model, Interaction &ui, Desktop &desktop,
                                        QObject *parent)
@@ -100,18 +91,15 @@ void TargetListCommands::CopyText_Object(std::vector<int> selected, int cell)
 
 QStringList TargetListCommands::exportLines(std::vector<int> selected) const
 {
-    QStringList header;
-    for (const QString &h : m_model.headers())
-        header << CsvFieldOf(h);
-    QStringList lines{header.join(QLatin1Char(','))};
+    QStringList lines{CsvLine(m_model.headers())};
     // one field per column: the caption, then the cells up to the last column
     const int cells = static_cast<int>(m_model.headers().size()) - 1;
     for (int r : inListOrder(std::move(selected), m_model.count())) {
         const ListRow &row = m_model.row(r);
-        QStringList fields{CsvFieldOf(row.caption)};
+        QStringList fields{row.caption};
         for (int c = 0; c < cells; ++c)
-            fields << CsvFieldOf(row.cells.value(c));
-        lines << fields.join(QLatin1Char(','));
+            fields << row.cells.value(c);
+        lines << CsvLine(fields);
     }
     return lines;
 }

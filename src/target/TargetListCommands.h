@@ -47,7 +47,3 @@ private:
     Interaction &m_ui;
     Desktop &m_desktop;
 };
-
-// One field of a CSV line: quoted (RFC 4180) when it holds a comma, a quote
-// or a line break, so that such a title stays one field.
-QString CsvFieldOf(const QString &text);

@@ -3,7 +3,7 @@
 #include "base/Clock.h"
 #include "base/Desktop.h"
 #include "base/ExportFile.h"
-#include "target/TargetListCommands.h"
+#include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "base/TextRoutines.h"
@@ -246,16 +246,13 @@ QStringList WarehouseList::exportLines(std::vector<int> selected) const
 {
     // quoted like the other exports: a field holding a comma, a quote or a
     // line break goes between quotes, so no later column shifts
-    QStringList header;
-    for (const QString &h : headers())
-        header << CsvFieldOf(h);
-    QStringList lines{header.join(QLatin1Char(','))};
+    QStringList lines{CsvLine(headers())};
     for (int r : inListOrder(std::move(selected), m_model.count())) {
         const ListRow &row = m_model.row(r);
-        QStringList fields{CsvFieldOf(row.caption)};
+        QStringList fields{row.caption};
         for (int c = 0; c <= WhNick; ++c)
-            fields << CsvFieldOf(row.cells.value(c));
-        lines << fields.join(QLatin1Char(','));
+            fields << row.cells.value(c);
+        lines << CsvLine(fields);
     }
     return lines;
 }

@@ -266,6 +266,14 @@ bool TopClient::send(const QString &method, const QList<QPair<QString, QString>>
     return post(params, echoBody, http);
 }
 
+bool TopClient::call(const TopRequest &request, TWinHTTP &http)
+{
+    const Session session = request.session == TopRequest::Session::Always     ? Session::Always
+                            : request.session == TopRequest::Session::WhenHeld ? Session::WhenHeld
+                                                                                : Session::Never;
+    return send(request.method, request.params, session, false, http);
+}
+
 bool TopClient::sendListing(const QString &numIid, const QString &num, TWinHTTP &http)
 {
     // num and num_iid share a prefix: these lines keep the order they are added in.

@@ -59,6 +59,19 @@ QString listing();              // 商品上架失败.
 QString warehouseListing();     // 仓库商品上架失败.
 } // namespace TopErrorPrefix
 
+// One call of any method as a value: the method, its own parameters, whether
+// the session goes with it, and the prefix of its error message. A request
+// builder of a method that needs no code of its own returns one of these, and
+// TopClient::call() sends it (see PlatformCallJob).
+struct TopRequest
+{
+    enum class Session { Never, WhenHeld, Always };
+    QString method;
+    QList<QPair<QString, QString>> params;
+    Session session = Session::Never;
+    QString errorPrefix; // ends in a line break and "错误原因: "
+};
+
 // What the reply intake made of a completion event's body. The caller
 // decides what to show: message is its prefix followed by the error text.
 // Unreadable: the body is not a reply of the platform at all (an HTML page,
@@ -115,6 +128,9 @@ public:
     // The common parameters of a request (method, timestamp from the clock,
     // format, app_key, v, sign_method).
     TopParams commonParams(const QString &method) const;
+
+    // Sends a request given as a value (signed like every builder's, no echo).
+    bool call(const TopRequest &request, TWinHTTP &http);
 
     // The builders, one per method the program calls.
     bool taobao_items_list_get(const QString &numIids, TWinHTTP &http);

@@ -1,7 +1,6 @@
 #include "shop/ui/LoginCommand.h"
 
 #include "app/Application.h"
-#include "app/CommandLine.h"
 #include "base/Clock.h"
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
@@ -14,21 +13,8 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebEngineProfile>
-#include <cstdio>
 #include <functional>
 #include <memory>
-
-namespace {
-
-void say(FILE *to, const QString &text)
-{
-    QString flat = text;
-    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    std::fputs((flat + QLatin1Char('\n')).toUtf8().constData(), to);
-    std::fflush(to);
-}
-
-} // namespace
 
 CommandLogin LogInForCommand(Application &app, const QString &name, bool shortAuthorization)
 {
@@ -100,45 +86,4 @@ CommandLogin LogInForCommand(Application &app, const QString &name, bool shortAu
         }
     }
     return result;
-}
-
-int RunLogin(CommandContext &ctx)
-{
-    if (ctx.arguments.size() != 1) {
-        ctx.ui.error(QStringLiteral("用法: login NAME (店铺帐号的淘宝会员名)"));
-        return 2;
-    }
-    const QString name = ctx.arguments.first().trimmed();
-    const auto app = OpenApplication(ctx);
-    if (!app)
-        return 1;
-    ShopAccount account;
-    if (!app->shopAccounts().find(name, &account)) {
-        ctx.ui.error(QStringLiteral("没有这个店铺帐号: ") + name +
-                     QStringLiteral("\r\n请先用 \"accounts add\" 或在\"店铺帐号管理\"中添加."));
-        return 1;
-    }
-    switch (LogInForCommand(*app, name)) {
-    case CommandLogin::LoggedIn:
-        say(stderr, QStringLiteral("登录成功.(") + name + QLatin1Char(')'));
-        return 0;
-    case CommandLogin::NeedsPerson:
-        say(stderr, QStringLiteral("登录需要人工操作 (验证码、手机校验或授权页面), 请在程序窗口中完成登录."));
-        return 3;
-    case CommandLogin::TimedOut:
-        say(stderr, QStringLiteral("登录超时: 登录页面没有在两分钟内完成."));
-        return 1;
-    case CommandLogin::PasswordRefused:
-    case CommandLogin::Failed:
-        break;
-    }
-    return 1;
-}
-
-void RegisterWindowCommands()
-{
-    CommandTable::Command login{QStringLiteral("login"), QStringLiteral("login NAME"),
-                                QStringLiteral("用保存的密码登录店铺帐号 NAME (在不显示的浏览器中)"), RunLogin};
-    login.needsWindowSystem = true;
-    CommandTable::add(login);
 }
