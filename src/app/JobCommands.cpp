@@ -136,7 +136,8 @@ int RunDownloadTarget(CommandContext &ctx, const CommandLogIn &logIn)
         job.setAccount(account);
         job.setNoOuterId(noOuterId);
         QObject::connect(&job, &TargetDownloadJob::ended, &loop, [&](TargetDownloadJob::Outcome o) {
-            completed = o == TargetDownloadJob::Outcome::Completed;
+            // ids the platform refused: the rest came, but the run is not a full success
+            completed = o == TargetDownloadJob::Outcome::Completed && job.refusedIds().isEmpty();
             loop.quit();
         });
         if (!job.N62Click())
