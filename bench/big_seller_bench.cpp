@@ -16,27 +16,20 @@
 //    the stand-in answering the very same requests replayed on one
 //    keep-alive connection (the baseline): the program's own time per
 //    request and its share of the 200 ms pacing.
-#define SANDBOX_FIXTURE ""
-#include "TestRig.h"
+#include "BenchFixture.h"
 #include "base/ListModel.h"
 #include "jobs/RequestJob.h"
-#include "shop/ShopAccounts.h"
-#include "store/Settings.h"
 #include "sync/DifferenceQuery.h"
-#include "sync/DifferenceStatement.h"
 #include "sync/SyncCycle.h"
-#include "target/TargetDownload.h"
 #include "top/TopClient.h"
 
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QSqlQuery>
 
 #ifndef STOCKSYNC_EXE
 #define STOCKSYNC_EXE ""
@@ -44,22 +37,7 @@
 
 namespace {
 
-const QString kSeller = QStringLiteral("gen_shop_1");
-const QString kSupplier = QStringLiteral("gen_shop_2");
-
-void halfDiffering(topsandbox::ShopModel &m)
-{
-    topsandbox::Shop *seller = m.shopByNick(kSeller);
-    topsandbox::Shop *supplier = m.shopByNick(kSupplier);
-    for (size_t i = 0; i < seller->items.size() && i < supplier->items.size(); ++i) {
-        topsandbox::Item &mine = seller->items[i];
-        const topsandbox::Item &theirs = supplier->items[i];
-        for (int k = 0; k < mine.skus.size() && k < theirs.skus.size(); ++k)
-            mine.skus[k].quantity = theirs.skus[k].quantity + (k % 2 == 0 ? 0 : 7);
-        mine.approveStatus = QStringLiteral("onsale");
-        mine.recount();
-    }
-}
+using bench::kSeller;
 
 // kB of a process's peak resident set, or -1.
 long peakKb(qint64 pid)
@@ -121,36 +99,13 @@ void BM_BigSeller(benchmark::State &state)
     QCoreApplication qapp(argc, argv);
     Intervals::setScale(0.0);
     TestRig rig;
-    topsandbox::GenerateOptions o;
-    topsandbox::GenerateOptions::parse(QStringLiteral("shops=2,items=%1,skus=6,seed=3").arg((skus + 5) / 6), &o,
-                                       nullptr);
-    if (!rig.openWithGenerated(o)) {
-        state.SkipWithError("stand-in or program did not start");
-        return;
-    }
-    rig.sandbox.setCallLogLimit(200000);
-    rig.sandbox.modify(halfDiffering);
-    QStringList source, target;
-    for (qint64 id : rig.sandbox.itemIds(kSupplier))
-        source << QString::number(id);
-    for (qint64 id : rig.sandbox.itemIds(kSeller))
-        target << QString::number(id);
-    rig.list(source);
-    rig.list(target, ItemLists::TargetList);
-    Application &app = *rig.app;
-    ShopAccounts::Edit edit;
-    edit.userName = kSeller;
-    edit.password = QStringLiteral("taobao1234");
-    app.shopAccounts().save(edit, rig.ui);
-    app.client().setSessionKey(rig.sandbox.sessionFor(kSeller));
-    rig.ui.answerQuestion(true);
-    app.targetDownload().setAccount(kSeller);
-    QEventLoop downloading;
-    QObject::connect(&app.targetDownload(), &TargetDownloadJob::ended, &downloading, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    if (!app.targetDownload().N62Click() || (downloading.exec(), false) ||
-        app.targetDownload().outcome() != TargetDownloadJob::Outcome::Completed) {
-        state.SkipWithError("target download failed");
+    bench::SellerAndSupplierOptions prepared;
+    prepared.items = (skus + 5) / 6;
+    prepared.callLogLimit = 200000;
+    prepared.storeAccount = true; // the headless commands log in with it
+    std::string failure;
+    if (!bench::OpenSellerAndSupplier(rig, prepared, &failure)) {
+        state.SkipWithError(failure.c_str());
         return;
     }
     double peakMb = -1;
@@ -174,20 +129,7 @@ void BM_BigSeller(benchmark::State &state)
         query.options().storeUniqueOnly = false;
         QElapsedTimer t;
         t.start();
-        {
-            const SqlStatement s = DifferenceSelect(query.options(), QString());
-            QSqlQuery q(app2.db());
-            q.setForwardOnly(true);
-            q.prepare(s.sql);
-            for (const QVariant &v : s.values)
-                q.addBindValue(v);
-            q.exec();
-            qsizetype chars = 0;
-            while (q.next())
-                for (int c = 0; c < DifferenceColumnCount; ++c)
-                    chars += q.value(c).toString().size();
-            benchmark::DoNotOptimize(chars);
-        }
+        benchmark::DoNotOptimize(bench::ReadDifferenceSelect(app2.db(), query.options()));
         const double bareMs = double(t.nsecsElapsed()) / 1e6;
         t.restart();
         query.GetData_TB_Object(QString());
@@ -214,14 +156,7 @@ void BM_BigSeller(benchmark::State &state)
             break;
         }
         const QList<topsandbox::RecordedCall> calls = rig.sandbox.calls();
-        httplib::Client client("127.0.0.1", rig.sandbox.port());
-        client.set_keep_alive(true);
-        client.set_tcp_nodelay(true);
-        QElapsedTimer replay;
-        replay.start();
-        for (const topsandbox::RecordedCall &c : calls)
-            client.Post("/router/rest", c.body.toStdString(), "application/x-www-form-urlencoded");
-        const double standInUs = double(replay.nsecsElapsed()) / 1000.0;
+        const double standInUs = bench::ReplayCallsUs(rig.sandbox, calls);
         const double requests = double(calls.size());
         const double programUs = cycleUs - standInUs;
         state.SetIterationTime(cycleUs / 1e6);

@@ -1,64 +1,26 @@
 // The difference query: GetData_TB_Object over 100 000 target rows against
 // 100 000 source rows (key mode 0, one account, half of the pairs differing)
 // against the bare join of the same rows read into memory, in the same run.
-#include "base/Interaction.h"
+#include "BenchFixture.h"
 #include "base/ListModel.h"
 #include "jobs/RequestJob.h"
-#include "store/DataModule.h"
 #include "store/Settings.h"
 #include "sync/DifferenceQuery.h"
 #include "sync/DifferenceStatement.h"
 
 #include <QCoreApplication>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <memory>
 #include <vector>
 
 namespace {
 
 constexpr int kRows = 100000;
 
-struct Shops
+struct Shops : bench::DataFolder
 {
-    QTemporaryDir dir;
-    ScriptedInteraction ui;
-    std::unique_ptr<TADOMain> data;
-
-    Shops()
-    {
-        data = std::make_unique<TADOMain>(dir.path());
-        data->DataModuleCreate();
-        QSqlDatabase db = data->ADOConn();
-        db.transaction();
-        QSqlQuery t(db);
-        t.prepare(QStringLiteral("insert into TB_Object(UserID,title,outer_id,color,sku,num,price,outer_id_sku,"
-                                 "num_iid,sku_id,approve_status,oldcode) values('shop',?,?,?,?,?,?,?,?,?,?,?)"));
-        QSqlQuery s(db);
-        s.prepare(QStringLiteral("insert into TB_Source(title,outer_id,color,sku,num,price,outer_id_sku,"
-                                 "num_iid,sku_id,approve_status,oldcode) values(?,?,?,?,?,?,?,?,?,?,?)"));
-        for (int i = 0; i < kRows; ++i) {
-            const QVariantList common{QStringLiteral("春季新款连衣裙 女装 %1").arg(i / 6),
-                                      QStringLiteral("A%1").arg(i / 6), QStringLiteral("红色"),
-                                      QStringLiteral("XL%1").arg(i % 6)};
-            for (QSqlQuery *q : {&t, &s}) {
-                for (const QVariant &v : common)
-                    q->addBindValue(v);
-                // every other pair differs in quantity
-                q->addBindValue(q == &s && i % 2 ? i % 50 + 1 : i % 50);
-                q->addBindValue(99.5);
-                q->addBindValue(QStringLiteral("A%1-%2").arg(i / 6).arg(i % 6));
-                q->addBindValue(QString::number(600000000000LL + i / 6));
-                q->addBindValue(QString::number(700000000000LL + i));
-                q->addBindValue(QStringLiteral("onsale"));
-                q->addBindValue(QStringLiteral("H%1").arg(i / 6));
-                q->exec();
-            }
-        }
-        db.commit();
-    }
+    Shops() { bench::FillRows(db(), kRows, {}); }
 };
 
 Shops &shops()

@@ -3,66 +3,31 @@
 // its first 100 rows with the window's background filling, the full fill),
 // the target list (the difference query's fill against the bare join), and
 // a header-click sort of 100 000 rows by a Chinese text column.
+#include "BenchFixture.h"
 #include "base/Desktop.h"
-#include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "jobs/RequestJob.h"
 #include "source/SourceList.h"
-#include "store/DataModule.h"
 #include "store/Settings.h"
 #include "sync/DifferenceQuery.h"
-#include "sync/DifferenceStatement.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <memory>
 
 namespace {
 
 constexpr int kRows = 100000;
 
-const char *const kFamilies[] = {"张", "李", "王", "阿", "不", "陈", "刘", "杨", "赵", "黄"};
-
-struct Shops
+struct Shops : bench::DataFolder
 {
-    QTemporaryDir dir;
-    ScriptedInteraction ui;
-    std::unique_ptr<TADOMain> data;
-
     Shops()
     {
-        data = std::make_unique<TADOMain>(dir.path());
-        data->DataModuleCreate();
-        QSqlDatabase db = data->ADOConn();
-        db.transaction();
-        QSqlQuery t(db);
-        t.prepare(QStringLiteral("insert into TB_Object(UserID,title,outer_id,color,sku,num,price,outer_id_sku,"
-                                 "num_iid,sku_id,approve_status,oldcode) values('shop',?,?,?,?,?,?,?,?,?,?,?)"));
-        QSqlQuery s(db);
-        s.prepare(QStringLiteral("insert into TB_Source(title,outer_id,color,sku,num,price,outer_id_sku,"
-                                 "num_iid,sku_id,approve_status,nick,oldcode) values(?,?,?,?,?,?,?,?,?,?,'supplier',?)"));
-        for (int i = 0; i < kRows; ++i) {
-            const QVariantList common{QString(QString::fromUtf8(kFamilies[(i / 6) % 10]) +
-                                                  QStringLiteral("记春季新款连衣裙 女装 %1").arg(i / 6)),
-                                      QStringLiteral("A%1").arg(i / 6), QStringLiteral("红色"),
-                                      QStringLiteral("XL%1").arg(i % 6)};
-            for (QSqlQuery *q : {&t, &s}) {
-                for (const QVariant &v : common)
-                    q->addBindValue(v);
-                q->addBindValue(q == &s && i % 2 ? i % 50 + 1 : i % 50); // half the pairs differ
-                q->addBindValue(99.5);
-                q->addBindValue(QStringLiteral("A%1-%2").arg(i / 6).arg(i % 6));
-                q->addBindValue(QString::number(600000000000LL + i / 6));
-                q->addBindValue(QString::number(700000000000LL + i));
-                q->addBindValue(QStringLiteral("onsale"));
-                q->addBindValue(QStringLiteral("H%1").arg(i / 6));
-                q->exec();
-            }
-        }
-        db.commit();
+        bench::RowOptions o;
+        o.familyTitles = true;
+        o.sourceNick = QStringLiteral("supplier");
+        bench::FillRows(db(), kRows, o);
     }
 };
 
@@ -82,14 +47,7 @@ double bareSourceSelect()
 {
     QElapsedTimer t;
     t.start();
-    QSqlQuery q(shops().data->ADOConn());
-    q.setForwardOnly(true);
-    q.exec(QStringLiteral("select * from TB_Source where 1=1\nand outer_id<>''\norder by outer_id,color,sku"));
-    qsizetype chars = 0;
-    while (q.next())
-        for (int c = 0; c < 14; ++c)
-            chars += q.value(c).toString().size();
-    benchmark::DoNotOptimize(chars);
+    benchmark::DoNotOptimize(bench::ReadSourceSelect(shops().db()));
     return ms(t);
 }
 
@@ -139,20 +97,7 @@ void BM_TargetListFill(benchmark::State &state)
     for (auto _ : state) {
         QElapsedTimer t;
         t.start();
-        {
-            const SqlStatement s = DifferenceSelect(query.options(), QString());
-            QSqlQuery q(shops().data->ADOConn());
-            q.setForwardOnly(true);
-            q.prepare(s.sql);
-            for (const QVariant &v : s.values)
-                q.addBindValue(v);
-            q.exec();
-            qsizetype chars = 0;
-            while (q.next())
-                for (int c = 0; c < DifferenceColumnCount; ++c)
-                    chars += q.value(c).toString().size();
-            benchmark::DoNotOptimize(chars);
-        }
+        benchmark::DoNotOptimize(bench::ReadDifferenceSelect(shops().db(), query.options()));
         bare = ms(t);
         ListModel::setBackgroundFilling(true);
         t.restart();

@@ -5,39 +5,17 @@
 // the stand-in answering the very same requests (replayed on one keep-alive
 // connection). The counters give the program's own time per request beside
 // the stand-in's, and the program's share of the 200 ms pacing.
-#define SANDBOX_FIXTURE ""
-#include "TestRig.h"
+#include "BenchFixture.h"
 #include "jobs/RequestJob.h"
 #include "sync/SyncCycle.h"
-#include "target/TargetDownload.h"
-#include "top/TopClient.h"
 
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 
 namespace {
-
-const QString kSeller = QStringLiteral("gen_shop_1");
-const QString kSupplier = QStringLiteral("gen_shop_2");
-
-// Seller SKU k of every item equals the supplier's for even k and differs for odd k.
-void halfDiffering(topsandbox::ShopModel &m)
-{
-    topsandbox::Shop *seller = m.shopByNick(kSeller);
-    topsandbox::Shop *supplier = m.shopByNick(kSupplier);
-    for (size_t i = 0; i < seller->items.size() && i < supplier->items.size(); ++i) {
-        topsandbox::Item &mine = seller->items[i];
-        const topsandbox::Item &theirs = supplier->items[i];
-        for (int k = 0; k < mine.skus.size() && k < theirs.skus.size(); ++k)
-            mine.skus[k].quantity = theirs.skus[k].quantity + (k % 2 == 0 ? 0 : 7);
-        mine.approveStatus = QStringLiteral("onsale");
-        mine.recount();
-    }
-}
 
 void BM_SyncCycle(benchmark::State &state)
 {
@@ -47,34 +25,13 @@ void BM_SyncCycle(benchmark::State &state)
     QCoreApplication qapp(argc, argv);
     Intervals::setScale(0.0);
     TestRig rig;
-    topsandbox::GenerateOptions o;
-    topsandbox::GenerateOptions::parse(QStringLiteral("shops=2,items=1000,skus=6,seed=3"), &o, nullptr);
-    if (!rig.openWithGenerated(o)) {
-        state.SkipWithError("stand-in or program did not start");
+    std::string failure;
+    if (!bench::OpenSellerAndSupplier(rig, {}, &failure)) {
+        state.SkipWithError(failure.c_str());
         return;
     }
-    rig.sandbox.setCallLogLimit(20000);
-    rig.sandbox.modify(halfDiffering);
-    QStringList source, target;
-    for (qint64 id : rig.sandbox.itemIds(kSupplier))
-        source << QString::number(id);
-    for (qint64 id : rig.sandbox.itemIds(kSeller))
-        target << QString::number(id);
-    rig.list(source);
-    rig.list(target, ItemLists::TargetList);
     Application &app = *rig.app;
-    app.client().setSessionKey(rig.sandbox.sessionFor(kSeller));
-    rig.ui.answerQuestion(true);
-    app.targetDownload().setAccount(kSeller);
-    QEventLoop downloading;
-    QObject::connect(&app.targetDownload(), &TargetDownloadJob::ended, &downloading, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    if (!app.targetDownload().N62Click() || (downloading.exec(), false) ||
-        app.targetDownload().outcome() != TargetDownloadJob::Outcome::Completed) {
-        state.SkipWithError("target download failed");
-        return;
-    }
-    app.differenceQuery().options().account = kSeller;
+    app.differenceQuery().options().account = bench::kSeller;
     app.differenceQuery().options().ignoreKeyCheck = true;
     SyncCycle &cycle = app.syncCycle();
     cycle.setSteps(true, true);
@@ -98,14 +55,7 @@ void BM_SyncCycle(benchmark::State &state)
         // (the full-mode updates set the same quantities again; the reads change nothing)
         state.PauseTiming();
         const QList<topsandbox::RecordedCall> calls = rig.sandbox.calls();
-        httplib::Client client("127.0.0.1", rig.sandbox.port());
-        client.set_keep_alive(true);
-        client.set_tcp_nodelay(true);
-        QElapsedTimer replay;
-        replay.start();
-        for (const topsandbox::RecordedCall &c : calls)
-            client.Post("/router/rest", c.body.toStdString(), "application/x-www-form-urlencoded");
-        standInUs = double(replay.nsecsElapsed()) / 1000.0;
+        standInUs = bench::ReplayCallsUs(rig.sandbox, calls);
         requests = double(calls.size());
         programUs = cycleUs - standInUs;
         state.ResumeTiming();

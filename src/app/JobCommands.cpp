@@ -93,5 +93,6 @@ int RunDownloadTarget(CommandContext &ctx, const CommandLogIn &logIn)
     job.setAccount(account);
     job.setNoOuterId(noOuterId);
     const auto outcome = WaitForJob(job, &TargetDownloadJob::ended, [&] { return job.N62Click(); });
-    return outcome == TargetDownloadJob::Outcome::Completed ? 0 : 1;
+    // ids the platform refused: the rest came, but the run is not a full success
+    return outcome == TargetDownloadJob::Outcome::Completed && job.refusedIds().isEmpty() ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include "base/Desktop.h"
 #include "base/ListModel.h"
+#include "base/RowDeletion.h"
 #include "base/TextRoutines.h"
 #include "top/Endpoints.h"
 
@@ -11,14 +12,6 @@
 #include <memory>
 
 namespace {
-
-std::vector<int> inListOrder(std::vector<int> rows, int count)
-{
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
-    return rows;
-}
 
 // The column each entry of the field box searches.
 const char *const kFieldColumns[] = {"title", "outer_id", "color", "sku", "outer_id_sku", "num_iid", "oldcode"};
@@ -119,7 +112,7 @@ QString TargetBrowser::totals() const
 void TargetBrowser::copyCell(std::vector<int> selected, int cell)
 {
     QStringList values;
-    for (int r : inListOrder(std::move(selected), m_model.count()))
+    for (int r : RowsInListOrder(std::move(selected), m_model.count()))
         values << m_model.row(r).cells.value(cell);
     const QString text = values.join(QStringLiteral("\r\n"));
     if (!text.isEmpty())
@@ -129,7 +122,7 @@ void TargetBrowser::copyCell(std::vector<int> selected, int cell)
 void TargetBrowser::copyItemPages(std::vector<int> selected)
 {
     QStringList values;
-    for (int r : inListOrder(std::move(selected), m_model.count()))
+    for (int r : RowsInListOrder(std::move(selected), m_model.count()))
         values << m_itemPage(m_model.row(r).cells.value(NumIid));
     const QString text = values.join(QStringLiteral("\r\n"));
     if (!text.isEmpty())
@@ -138,7 +131,7 @@ void TargetBrowser::copyItemPages(std::vector<int> selected)
 
 void TargetBrowser::openItemPage(std::vector<int> selected)
 {
-    const std::vector<int> rows = inListOrder(std::move(selected), m_model.count());
+    const std::vector<int> rows = RowsInListOrder(std::move(selected), m_model.count());
     if (!rows.empty())
         m_desktop.openUrl(m_itemPage(m_model.row(rows.front()).cells.value(NumIid)));
 }

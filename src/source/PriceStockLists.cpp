@@ -3,9 +3,11 @@
 #include "base/Desktop.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
+#include "base/RowDeletion.h"
 #include "base/TextRoutines.h"
 #include "jobs/RequestJob.h"
 #include "source/PriceStockFile.h"
+#include "store/DeleteRows.h"
 #include "store/SqlValues.h"
 
 #include <QFile>
@@ -39,14 +41,6 @@ QString what(PriceStockLists::Kind kind)
 QString shownCount(int n)
 {
     return QStringLiteral(" 当前显示共 ") + QString::number(n) + QStringLiteral(" 项");
-}
-
-std::vector<int> inListOrder(std::vector<int> rows, int count)
-{
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
-    return rows;
 }
 
 } // namespace
@@ -349,32 +343,12 @@ void PriceStockLists::editCell(Kind kind, int row, int cell)
 
 void PriceStockLists::deleteRows(Kind kind, std::vector<int> selected)
 {
-    ListModel &m = *m_models[kind];
-    selected = inListOrder(std::move(selected), m.count());
-    if (selected.empty()) {
-        m_ui.warn(QStringLiteral("请选择要删除的项"));
-        return;
-    }
-    QString question = QStringLiteral("是否要删除:") + m.row(selected.front()).cells.value(0);
-    if (selected.size() > 1)
-        question = QStringLiteral("是否要删除选中的 ") + QString::number(selected.size()) + QStringLiteral(" 条记录");
-    if (!m_ui.ask(question))
-        return;
-    QStringList marks;
-    QVariantList ids;
-    for (int r : selected) {
-        marks << QStringLiteral("?");
-        ids << m.row(r).uniqid().toLongLong();
-    }
-    QString error;
-    if (!execBound(QStringLiteral("Delete From ") + table(kind) + QStringLiteral(" where Uniqid in (") +
-                       marks.join(QLatin1Char(',')) + QLatin1Char(')'),
-                   ids, &error)) {
-        m_ui.message(Interaction::errorCaption(), error, Interaction::Icon::Error);
-        return;
-    }
-    m.removeRowsAt(selected);
-    setTotals(kind);
+    const auto nameOfOne = [](const ListRow &r) -> QString { return r.cells.value(0); };
+    const auto deleteIds = [this, kind](const QVariantList &ids, QString *error) {
+        return DeleteByUniqid(m_db, table(kind), ids, error);
+    };
+    if (AskThenDeleteRows(*m_models[kind], m_ui, std::move(selected), nameOfOne, deleteIds))
+        setTotals(kind);
 }
 
 void PriceStockLists::clearClick(Kind kind, const QString &keyword)
@@ -451,7 +425,7 @@ void PriceStockLists::copy(Kind kind, std::vector<int> selected, int column)
 {
     const ListModel &m = *m_models[kind];
     QStringList values;
-    for (int r : inListOrder(std::move(selected), m.count()))
+    for (int r : RowsInListOrder(std::move(selected), m.count()))
         values << (column < 0 ? m.row(r).caption : m.row(r).cells.value(column));
     const QString text = values.join(QStringLiteral("\r\n"));
     if (!text.isEmpty())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/ComponentJob.h"
+#include "source/ItemListDownload.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -9,9 +9,6 @@
 #include <functional>
 
 class TopClient;
-class StagedItemRows;
-class StagedReplace;
-struct TopIntake;
 struct ItemRecord;
 
 // The source download: fetches the ticked item ids of the source
@@ -20,8 +17,9 @@ struct ItemRecord;
 // keeps the list's entries current, and when every batch has come in puts the
 // rows in place of TB_Source, with the custom merchant codes and the time of
 // the download (NM 1), in one transaction. Any other end leaves TB_Source and
-// NM 1 as the last complete download left them.
-class SourceDownloadJob : public ComponentJob
+// NM 1 as the last complete download left them. Ids the platform refuses
+// are split out, marked and reported (ItemListDownloadJob).
+class SourceDownloadJob : public ItemListDownloadJob
 {
     Q_OBJECT
 public:
@@ -41,14 +39,6 @@ public:
     void setPlanHandOver(std::function<void(bool uploadStep)> handOver) { m_handOver = std::move(handOver); }
 
     Outcome outcome() const { return m_outcome; }
-    // The ids the platform refused as invalid in this run ("Invalid
-    // arguments:num_iids"): each batch so refused is sent again in halves
-    // until the refused ids stand alone; they are marked in TB_URL.refused
-    // and reported, and the download completes with the rest.
-    const QStringList &refusedIds() const { return m_refused; }
-    static bool IsRefusedIdsReply(const TopIntake &reply);
-    // The text TB_URL.refused holds for an id the platform refused.
-    static QString RefusedMark();
     // The statement last prepared while storing (shown in the debug memo after an error).
     const QString &lastStatement() const { return m_lastStatement; }
     // ProcessXML_Source: stores one reply (every item and SKU row into
@@ -67,29 +57,25 @@ Q_SIGNALS:
 protected:
     ProgressPanelState &panel() override;
     QString progressCaption(int percent) const override;
-    void sendFirst() override;
     void finish() override;
     QString trayHintFor(const QString &caption) const override;
     void onCancelled() override;
 
-    // WinHTTP_SourceDone, WinHTTP_SourceAnyError
-    void componentDone(const QByteArray &body) override;
-    void componentError(const QString &message) override;
+    // taobao_items_list_get; WinHTTP_SourceDone and WinHTTP_SourceAnyError
+    // are the shared intake's
+    bool sendBatch(const QString &ids) override;
+    bool storeReply(const QString &reply) override;
+    void errorReplyEnded() override;
+    void networkGaveUp() override;
 
 private:
-    bool storeItem(const ItemRecord &item, StagedItemRows &rows, QSqlQuery &refresh);
     bool applyCustomCodes(QSqlQuery &q, QString &statement);
-    bool markRefusedIds(StagedReplace &replace);
-    void refusedBatch(const TopIntake &reply);
-    void markRefused(const QString &id);
     QString refusedMessage() const;
     void over(Outcome outcome);
 
-    TopClient &m_client;
     QSqlDatabase m_db;
     Outcome m_outcome = Outcome::NothingToDo;
     QString m_lastStatement;
-    QStringList m_refused;
     std::function<QString()> m_account;
     std::function<void()> m_reload;
     std::function<void(bool)> m_handOver;

@@ -6,10 +6,12 @@
 #include "base/ExportFile.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
+#include "base/RowDeletion.h"
+#include "base/TextRoutines.h"
 #include "jobs/RequestJob.h"
+#include "store/DeleteRows.h"
 #include "store/Settings.h"
 #include "store/SqlValues.h"
-#include "base/TextRoutines.h"
 #include "sync/MatchingKeys.h"
 #include "top/Endpoints.h"
 
@@ -25,14 +27,6 @@
 namespace {
 
 const char *const kExactColumns[] = {"title", "outer_id", "color", "sku", "sku_id", "num_iid", "oldcode"};
-
-std::vector<int> inListOrder(std::vector<int> rows, int count)
-{
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
-    return rows;
-}
 
 struct SourceColumns
 {
@@ -223,37 +217,14 @@ void SourceList::showUpdateTime()
 void SourceList::deleteRows(std::vector<int> selected)
 {
     m_model.finishFill(); // the statement below changes the table the list reads
-    selected = inListOrder(std::move(selected), m_model.count());
-    if (selected.empty()) {
-        m_ui.warn(QStringLiteral("请选择要删除的项"));
-        return;
-    }
-    QString question;
-    if (selected.size() == 1) {
-        const ListRow &r = m_model.row(selected.front());
-        question = QStringLiteral("是否要删除:") + r.cells.value(0) + QLatin1Char('.') + r.caption;
-    } else {
-        question = QStringLiteral("是否要删除选中的 ") + QString::number(selected.size()) + QStringLiteral(" 条记录");
-    }
-    if (!m_ui.ask(question))
-        return;
-    QStringList marks;
-    QVariantList ids;
-    for (int r : selected) {
-        marks << QStringLiteral("?");
-        ids << m_model.row(r).uniqid().toLongLong();
-    }
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("Delete From TB_Source where Uniqid in (") + marks.join(QLatin1Char(',')) +
-              QLatin1Char(')'));
-    for (const QVariant &v : ids)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
-        return;
-    }
-    m_model.removeRowsAt(selected);
-    setTotals(shownCount(m_model.count()));
+    const auto nameOfOne = [](const ListRow &r) -> QString {
+        return r.cells.value(0) + QLatin1Char('.') + r.caption;
+    };
+    const auto deleteIds = [this](const QVariantList &ids, QString *error) {
+        return DeleteByUniqid(m_db, QStringLiteral("TB_Source"), ids, error);
+    };
+    if (AskThenDeleteRows(m_model, m_ui, std::move(selected), nameOfOne, deleteIds))
+        setTotals(shownCount(m_model.count()));
 }
 
 void SourceList::emptyAll()
@@ -273,7 +244,7 @@ void SourceList::emptyAll()
 
 QStringList SourceList::exportLines(std::vector<int> selected) const
 {
-    selected = inListOrder(std::move(selected), m_model.count());
+    selected = RowsInListOrder(std::move(selected), m_model.count());
     // quoted like the other exports: a title with a comma stays one field
     QStringList lines{CsvLine(headers())};
     for (int r : selected) {
@@ -295,7 +266,7 @@ void SourceList::exportRows(std::vector<int> selected)
 void SourceList::CopyText_Source(std::vector<int> selected, int column)
 {
     QStringList values;
-    for (int r : inListOrder(std::move(selected), m_model.count())) {
+    for (int r : RowsInListOrder(std::move(selected), m_model.count())) {
         const ListRow &row = m_model.row(r);
         values << (column < 0 ? row.caption : row.cells.value(column));
     }
@@ -307,7 +278,7 @@ void SourceList::CopyText_Source(std::vector<int> selected, int column)
 void SourceList::copyItemPages(std::vector<int> selected)
 {
     QStringList values;
-    for (int r : inListOrder(std::move(selected), m_model.count()))
+    for (int r : RowsInListOrder(std::move(selected), m_model.count()))
         values << itemPage(m_model.row(r).cells.value(6));
     const QString text = values.join(QStringLiteral("\r\n"));
     if (!text.isEmpty())
@@ -316,7 +287,7 @@ void SourceList::copyItemPages(std::vector<int> selected)
 
 void SourceList::openItemPage(std::vector<int> selected)
 {
-    const std::vector<int> rows = inListOrder(std::move(selected), m_model.count());
+    const std::vector<int> rows = RowsInListOrder(std::move(selected), m_model.count());
     if (rows.empty())
         return;
     m_desktop.openUrl(itemPage(m_model.row(rows.front()).cells.value(6)));

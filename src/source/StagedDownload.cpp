@@ -1,6 +1,7 @@
 #include "source/StagedDownload.h"
 
 #include "base/TextRoutines.h"
+#include "store/Settings.h"
 #include "store/SqlValues.h"
 #include "top/ItemDecoding.h"
 
@@ -78,6 +79,42 @@ bool StagedItemRows::store(const ItemRecord &item, const QString &owner)
             return fail(m_sku.lastError().text(), m_skuSql);
     }
     return true;
+}
+
+ReplyStored StoreReplyItems(const QSqlDatabase &db, const QString &reply, const QString &staging,
+                            const QString &ownerColumn, const ReplyItemSteps &steps)
+{
+    ReplyStored stored;
+    const bool easySku = Settings(db).flag(Setting::EasySku);
+    QSqlDatabase conn = db;
+    conn.transaction();
+    {
+        StagedItemRows rows(db, staging, ownerColumn);
+        DecodeItems(reply, easySku, [&](const ItemRecord &item) {
+            if (stored.result != ReplyStored::Result::Ok)
+                return;
+            switch (steps.admit ? steps.admit(item) : ReplyItemSteps::Admit::Store) {
+            case ReplyItemSteps::Admit::Skip:
+                return;
+            case ReplyItemSteps::Admit::Stop:
+                stored.result = ReplyStored::Result::Stopped;
+                return;
+            case ReplyItemSteps::Admit::Store:
+                break;
+            }
+            if (!rows.store(item, steps.owner(item))) {
+                stored = {ReplyStored::Result::Failed, rows.error(), rows.statement()};
+                return;
+            }
+            if (steps.after && !steps.after(item, stored.error, stored.statement))
+                stored.result = ReplyStored::Result::Failed;
+        });
+    }
+    if (stored.result == ReplyStored::Result::Failed && steps.rollBackOnFailure)
+        conn.rollback();
+    else
+        conn.commit();
+    return stored;
 }
 
 StagedReplace::StagedReplace(const QSqlDatabase &db) : m_db(db), m_query(db) {}

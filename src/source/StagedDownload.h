@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <optional>
 
 struct ItemRecord;
@@ -44,6 +45,38 @@ private:
     QString m_error;
     QString m_statement;
 };
+
+// The one decoding loop of the downloads: the items of one reply, decoded
+// with the easy-size setting as it is now (the user may switch it while a
+// download runs), each stored as rows of the staging table in reply order,
+// all inside one transaction.
+struct ReplyItemSteps
+{
+    enum class Admit { Store, Skip, Stop };
+    // Whether an item is stored, passed over, or ends the reply (nothing
+    // after it is stored); every item is stored when not set.
+    std::function<Admit(const ItemRecord &)> admit;
+    // The owner column's value of the item's rows.
+    std::function<QString(const ItemRecord &)> owner;
+    // After the item's rows (the list entry refreshed); false with why and
+    // statement set fails the reply.
+    std::function<bool(const ItemRecord &, QString &why, QString &statement)> after;
+    // A failure rolls the whole reply back; otherwise what came before it is
+    // kept (the list entries keep their news; the staged rows count only
+    // once the whole download has come in).
+    bool rollBackOnFailure = false;
+};
+
+struct ReplyStored
+{
+    enum class Result { Ok, Stopped, Failed };
+    Result result = Result::Ok;
+    QString error;     // why it failed
+    QString statement; // the statement that failed
+};
+
+ReplyStored StoreReplyItems(const QSqlDatabase &db, const QString &reply, const QString &staging,
+                            const QString &ownerColumn, const ReplyItemSteps &steps);
 
 // The finish of a download as one transaction: begin(), the steps, commit().
 // A failing step rolls everything back; statement() and error() say which

@@ -173,30 +173,23 @@ void TargetBySourceJob::componentError(const QString &message)
 
 bool TargetBySourceJob::ProcessXML_Object(const QString &reply)
 {
-    bool ok = true;
-    const bool easySku = Settings(m_db).flag(Setting::EasySku);
-    m_db.transaction();
-    {
-        StagedItemRows rows(m_db, kStagingTable, QStringLiteral("UserID"));
-        DecodeItems(reply, easySku, [&](const ItemRecord &item) {
-            // an item two codes find (its SKUs carry both) is stored once
-            if (!ok || m_stored.contains(item.numIid))
-                return;
-            if (!rows.store(item, m_account)) {
-                m_lastStatement = rows.statement();
-                host().debug(rows.error() + QStringLiteral("\r\n") + rows.statement());
-                ok = false;
-                return;
-            }
-            m_stored.insert(item.numIid);
-        });
-    }
-    if (ok) {
-        m_db.commit();
-    } else {
-        m_db.rollback();
-    }
-    return ok;
+    ReplyItemSteps steps;
+    // an item two codes find (its SKUs carry both) is stored once
+    steps.admit = [this](const ItemRecord &item) {
+        return m_stored.contains(item.numIid) ? ReplyItemSteps::Admit::Skip : ReplyItemSteps::Admit::Store;
+    };
+    steps.owner = [this](const ItemRecord &) { return m_account; };
+    steps.after = [this](const ItemRecord &item, QString &, QString &) {
+        m_stored.insert(item.numIid);
+        return true;
+    };
+    steps.rollBackOnFailure = true;
+    const ReplyStored stored = StoreReplyItems(m_db, reply, kStagingTable, QStringLiteral("UserID"), steps);
+    if (stored.result == ReplyStored::Result::Ok)
+        return true;
+    m_lastStatement = stored.statement;
+    host().debug(stored.error + QStringLiteral("\r\n") + stored.statement);
+    return false;
 }
 
 void TargetBySourceJob::finish()

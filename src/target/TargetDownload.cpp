@@ -27,8 +27,9 @@ const QString kNullEntry =
 
 } // namespace
 
-TargetDownloadJob::TargetDownloadJob(JobHost &host, TopClient &client, const QSqlDatabase &db, QObject *parent)
-    : ComponentJob(host, 100, TransportRule::Countdown, parent), m_client(client), m_db(db)
+TargetDownloadJob::TargetDownloadJob(JobHost &host, TopClient &client, const QSqlDatabase &db,
+                                     QObject *parent)
+    : ItemListDownloadJob(host, client, db, 1, 100, parent), m_db(db)
 {
 }
 
@@ -55,19 +56,11 @@ bool TargetDownloadJob::N62Click()
     host().clearCancel();
     host().resetErrors();
 
-    auto refuse = [this](const QSqlQuery &q, const QString &statement) {
-        host().debug(q.lastError().text() + QStringLiteral("\r\n") + statement);
-        host().ui().message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
+    QStringList ids;
+    if (!tickedIds(ids)) {
         m_outcome = Outcome::DatabaseError;
         return false;
-    };
-    const QString select = QStringLiteral("select bcheck,num_iid from tb_url where tag=1 and bcheck=1 and num_iid<>''");
-    QSqlQuery q(m_db);
-    QStringList ids;
-    if (!q.exec(select))
-        return refuse(q, select);
-    while (q.next())
-        ids << TrimText(q.value(1).toString());
+    }
     if (ids.isEmpty()) {
         host().ui().warn(QStringLiteral("没有配置目标店铺下载源,请进入<配置目标店铺下载源>进行配置勾选"));
         m_outcome = Outcome::NothingToDo;
@@ -81,126 +74,105 @@ bool TargetDownloadJob::N62Click()
     const QStringList batches = Batches(ids);
     // the replies gather beside TB_Object; the account's rows are replaced
     // only when the download completes
-    const QString empty = QStringLiteral("delete from ") + kStagingTable;
-    if (!q.exec(empty))
-        return refuse(q, empty);
+    if (!emptyStaging(kStagingTable)) {
+        m_outcome = Outcome::DatabaseError;
+        return false;
+    }
     m_storedNick.clear();
+    clearRefused();
     m_outcome = Outcome::Completed;
     begin(batches, QStringLiteral("店铺:") + m_account + QStringLiteral("\r\n") + QStringLiteral("正在下载中...(0%)"),
           true);
     return true;
 }
 
-void TargetDownloadJob::sendFirst()
+bool TargetDownloadJob::sendBatch(const QString &ids)
 {
-    if (!m_client.taobao_items_list_get3(items().first(), *component())) {
-        // a component still busy cannot happen with one request at a time;
-        // treat it as a transport failure rather than stalling
-        componentError(QStringLiteral("busy"));
-    }
+    return client().taobao_items_list_get3(ids, *component());
 }
 
-void TargetDownloadJob::componentDone(const QByteArray &body)
+bool TargetDownloadJob::storeReply(const QString &reply)
 {
-    const TopIntake reply = m_client.intake(body, TopErrorPrefix::download(), true, replyContentType());
-    if (!reply.ok()) {
-        if (errorReply(reply) == ErrorReplyEnd::Ended)
-            over(Outcome::ErrorReply);
-        return;
-    }
-    switch (ProcessXML_Object3(m_client.replyBuffer())) {
+    switch (ProcessXML_Object3(reply)) {
     case Stored::Ok:
-        advance();
-        return;
+        return true;
     case Stored::NickMismatch:
         end();
         over(Outcome::NickMismatch);
-        return;
+        return false;
     case Stored::DatabaseError:
         // the job stops where it is; the panel stays until the user cancels
         end();
         over(Outcome::DatabaseError);
-        return;
+        return false;
     }
+    return false;
 }
 
-void TargetDownloadJob::componentError(const QString &message)
+void TargetDownloadJob::errorReplyEnded()
 {
-    const bool givingUp = !wasCancelled() && host().errorCount() >= 5;
-    transportError(QStringLiteral("网络通讯错误: ") + message);
-    if (givingUp)
-        over(Outcome::NetworkGaveUp);
+    over(Outcome::ErrorReply);
 }
 
-// The statements of one reply, prepared once for all its items.
-struct TargetDownloadJob::Statements
+void TargetDownloadJob::networkGaveUp()
 {
-    Statements(const QSqlDatabase &db, bool keepCodeLine)
-        : rows(db, kStagingTable, QStringLiteral("userid")), refresh(db), nullEntry(db),
-          refreshText(kRefreshEntry + (keepCodeLine ? kKeepCodeLine : QString()))
-    {
-        refresh.prepare(refreshText);
-        nullEntry.prepare(kNullEntry);
-    }
-    StagedItemRows rows;
-    QSqlQuery refresh;
-    QSqlQuery nullEntry;
-    QString refreshText;
-};
+    over(Outcome::NetworkGaveUp);
+}
+
+QString TargetDownloadJob::refusedMessage() const
+{
+    return ItemListDownloadJob::refusedMessage(QStringLiteral("目标店铺下载源列表"));
+}
 
 TargetDownloadJob::Stored TargetDownloadJob::ProcessXML_Object3(const QString &reply)
 {
-    Stored result = Stored::Ok;
-    // the user may switch the easy sizes while a download runs
-    const bool easySku = Settings(m_db).flag(Setting::EasySku);
     const QString account = TrimText(m_account).toUpper();
-    m_db.transaction();
-    {
-        Statements statements(m_db, !m_noOuterId);
-        DecodeItems(reply, easySku, [&](const ItemRecord &item) {
-            if (result != Stored::Ok)
-                return;
-            if (item.nick.toUpper() != account) {
-                result = Stored::NickMismatch;
-                return;
-            }
-            if (!storeItem(item, statements))
-                result = Stored::DatabaseError;
-        });
-    }
-    // the list entries refreshed before a failing item keep their news; the
-    // gathered rows count only once the whole download has come in
-    m_db.commit();
-    if (result == Stored::NickMismatch) {
+    const QString refreshText = kRefreshEntry + (m_noOuterId ? QString() : kKeepCodeLine);
+    QSqlQuery refresh(m_db);
+    refresh.prepare(refreshText);
+    QSqlQuery nullEntry(m_db);
+    nullEntry.prepare(kNullEntry);
+    ReplyItemSteps steps;
+    steps.admit = [&](const ItemRecord &item) {
+        return item.nick.toUpper() == account ? ReplyItemSteps::Admit::Store : ReplyItemSteps::Admit::Stop;
+    };
+    steps.owner = [](const ItemRecord &item) { return item.nick; };
+    steps.after = [&](const ItemRecord &item, QString &why, QString &statement) {
+        m_storedNick = item.nick;
+        // the entry's refresh after each row is the same update every time: once per item
+        const QString code = m_noOuterId ? QString(QLatin1String("")) : item.outerId;
+        for (const QString &v : {code, item.title, item.nick, item.approveStatus, item.numIid})
+            refresh.addBindValue(SqlText(v));
+        if (!m_noOuterId)
+            refresh.addBindValue(SqlText(item.approveStatus));
+        if (!refresh.exec()) {
+            why = refresh.lastError().text();
+            statement = refreshText;
+            return false;
+        }
+        // an entry whose custom code is "null" keeps no merchant code
+        nullEntry.addBindValue(SqlText(item.numIid));
+        if (!nullEntry.exec()) {
+            why = nullEntry.lastError().text();
+            statement = kNullEntry;
+            return false;
+        }
+        return true;
+    };
+    const ReplyStored stored = StoreReplyItems(m_db, reply, kStagingTable, QStringLiteral("userid"), steps);
+    switch (stored.result) {
+    case ReplyStored::Result::Ok:
+        return Stored::Ok;
+    case ReplyStored::Result::Stopped:
         host().ui().warn(QStringLiteral("下载失败，选择的登录帐号与下载的宝贝所属卖家不一致,请选择正确的帐号再下载."));
         host().panel2().hide();
+        return Stored::NickMismatch;
+    case ReplyStored::Result::Failed:
+        break;
     }
-    return result;
-}
-
-bool TargetDownloadJob::storeItem(const ItemRecord &item, Statements &st)
-{
-    auto fail = [this](const QString &why, const QString &statement) {
-        m_lastStatement = statement;
-        host().debug(QStringLiteral("Error:") + why + QStringLiteral("\r\n") + statement);
-        return false;
-    };
-    if (!st.rows.store(item, item.nick))
-        return fail(st.rows.error(), st.rows.statement());
-    m_storedNick = item.nick;
-    // the entry's refresh after each row is the same update every time: once per item
-    const QString code = m_noOuterId ? QString(QLatin1String("")) : item.outerId;
-    for (const QString &v : {code, item.title, item.nick, item.approveStatus, item.numIid})
-        st.refresh.addBindValue(SqlText(v));
-    if (!m_noOuterId)
-        st.refresh.addBindValue(SqlText(item.approveStatus));
-    if (!st.refresh.exec())
-        return fail(st.refresh.lastError().text(), st.refreshText);
-    // an entry whose custom code is "null" keeps no merchant code
-    st.nullEntry.addBindValue(SqlText(item.numIid));
-    if (!st.nullEntry.exec())
-        return fail(st.nullEntry.lastError().text(), kNullEntry);
-    return true;
+    m_lastStatement = stored.statement;
+    host().debug(QStringLiteral("Error:") + stored.error + QStringLiteral("\r\n") + stored.statement);
+    return Stored::DatabaseError;
 }
 
 void TargetDownloadJob::finish()
@@ -214,7 +186,12 @@ void TargetDownloadJob::finish()
     host().panel2().hide();
     if (m_reload)
         m_reload();
-    host().ui().info(QStringLiteral("完成\"使用目标店铺配置下载目标店铺宝贝列表\",请确认."));
+    if (refusedIds().isEmpty()) {
+        host().ui().info(QStringLiteral("完成\"使用目标店铺配置下载目标店铺宝贝列表\",请确认."));
+    } else {
+        host().debug(refusedMessage());
+        host().ui().warn(QStringLiteral("完成\"使用目标店铺配置下载目标店铺宝贝列表\". ") + refusedMessage());
+    }
     over(Outcome::Completed);
 }
 
@@ -227,12 +204,13 @@ bool TargetDownloadJob::replaceTargetRows()
     const bool ok =
         replace.begin() &&
         replace.exec(QStringLiteral("delete from TB_Object where UserID=?"), {SqlText(m_account)}) &&
-        replace.move(kStagingTable, QStringLiteral("TB_Object"), columns) &&
-        (!m_noOuterId ||
-         replace.exec(QStringLiteral("Update Tb_Object Set outer_id=''\nwhere UserId=?"), {SqlText(m_account)})) &&
+        markRefusedIds(replace) && replace.move(kStagingTable, QStringLiteral("TB_Object"), columns) &&
+        (!m_noOuterId || replace.exec(QStringLiteral("Update Tb_Object Set outer_id=''\nwhere UserId=?"),
+                                      {SqlText(m_account)})) &&
         (applyCustomCodes(replace.query(), statement) || replace.fail(statement)) &&
         (Settings(m_db).set(Setting::TargetDownloadTime, startTime()) ||
-         replace.fail(QStringLiteral("Update _parameter set ParaValue=? where NM=2"), m_db.lastError().text())) &&
+         replace.fail(QStringLiteral("Update _parameter set ParaValue=? where NM=2"),
+                      m_db.lastError().text())) &&
         replace.commit();
     if (!ok) {
         m_lastStatement = replace.statement();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/ComponentJob.h"
+#include "source/ItemListDownload.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -8,8 +8,6 @@
 #include <functional>
 
 class TopClient;
-class StagedItemRows;
-struct ItemRecord;
 
 // The target download by target configuration: fetches the ticked item ids
 // of the target download-source list in batches of 20 (one
@@ -20,8 +18,9 @@ struct ItemRecord;
 // account's rows of TB_Object, with the blanked main codes, the custom
 // merchant codes and the time of the download (NM 2), in one transaction.
 // Any other end leaves the account's rows and NM 2 as the last complete
-// download left them.
-class TargetDownloadJob : public ComponentJob
+// download left them. Ids the platform refuses are split out, marked and
+// reported (ItemListDownloadJob).
+class TargetDownloadJob : public ItemListDownloadJob
 {
     Q_OBJECT
 public:
@@ -64,21 +63,21 @@ Q_SIGNALS:
 protected:
     ProgressPanelState &panel() override;
     QString progressCaption(int percent) const override;
-    void sendFirst() override;
     void finish() override;
     void onCancelled() override;
 
-    // WinHTTP_Object3Done, WinHTTP_Object3AnyError
-    void componentDone(const QByteArray &body) override;
-    void componentError(const QString &message) override;
+    // taobao_items_list_get3; WinHTTP_Object3Done and WinHTTP_Object3AnyError
+    // are the shared intake's
+    bool sendBatch(const QString &ids) override;
+    bool storeReply(const QString &reply) override;
+    void errorReplyEnded() override;
+    void networkGaveUp() override;
 
 private:
-    struct Statements;
-    bool storeItem(const ItemRecord &item, Statements &statements);
     bool applyCustomCodes(QSqlQuery &q, QString &statement);
+    QString refusedMessage() const;
     void over(Outcome outcome);
 
-    TopClient &m_client;
     QSqlDatabase m_db;
     Outcome m_outcome = Outcome::NothingToDo;
     QString m_lastStatement;

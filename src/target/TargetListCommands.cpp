@@ -6,6 +6,8 @@
 #include "base/ExportFile.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
+#include "base/RowDeletion.h"
+#include "store/DeleteRows.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -14,14 +16,6 @@
 #include <algorithm>
 
 namespace {
-
-std::vector<int> inListOrder(std::vector<int> rows, int count)
-{
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
-    return rows;
-}
 
 // "复制宝贝名称" ... "复制货号": the cells they copy
 constexpr int kCopyCells[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13};
@@ -46,43 +40,20 @@ int TargetListCommands::CopyCell(int command)
 
 void TargetListCommands::MenuItem3Click(std::vector<int> selected)
 {
-    selected = inListOrder(std::move(selected), m_model.count());
-    if (selected.empty()) {
-        m_ui.warn(QStringLiteral("请选择要删除的项"));
-        return;
-    }
-    QString question;
-    if (selected.size() == 1) {
-        const ListRow &r = m_model.row(selected.front());
-        question = QStringLiteral("是否要删除:") + r.cells.value(0) + QLatin1Char('.') + r.caption;
-    } else {
-        question = QStringLiteral("是否要删除选中的 ") + QString::number(selected.size()) + QStringLiteral(" 条记录");
-    }
-    if (!m_ui.ask(question))
-        return;
-    QStringList marks;
-    QVariantList ids;
-    for (int r : selected) {
-        marks << QStringLiteral("?");
-        ids << m_model.row(r).uniqid().toLongLong();
-    }
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("Delete From TB_Object where Uniqid in (") + marks.join(QLatin1Char(',')) +
-              QLatin1Char(')'));
-    for (const QVariant &v : ids)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
-        return;
-    }
-    m_model.removeRowsAt(selected);
-    Q_EMIT totalsChanged(shownCount(m_model.count()));
+    const auto nameOfOne = [](const ListRow &r) -> QString {
+        return r.cells.value(0) + QLatin1Char('.') + r.caption;
+    };
+    const auto deleteIds = [this](const QVariantList &ids, QString *error) {
+        return DeleteByUniqid(m_db, QStringLiteral("TB_Object"), ids, error);
+    };
+    if (AskThenDeleteRows(m_model, m_ui, std::move(selected), nameOfOne, deleteIds))
+        Q_EMIT totalsChanged(shownCount(m_model.count()));
 }
 
 void TargetListCommands::CopyText_Object(std::vector<int> selected, int cell)
 {
     QStringList values;
-    for (int r : inListOrder(std::move(selected), m_model.count()))
+    for (int r : RowsInListOrder(std::move(selected), m_model.count()))
         values << m_model.row(r).cells.value(cell);
     const QString text = values.join(QStringLiteral("\r\n"));
     if (!text.isEmpty())
@@ -94,7 +65,7 @@ QStringList TargetListCommands::exportLines(std::vector<int> selected) const
     QStringList lines{CsvLine(m_model.headers())};
     // one field per column: the caption, then the cells up to the last column
     const int cells = static_cast<int>(m_model.headers().size()) - 1;
-    for (int r : inListOrder(std::move(selected), m_model.count())) {
+    for (int r : RowsInListOrder(std::move(selected), m_model.count())) {
         const ListRow &row = m_model.row(r);
         QStringList fields{row.caption};
         for (int c = 0; c < cells; ++c)

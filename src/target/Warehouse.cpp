@@ -6,9 +6,12 @@
 #include "base/CsvWriter.h"
 #include "base/Interaction.h"
 #include "base/ListModel.h"
+#include "base/RowDeletion.h"
 #include "base/TextRoutines.h"
 #include "jobs/RequestJob.h"
+#include "store/DeleteRows.h"
 #include "store/SqlValues.h"
+#include "target/TargetListCommands.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -21,14 +24,6 @@
 namespace {
 
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
-
-std::vector<int> inListOrder(std::vector<int> rows, int count)
-{
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }), rows.end());
-    return rows;
-}
 
 QDateTime readTime(const QString &text)
 {
@@ -195,46 +190,30 @@ void WarehouseList::N74Click(const std::vector<int> &selected)
 {
     if (!m_ui.ask(QStringLiteral("是否要对选定的宝贝\"清除计划上架时间\"?")))
         return;
-    for (int r : inListOrder(selected, m_model.count()))
+    for (int r : RowsInListOrder(selected, m_model.count()))
         m_model.setCell(r, WhPlanned, QString());
 }
 
 void WarehouseList::deleteRows(std::vector<int> selected, int focused, const QString &keyword)
 {
-    selected = inListOrder(std::move(selected), m_model.count());
-    if (focused < 0 || focused >= m_model.count() || selected.empty()) {
-        m_ui.warn(QStringLiteral("请选择要删除的项"));
-        return;
-    }
-    QString question;
-    if (selected.size() == 1) {
+    if (focused < 0 || focused >= m_model.count())
+        selected.clear(); // without a focused row there is nothing to name: "请选择要删除的项"
+    // one row is named by the focused row, as the list shows it
+    const auto nameOfOne = [this, focused](const ListRow &) -> QString {
         const ListRow &r = m_model.row(focused);
-        question = QStringLiteral("是否要删除:") + r.cells.value(WhOuterId) + QLatin1Char('.') + r.caption;
-    } else {
-        question = QStringLiteral("是否要删除选中的 ") + QString::number(selected.size()) + QStringLiteral(" 条记录");
-    }
-    if (!m_ui.ask(question))
-        return;
-    QStringList marks;
-    QSqlQuery q(m_db);
-    for (size_t i = 0; i < selected.size(); ++i)
-        marks << QStringLiteral("?");
-    q.prepare(QStringLiteral("Delete From TB_Object_Inventory where Uniqid in (") + marks.join(QLatin1Char(',')) +
-              QLatin1Char(')'));
-    for (int r : selected)
-        q.addBindValue(m_model.row(r).uniqid().toLongLong());
-    if (!q.exec()) {
-        m_ui.message(Interaction::errorCaption(), q.lastError().text(), Interaction::Icon::Error);
-        return;
-    }
-    m_model.removeRowsAt(selected);
-    GetData_TB_Object_inventory(TrimText(keyword));
+        return r.cells.value(WhOuterId) + QLatin1Char('.') + r.caption;
+    };
+    const auto deleteIds = [this](const QVariantList &ids, QString *error) {
+        return DeleteByUniqid(m_db, QStringLiteral("TB_Object_Inventory"), ids, error);
+    };
+    if (AskThenDeleteRows(m_model, m_ui, std::move(selected), nameOfOne, deleteIds))
+        GetData_TB_Object_inventory(TrimText(keyword));
 }
 
 void WarehouseList::CopyText_Inventory(std::vector<int> selected, int cell)
 {
     QStringList values;
-    for (int r : inListOrder(std::move(selected), m_model.count())) {
+    for (int r : RowsInListOrder(std::move(selected), m_model.count())) {
         const ListRow &row = m_model.row(r);
         values << (cell < 0 ? row.caption : row.cells.value(cell));
     }
@@ -247,7 +226,7 @@ QStringList WarehouseList::exportLines(std::vector<int> selected) const
     // quoted like the other exports: a field holding a comma, a quote or a
     // line break goes between quotes, so no later column shifts
     QStringList lines{CsvLine(headers())};
-    for (int r : inListOrder(std::move(selected), m_model.count())) {
+    for (int r : RowsInListOrder(std::move(selected), m_model.count())) {
         const ListRow &row = m_model.row(r);
         QStringList fields{row.caption};
         for (int c = 0; c <= WhNick; ++c)

@@ -9,9 +9,10 @@
 // sentence that says what happened and what to do. The message a seller
 // sees is that sentence followed by the platform's own text.
 //
-// The upload jobs also read from the table whether an error concerns the
-// one item of the request (the run may go on with the next row) or the
-// whole run (the session, the key, the call limit, the platform itself).
+// Whether an error concerns the one item of the request (the run may go on
+// with the next row) or the whole run (the session, the key, the call limit,
+// the platform itself) is the upload jobs' rule, ErrorScopeOf
+// (top/ErrorScope.h); scopeOf gives the same answer.
 namespace PlatformMessages {
 
 enum class Scope {
@@ -24,7 +25,6 @@ struct Entry
     int code;              // the <code> of the reply; 0: any code
     const char *subCode;   // a part of the <sub_code> (case-insensitive); nullptr: any sub-code
     const char *sentence;  // UTF-8: what happened and what to do
-    Scope scope;
     bool tryLater;         // the same request may well succeed later
 };
 
@@ -42,7 +42,8 @@ QString platformText(const QString &errorText);
 // "...请稍后再试.\r\n平台原文: Remote service error, isp.top-remote-connection-timeout".
 QString explain(int code, const QString &subCode, const QString &errorText);
 
-// Whether the error ends the run or refuses only the row's item.
+// Whether the error ends the run or refuses only the row's item: ErrorScopeOf's
+// rule (so codes 40 and 41 without an isv. sub-code end the run).
 Scope scopeOf(int code, const QString &subCode);
 
 // A transport failure (the HTTP component's cause, e.g. "等待服务器应答超时 (...)"):

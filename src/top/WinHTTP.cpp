@@ -2,8 +2,10 @@
 
 #include "base/Clock.h"
 
+#include <QByteArrayList>
 #include <QMetaObject>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <curl/curl.h>
@@ -53,34 +55,28 @@ long scaledTimeout(int wanted, int byDefault)
     return std::max({Intervals::ms(limit), std::min(limit, 1000), 1});
 }
 
-// Percent-encodes the bytes that may not stand in a request line.
-QByteArray encodeUnsafePath(const QByteArray &path)
+// The printable bytes (33..127) that stay as they are, except those named in `escaped`:
+// Qt's percent-encoder keeps only the unreserved characters and these.
+QByteArray keptPrintable(const QByteArray &escaped)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    QByteArray out;
-    out.reserve(path.size());
-    for (const char ch : path) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b <= 32 || b >= 128) {
-            out += '%';
-            out += hex[b >> 4];
-            out += hex[b & 15];
-        } else {
-            out += ch;
-        }
+    QByteArray kept;
+    for (int b = 33; b < 128; ++b) {
+        if (!escaped.contains(char(b)))
+            kept += char(b);
     }
-    return out;
+    return kept;
 }
 
-int hexValue(char c)
+// Percent-encodes the bytes that may not stand in a request line: controls,
+// the blank and every byte from 128 up. A "%" stays (the path may be encoded
+// already); Qt's encoder always escapes it, so the pieces between are encoded.
+QByteArray encodeUnsafePath(const QByteArray &path)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    static const QByteArray kept = keptPrintable(QByteArray());
+    QByteArrayList pieces = path.split('%');
+    for (QByteArray &piece : pieces)
+        piece = piece.toPercentEncoding(kept);
+    return pieces.join('%');
 }
 
 } // namespace
@@ -413,33 +409,13 @@ void TWinHTTP::setTimeouts(int ms)
 QByteArray TWinHTTP::EncodeExtra(const QByteArray &extra)
 {
     // %xx sequences back into bytes first, so that an encoded address is not encoded twice.
-    QByteArray raw;
-    raw.reserve(extra.size());
-    for (qsizetype i = 0; i < extra.size(); ++i) {
-        if (extra.at(i) == '%' && i + 2 < extra.size() && hexValue(extra.at(i + 1)) >= 0 &&
-            hexValue(extra.at(i + 2)) >= 0) {
-            raw += char(hexValue(extra.at(i + 1)) * 16 + hexValue(extra.at(i + 2)));
-            i += 2;
-        } else {
-            raw += extra.at(i);
-        }
-    }
-    static const char hex[] = "0123456789ABCDEF";
-    QByteArray out;
-    out.reserve(raw.size() * 3);
-    for (const char ch : raw) {
-        const auto b = static_cast<unsigned char>(ch);
-        const bool escape = b < 32 || b >= 128 || b == ' ' || b == '#' || b == '%' || b == '*' || b == '+' ||
-                            b == '<' || b == '>';
-        if (escape) {
-            out += '%';
-            out += hex[b >> 4];
-            out += hex[b & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
+    // Only a "%" followed by two hex digits is an escape; any other "%" is a plain
+    // character (Qt's decoder would turn "%zz" into a byte), so it is protected first.
+    static const QRegularExpression strayPercent(QStringLiteral("%(?![0-9A-Fa-f]{2})"));
+    const QByteArray raw = QByteArray::fromPercentEncoding(
+        QString::fromLatin1(extra).replace(strayPercent, QStringLiteral("%25")).toLatin1());
+    static const QByteArray kept = keptPrintable(QByteArrayLiteral(" #%*+<>"));
+    return raw.toPercentEncoding(kept);
 }
 
 QByteArray TWinHTTP::wireUrl(const QString &url)

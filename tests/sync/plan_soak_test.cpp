@@ -5,7 +5,7 @@
 // and the program killed in the middle of a cycle and started again. At the
 // end every SKU holds its first quantity plus its increment once for every
 // time it was due, the journal agrees with the shop, and no cycle stalled.
-#include "TestRig.h"
+#include "DemoShops.h"
 #include "app/PlanCommand.h"
 #include "app/UploadCommands.h"
 #include "base/ListModel.h"
@@ -16,7 +16,6 @@
 #include "sync/DifferenceQuery.h"
 #include "sync/DifferenceRows.h"
 #include "sync/SyncCycle.h"
-#include "target/TargetDownload.h"
 #include "top/ErrorScope.h"
 #include "top/TopClient.h"
 
@@ -24,7 +23,6 @@
 #include <QEventLoop>
 #include <QHash>
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
@@ -66,21 +64,7 @@ void PlanSoakTest::fortyCyclesWithFaults()
 {
     TestRig rig;
     QVERIFY(rig.openWithSandbox());
-    QStringList source, target;
-    for (int i = 1; i <= 7; ++i)
-        source << QStringLiteral("52000000100") + QString::number(i);
-    for (int i = 1; i <= 4; ++i)
-        source << QStringLiteral("53000000200") + QString::number(i);
-    for (int i = 1; i <= 9; ++i)
-        target << QStringLiteral("61000000300") + QString::number(i);
-    QVERIFY(rig.list(source));
-    QVERIFY(rig.list(target, ItemLists::TargetList));
-    rig.app->client().setSessionKey(rig.sandbox.sessionFor(kShop));
-    rig.app->targetDownload().setAccount(kShop);
-    rig.ui.answerQuestion(true);
-    QSignalSpy downloaded(&rig.app->targetDownload(), &TargetDownloadJob::ended);
-    QVERIFY(rig.app->targetDownload().N62Click());
-    QVERIFY(downloaded.wait(30000));
+    QVERIFY(ListDemoShopsAndDownloadSeller(rig, kShop));
     const Settings settings(rig.db());
     QVERIFY(settings.set(Setting::UploadMode, QStringLiteral("1")));
     QVERIFY(settings.setFlag(Setting::SyncDownload, true));

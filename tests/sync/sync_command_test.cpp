@@ -1,19 +1,16 @@
 // stocksync sync on the demo shops, as a script runs it: one cycle logs in,
 // downloads the suppliers, compares and uploads; afterwards the difference
 // query finds nothing to upload and the journal holds one row per changed SKU.
-#include "TestRig.h"
+#include "DemoShops.h"
 #include "jobs/RequestJob.h"
 #include "shop/ShopAccounts.h"
 #include "store/Settings.h"
-#include "target/TargetDownload.h"
-#include "top/TopClient.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSet>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -50,23 +47,8 @@ private Q_SLOTS:
         edit.userName = shop;
         edit.password = QStringLiteral("taobao1234");
         QVERIFY(rig.app->shopAccounts().save(edit, rig.ui) == ShopAccounts::Saved::Yes);
-        QStringList source, target;
-        for (int i = 1; i <= 7; ++i)
-            source << QStringLiteral("52000000100") + QString::number(i);
-        for (int i = 1; i <= 4; ++i)
-            source << QStringLiteral("53000000200") + QString::number(i);
-        for (int i = 1; i <= 9; ++i)
-            target << QStringLiteral("61000000300") + QString::number(i);
-        QVERIFY(rig.list(source));
-        QVERIFY(rig.list(target, ItemLists::TargetList));
         // the target rows come from a download of the seller's shop
-        rig.app->client().setSessionKey(rig.sandbox.sessionFor(shop));
-        rig.app->targetDownload().setAccount(shop);
-        rig.ui.answerQuestion(true);
-        QSignalSpy downloaded(&rig.app->targetDownload(), &TargetDownloadJob::ended);
-        QVERIFY(rig.app->targetDownload().N62Click());
-        QVERIFY(downloaded.wait(30000));
-        QCOMPARE(rig.app->targetDownload().outcome(), TargetDownloadJob::Outcome::Completed);
+        QVERIFY(ListDemoShopsAndDownloadSeller(rig, shop));
         rig.app.reset(); // the commands take the data folder
 
         QByteArray out, err;

@@ -4,6 +4,7 @@
 #include "target/TargetDownload.h"
 #include "top/TopClient.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QtTest>
@@ -59,6 +60,7 @@ private Q_SLOTS:
     void customCodesAndTheNullMarker();
     void noOuterIdKeepsOnlyCustomCodes();
     void foreignItemInTheSecondBatchKeepsThePreviousDownload();
+    void refusedIdIsSplitOutAndTheRestCompletes();
 };
 
 void TargetDownloadTest::accountMatchesTheSellerApartFromCase()
@@ -175,6 +177,55 @@ void TargetDownloadTest::foreignItemInTheSecondBatchKeepsThePreviousDownload()
     QCOMPARE(rig.app->targetDownload().outcome(), TargetDownloadJob::Outcome::Completed);
     QCOMPARE(count(rig.db(), QStringLiteral("select count(*) from TB_Object")), 23);
     QVERIFY(GetParam(rig.db(), 2) != QStringLiteral("2026/01/01 00:00:00"));
+}
+
+void TargetDownloadTest::refusedIdIsSplitOutAndTheRestCompletes()
+{
+    TestRig rig;
+    topsandbox::GenerateOptions g;
+    g.shops = 1;
+    g.items = 24;
+    g.skus = 0;
+    QVERIFY(rig.openWithGenerated(g));
+    const QString own = rig.sandbox.nicks().value(0);
+    QStringList ids;
+    for (qint64 id : rig.sandbox.itemIds(own))
+        ids << QString::number(id);
+    // an id no Number holds, among valid ones: the platform refuses its whole batch
+    const QString refused = QStringLiteral("92233720368547758070");
+    QVERIFY(rig.list(ids.mid(0, 10), ItemLists::TargetList));
+    QSqlQuery q(rig.db());
+    QVERIFY(q.exec(QStringLiteral("insert into TB_URL(Tag,bCheck,uGroup,num_iid) "
+                                  "select Tag,1,uGroup,'%1' from TB_URL where Tag=1 limit 1")
+                       .arg(refused)));
+    QVERIFY(rig.list(ids.mid(10), ItemLists::TargetList));
+    rig.app->targetDownload().setAccount(own);
+    QVERIFY(run(rig));
+    TargetDownloadJob &job = rig.app->targetDownload();
+    QCOMPARE(job.outcome(), TargetDownloadJob::Outcome::Completed);
+    QCOMPARE(job.refusedIds(), QStringList{refused});
+    // every valid item came; the refused id is marked in the list and named to the seller
+    QCOMPARE(count(rig.db(), QStringLiteral("select count(*) from TB_Object where UserID='%1'").arg(own)),
+             24);
+    QCOMPARE(column(rig.db(), QStringLiteral("select num_iid from TB_URL where Tag=1 and refused<>''")),
+             QStringList{refused});
+    QVERIFY(rig.ui.last()->icon == Interaction::Icon::Warning);
+    QVERIFY(rig.ui.messages().last().contains(refused));
+    QVERIFY(!rig.app->jobs().busy());
+
+    // the command line names the id and ends with 1: not a full success
+    rig.app.reset(); // the command takes the data folder
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(STOCKSYNC_EXE),
+            {QStringLiteral("--data-dir"), rig.path(), QStringLiteral("download-target"),
+             QStringLiteral("--account"), own});
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(err.contains(refused), qPrintable(err));
 }
 
 QTEST_GUILESS_MAIN(TargetDownloadTest)

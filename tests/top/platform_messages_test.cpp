@@ -43,6 +43,8 @@ private Q_SLOTS:
                                          << QStringLiteral("数量为 0") << false;
         QTest::newRow("another business refusal") << 15 << QStringLiteral("isv.something-new")
                                                   << QStringLiteral("这个宝贝") << false;
+        // a missing parameter without an isv. sub-code is the call's fault, as the upload jobs judge it
+        QTest::newRow("missing parameter") << 40 << QString() << QStringLiteral("缺少必需的参数") << true;
         QTest::newRow("unknown code") << 999 << QString() << QStringLiteral("原文") << true;
     }
 

@@ -253,6 +253,8 @@ private Q_SLOTS:
         QCOMPARE(TWinHTTP::wireUrl(QStringLiteral("http://h/p?k=中&x=%41%2b/?y")),
                  QByteArray("http://h/p?k=%E4%B8%AD&x=A%2B/?y"));
         QCOMPARE(TWinHTTP::EncodeExtra(QByteArray("?a=\x01\x7f\xff")), QByteArray("?a=%01\x7f%FF"));
+        // a % without two hex digits after it is a plain character, not an escape
+        QCOMPARE(TWinHTTP::EncodeExtra(QByteArray("?a=%zz&b=%4")), QByteArray("?a=%25zz&b=%254"));
 
         LocalHttpServer srv;
         srv.Get(R"(/search.*)", [](const httplib::Request &, httplib::Response &res) {
