@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/ShopCommands.h"
+#include "app/RevertLogin.h"
 #include "base/Interaction.h"
 #include "shop/ShopAccounts.h"
 #include "shop/ui/LoginCommand.h"
@@ -47,6 +48,7 @@ void add(const QString &name, const QString &usage, const QString &summary,
 
 void RegisterShopJobCommands()
 {
+    SetRevertLoginStep(logIn);
     add(QStringLiteral("upload-price"), QStringLiteral("upload-price [--account NAME] [--base source|price] [--force]"),
         QStringLiteral("登录 (含短授权) 后上传更新商品价格: 价格与源 (或价格列表) 不同的行"), RunUploadPrice);
     add(QStringLiteral("delist"), QStringLiteral("delist [--account NAME]"),
