@@ -289,9 +289,12 @@ bool RevertRun::plan(const RevertSelection &selection, QString *error)
         m_rows << rowOf(e);
     }
 
-    QSqlQuery later(m_db);
-    later.prepare(QStringLiteral("select Uniqid,at,started_by,state from TB_Upload_Journal where UserId=? and num_iid=? "
-                                 "and sku_id=? and kind=? and Uniqid>? and state<>'refused' order by Uniqid"));
+    QSqlQuery mark(m_db);
+    if (!mark.exec(QStringLiteral("select coalesce(max(Uniqid),0) from TB_Upload_Journal")) || !mark.next()) {
+        *error = QStringLiteral("无法读取上传记录: ") + mark.lastError().text();
+        return false;
+    }
+    m_journalMark = mark.value(0).toLongLong();
     QSqlQuery target(m_db);
     target.prepare(QStringLiteral("select Uniqid,sku_properties,color,sku from TB_Object where UserId=? and num_iid=? "
                                   "and sku_id=? order by Uniqid limit 1"));
@@ -299,21 +302,11 @@ bool RevertRun::plan(const RevertSelection &selection, QString *error)
         if (!r.revertable())
             continue;
         // a later change of the same SKU, outside what is reverted
-        later.addBindValue(SqlText(r.account));
-        later.addBindValue(SqlText(r.numIid));
-        later.addBindValue(SqlText(r.skuId));
-        later.addBindValue(r.kind);
-        later.addBindValue(r.journalIds.first());
-        if (!later.exec()) {
-            *error = QStringLiteral("无法读取上传记录: ") + later.lastError().text();
+        QString change;
+        if (!laterChange(r, r.journalIds.first(), &change, error))
             return false;
-        }
-        while (later.next() && r.revertable()) {
-            if (r.journalIds.contains(later.value(0).toLongLong()))
-                continue;
-            r.skip = QStringLiteral("之后又被更改过 (上传记录 ") + later.value(0).toString() + QStringLiteral(", ") +
-                     later.value(1).toString() + QStringLiteral("), 不撤销");
-        }
+        if (!change.isEmpty())
+            r.skip = QStringLiteral("之后又被更改过 (") + change + QStringLiteral("), 不撤销");
         if (!r.revertable())
             continue;
         if (r.kind == QStringLiteral("quantity") && (!whole(r.revertTo) || !whole(r.after))) {
@@ -336,6 +329,30 @@ bool RevertRun::plan(const RevertSelection &selection, QString *error)
         r.color = target.value(2).toString();
         r.size = target.value(3).toString();
     }
+    return true;
+}
+
+bool RevertRun::laterChange(const RevertRow &r, qint64 afterId, QString *change, QString *error) const
+{
+    QSqlQuery later(m_db);
+    later.prepare(QStringLiteral("select Uniqid,at from TB_Upload_Journal where UserId=? and num_iid=? and sku_id=? "
+                                 "and kind=? and Uniqid>? and state<>'refused' order by Uniqid"));
+    later.addBindValue(SqlText(r.account));
+    later.addBindValue(SqlText(r.numIid));
+    later.addBindValue(SqlText(r.skuId));
+    later.addBindValue(r.kind);
+    later.addBindValue(afterId);
+    if (!later.exec()) {
+        *error = QStringLiteral("无法读取上传记录: ") + later.lastError().text();
+        return false;
+    }
+    change->clear();
+    while (later.next())
+        if (!r.journalIds.contains(later.value(0).toLongLong())) {
+            *change = QStringLiteral("上传记录 ") + later.value(0).toString() + QStringLiteral(", ") +
+                      later.value(1).toString();
+            break;
+        }
     return true;
 }
 
@@ -410,8 +427,22 @@ QList<int> RevertRun::rowsOfKind(const QString &kind) const
 
 bool RevertRun::run(GuardPolicy policy)
 {
-    if (m_running || m_host.busy())
+    if (m_running || m_host.busy()) {
+        m_outcome = Outcome::Failed;
+        m_failure = QStringLiteral("另一个任务正在执行, 没有撤销.");
         return false;
+    }
+    // a run of the program since the plan (the seller read the question
+    // meanwhile) changed the SKU again: it is left as it is now
+    for (RevertRow &r : m_rows) {
+        if (!r.revertable())
+            continue;
+        QString change, error;
+        if (!laterChange(r, m_journalMark, &change, &error))
+            change = error;
+        if (!change.isEmpty())
+            r.skip = QStringLiteral("撤销前又被更改过 (") + change + QStringLiteral("), 不撤销");
+    }
     m_quantityStep = !rowsOfKind(QStringLiteral("quantity")).isEmpty();
     m_priceStep = !rowsOfKind(QStringLiteral("price")).isEmpty();
     if (!m_quantityStep && !m_priceStep) {

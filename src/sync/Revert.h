@@ -97,8 +97,10 @@ public:
     // needed); a row the shop no longer shows at its "after" is skipped.
     // readBackDone() when over; false when nothing had to be read.
     bool readBack();
-    // Sends the revertable rows: the quantities, then the prices. finished()
-    // when over; false when nothing was to be sent (finished() not emitted).
+    // Sends the revertable rows: the quantities, then the prices; a row that
+    // a run of the program changed since the plan is skipped. finished() when
+    // over; false (finished() not emitted) when nothing was left to send
+    // (outcome NothingToDo) or another job runs (Failed).
     bool run(GuardPolicy policy);
 
     const QList<RevertRow> &rows() const { return m_rows; }
@@ -128,6 +130,10 @@ private:
     void pricesEnded(int outcome);
     void done(Outcome outcome, const QString &failure = QString());
     QList<int> rowsOfKind(const QString &kind) const;
+    // Names the change of the row's SKU in a journal row after `afterId`
+    // that the revert does not undo itself ("" when there is none); false
+    // when the journal cannot be read.
+    bool laterChange(const RevertRow &row, qint64 afterId, QString *change, QString *error) const;
 
     JobHost &m_host;
     TopClient &m_client;
@@ -146,6 +152,7 @@ private:
     QString m_failure;
     UploadPreview m_preview;
     qint64 m_cycleId = 0;
+    qint64 m_journalMark = 0; // the newest journal row when the plan was made
     bool m_running = false;
     bool m_quantityStep = false;
     bool m_priceStep = false;

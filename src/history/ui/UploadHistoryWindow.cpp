@@ -281,7 +281,10 @@ void TfrmUploadHistory::revertReadBack(bool ok)
     }
     if (!m_revert->run(GuardPolicy::Ask)) {
         over();
-        m_ui.warn(QStringLiteral("另一个任务正在执行, 没有撤销."));
+        if (m_revert->outcome() == RevertRun::Outcome::NothingToDo)
+            m_ui.warn(QStringLiteral("没有可以撤销的记录.\r\n") + m_revert->planText());
+        else
+            m_ui.warn(m_revert->failure());
     }
 }
 
