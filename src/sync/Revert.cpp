@@ -10,6 +10,7 @@
 #include "sync/JournalSettle.h"
 #include "sync/PriceUpload.h"
 #include "sync/QuantityUpload.h"
+#include "top/ItemDecoding.h"
 #include "top/TopClient.h"
 #include "top/WinHTTP.h"
 
@@ -409,6 +410,19 @@ void RevertRun::readBackOver(bool ok)
             else if (v.state != UploadJournal::doneState())
                 r.skip = QStringLiteral("店铺中现为 ") + v.shopValue + QStringLiteral(", 不是更新后的 ") + r.after +
                          QStringLiteral(": 之后又被更改过, 不撤销");
+            if (!r.revertable() || r.kind != QStringLiteral("price") || r.skuId.isEmpty())
+                continue;
+            // a SKU's price goes by its property pairs; without them the
+            // update would change the item's own price
+            DecodeItems(reply, false, [&r](const ItemRecord &item) {
+                if (item.numIid.trimmed() != r.numIid)
+                    return;
+                for (const SkuRecord &sku : item.skus)
+                    if (sku.skuId.trimmed() == r.skuId && !sku.properties.trimmed().isEmpty())
+                        r.properties = sku.properties.trimmed();
+            });
+            if (r.properties.isEmpty())
+                r.skip = QStringLiteral("店铺没有给出这个SKU的属性, 无法撤销价格");
         }
     } else {
         m_failure = QStringLiteral("无法读取店铺中的宝贝, 没有撤销.");

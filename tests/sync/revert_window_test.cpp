@@ -109,6 +109,42 @@ private Q_SLOTS:
         QSqlQuery t(rig.app->db());
         QVERIFY(t.exec(QStringLiteral("select num from TB_Object where sku_id='6100000030013'")) && t.next());
         QCOMPARE(t.value(0).toInt(), 5);
+
+        // a price goes back through the price upload, by the SKU's property
+        // pairs (read from the shop when the target row has none)
+        QVERIFY(rig.sandbox.setSkuPrice(kT100, 6100000030011, QStringLiteral("12.00")));
+        JournalEntry price;
+        price.account = kShop;
+        price.numIid = QString::number(kT100);
+        price.skuId = QStringLiteral("6100000030011");
+        price.kind = QStringLiteral("price");
+        price.mode = QStringLiteral("sku");
+        price.before = QStringLiteral("10");
+        price.after = QStringLiteral("12");
+        price.startedBy = QStringLiteral("person");
+        price.title = QStringLiteral("T恤");
+        QVERIFY(UploadJournal(rig.app->db()).append(price));
+        RevertRun &run = *w.revertRun();
+        RevertSelection one;
+        one.ids << UploadJournal(rig.app->db()).read().last().id;
+        one.account = kShop;
+        QString error;
+        QVERIFY2(run.plan(one, &error), qPrintable(error));
+        QSignalSpy read(&run, &RevertRun::readBackDone);
+        QVERIFY(run.readBack());
+        QVERIFY(read.wait(30000));
+        QCOMPARE(run.revertableCount(), 1);
+        QVERIFY(run.run(GuardPolicy::Hold));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(run.outcome(), RevertRun::Outcome::Completed);
+        QCOMPARE(rig.sandbox.skuPrice(kT100, 6100000030011), QStringLiteral("10.00"));
+        QCOMPARE(rig.sandbox.calls(QStringLiteral("taobao.item.sku.price.update")).size(), 1);
+        QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.price.update")), 0);
+        const QList<JournalEntry> rows = UploadJournal(rig.app->db()).read();
+        QCOMPARE(rows.last().kind, QStringLiteral("price"));
+        QCOMPARE(rows.last().startedBy, QStringLiteral("revert"));
+        QCOMPARE(rows.last().state, UploadJournal::doneState());
+        QCOMPARE(rows.last().cycleId, run.cycleId());
     }
 };
 
