@@ -87,6 +87,11 @@ bool IsReadOnlyCommand(const QString &command, const QStringList &arguments)
     static const QStringList showing{QStringLiteral("targets"), QStringLiteral("lists"),
                                      QStringLiteral("prices"), QStringLiteral("stock"),
                                      QStringLiteral("warehouse")};
+    // journal settle and journal revert change the journal (and the shop)
+    if (command == QStringLiteral("journal") &&
+        (arguments.value(0) == QStringLiteral("settle") ||
+         (arguments.value(0) == QStringLiteral("revert") && !arguments.contains(QStringLiteral("--dry-run")))))
+        return false;
     if (alwaysReading.contains(command))
         return true;
     return showing.contains(command) && !arguments.isEmpty() && arguments.first() == QStringLiteral("show");
@@ -262,9 +267,11 @@ QList<CommandTable::Command> buildCommands()
          RunReport},
         {QStringLiteral("journal"),
          QStringLiteral("journal [--since TIME] [--state sent|done|refused|unsettled] | journal --cycles | "
-                        "journal settle ID --applied|--not-applied"),
-         QStringLiteral("上传记录 (每次更改店铺的调用一行, 含状态) 或同步周期 (--cycles) 以 CSV 输出; settle: 确认一条没有确认的上传记录"),
-         RunJournal},
+                        "journal settle ID --applied|--not-applied | "
+                        "journal revert --cycle ID|--since TIME [--dry-run] [--force] [--account NAME]"),
+         QStringLiteral("上传记录 (每次更改店铺的调用一行, 含状态) 或同步周期 (--cycles) 以 CSV 输出; settle: 确认一条没有确认的上传记录; "
+                        "revert: 把一次同步 (或某时间以来) 更改的库存和价格改回更新前的值"),
+         RunJournal, true},
         loggingIn({QStringLiteral("login"), QStringLiteral("login NAME"),
                    QStringLiteral("用保存的密码登录店铺帐号 NAME (在不显示的浏览器中)"), RunLogin}),
         loggingIn({QStringLiteral("download-target"),

@@ -1,4 +1,5 @@
 #include "app/UploadCommands.h"
+#include "app/CommandLogin.h"
 #include "history/UploadHistory.h"
 
 #include "app/Application.h"
@@ -12,6 +13,7 @@
 #include "store/SyncCycleLog.h"
 #include "store/UploadJournal.h"
 #include "sync/JournalSettle.h"
+#include "sync/Revert.h"
 #include "sync/SyncCycle.h"
 
 #include <QEventLoop>
@@ -242,14 +244,147 @@ int settleJournal(CommandContext &ctx)
     return 0;
 }
 
+// journal revert --cycle ID | --since TIME [--dry-run] [--force] [--account NAME]
+int revertJournal(CommandContext &ctx)
+{
+    const QString usage = QStringLiteral("用法: journal revert --cycle ID | --since TIME [--dry-run] [--force] [--account NAME] "
+                                         "(TIME 如 \"2026-01-31 08:00:00\" 或 2026-01-31)");
+    RevertSelection selection;
+    bool cycleGiven = false, sinceGiven = false, dryRun = false, force = false, accountGiven = false;
+    for (qsizetype i = 1; i < ctx.arguments.size(); ++i) {
+        const QString &arg = ctx.arguments.at(i);
+        const bool hasValue = i + 1 < ctx.arguments.size();
+        if (arg == QStringLiteral("--cycle") && hasValue && !cycleGiven) {
+            bool ok = false;
+            selection.cycleId = ctx.arguments.at(++i).trimmed().toLongLong(&ok);
+            if (!ok || selection.cycleId <= 0) {
+                ctx.ui.error(QStringLiteral("无效的同步记录编号: ") + ctx.arguments.at(i) + QLatin1Char('\n') + usage);
+                return 2;
+            }
+            cycleGiven = true;
+        } else if (arg == QStringLiteral("--since") && hasValue && !sinceGiven) {
+            selection.since = UploadJournal::parseTime(ctx.arguments.at(++i));
+            if (!selection.since.isValid()) {
+                ctx.ui.error(QStringLiteral("无法识别的时间: ") + ctx.arguments.at(i) + QLatin1Char('\n') + usage);
+                return 2;
+            }
+            sinceGiven = true;
+        } else if (arg == QStringLiteral("--account") && hasValue && !accountGiven) {
+            selection.account = ctx.arguments.at(++i).trimmed();
+            accountGiven = true;
+        } else if (arg == QStringLiteral("--dry-run")) {
+            dryRun = true;
+        } else if (arg == QStringLiteral("--force")) {
+            force = true;
+        } else {
+            ctx.ui.error(usage);
+            return 2;
+        }
+    }
+    if (cycleGiven == sinceGiven) {
+        ctx.ui.error(QStringLiteral("请给出 --cycle 或 --since 中的一个.\n") + usage);
+        return 2;
+    }
+    StderrInteraction messages;
+    CommandContext inner{ctx.dataDir, ctx.arguments, messages};
+    inner.readOnly = ctx.readOnly;
+    const auto app = OpenApplication(inner);
+    if (!app)
+        return 1;
+    if (!accountGiven)
+        selection.account = app->settings().text(Setting::CurrentAccount).trimmed();
+    if (selection.account.isEmpty()) {
+        writeLine(stderr, QStringLiteral("没有选择店铺帐号: 请用 --account NAME 指定.\n") + usage);
+        return 2;
+    }
+    for (ProgressPanelState *panel : {&app->jobs().panel1(), &app->jobs().panel2()})
+        QObject::connect(panel, &ProgressPanelState::captionSet, panel, [](const QString &c) { writeLine(stderr, c); });
+    QObject::connect(&app->jobs(), &JobHost::debugAdded, &app->jobs(),
+                     [](const QString &text) { writeLine(stderr, text); });
+
+    RevertRun revert(app->jobs(), app->client(), app->db());
+    QString error;
+    if (!revert.plan(selection, &error)) {
+        writeLine(stderr, error);
+        return error.startsWith(QStringLiteral("没有编号")) ? 2 : 1;
+    }
+    // what the shop shows now decides which rows can go back
+    {
+        QEventLoop loop;
+        bool ok = true;
+        QObject::connect(&revert, &RevertRun::readBackDone, &loop, [&](bool done) {
+            ok = done;
+            loop.quit();
+        }, Qt::QueuedConnection);
+        if (revert.readBack())
+            loop.exec();
+        if (!ok) {
+            writeLine(stderr, revert.failure());
+            return 1;
+        }
+    }
+    const int planned = revert.revertableCount();
+    const int skipped = static_cast<int>(revert.rows().size()) - planned;
+    if (dryRun || planned == 0) {
+        writeCsv(revert.planRecords());
+        writeLine(stderr, (dryRun ? QStringLiteral("试运行, 没有发送: 将撤销 ") : QStringLiteral("没有可撤销的记录: 撤销 ")) +
+                              QString::number(planned) + QStringLiteral(" 行, 跳过 ") + QString::number(skipped) +
+                              QStringLiteral(" 行."));
+        return 0;
+    }
+    bool prices = false;
+    for (const RevertRow &r : revert.rows())
+        prices = prices || (r.revertable() && r.kind == QStringLiteral("price"));
+    if (const int loggedIn = LogInForCommandStep(*app, selection.account, prices); loggedIn != 0)
+        return loggedIn;
+    {
+        QEventLoop loop;
+        QObject::connect(&revert, &RevertRun::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        if (revert.run(force ? GuardPolicy::Force : GuardPolicy::Hold))
+            loop.exec();
+    }
+    writeCsv(revert.planRecords());
+    int reverted = 0;
+    for (const RevertRow &r : revert.rows())
+        reverted += r.reverted ? 1 : 0;
+    const int refused = revert.refusedCount();
+    QString summary = (revert.outcome() == RevertRun::Outcome::Completed ? QStringLiteral("撤销完成: 已撤销 ")
+                                                                        : QStringLiteral("撤销未完成: 已撤销 ")) +
+                      QString::number(reverted) + QStringLiteral(" 行, 跳过 ") + QString::number(skipped) +
+                      QStringLiteral(" 行");
+    if (refused > 0)
+        summary += QStringLiteral(", 被平台拒绝 ") + QString::number(refused) + QStringLiteral(" 行");
+    if (revert.cycleId() > 0)
+        summary += QStringLiteral(" (同步记录 ") + QString::number(revert.cycleId()) + QLatin1Char(')');
+    writeLine(stderr, summary + QLatin1Char('.'));
+    switch (revert.outcome()) {
+    case RevertRun::Outcome::Completed:
+    case RevertRun::Outcome::NothingToDo:
+        return refused > 0 ? 1 : 0;
+    case RevertRun::Outcome::Held:
+        for (const QString &line : revert.preview().text().split(QStringLiteral("\r\n")))
+            writeLine(stderr, line);
+        writeLine(stderr, QStringLiteral("上传保护: 本次没有撤销 (加 --force 仍然撤销)."));
+        return 4;
+    case RevertRun::Outcome::Failed:
+        if (!revert.failure().isEmpty())
+            writeLine(stderr, revert.failure());
+        return 1;
+    }
+    return 1;
+}
+
 } // namespace
 
 int RunJournal(CommandContext &ctx)
 {
     if (ctx.arguments.value(0) == QStringLiteral("settle"))
         return settleJournal(ctx);
+    if (ctx.arguments.value(0) == QStringLiteral("revert"))
+        return revertJournal(ctx);
     const QString usage = QStringLiteral("用法: journal [--since TIME] [--state sent|done|refused|unsettled] | journal --cycles | "
-                                         "journal settle ID --applied|--not-applied (TIME 如 \"2026-01-31 08:00:00\" 或 2026-01-31)");
+                                         "journal settle ID --applied|--not-applied | "
+                                         "journal revert --cycle ID|--since TIME [--dry-run] [--force] [--account NAME] (TIME 如 \"2026-01-31 08:00:00\" 或 2026-01-31)");
     QDateTime since;
     QString state;
     bool cycles = false;

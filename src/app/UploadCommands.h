@@ -12,6 +12,16 @@ struct SyncSummary;
 // stocksync journal [--since TIME]: the upload journal as CSV on standard
 // output (UTF-8, RFC 4180 quoting), oldest first. 0, or 2 for a time that
 // cannot be read.
+//
+// stocksync journal revert --cycle ID | --since TIME [--dry-run] [--force]
+// [--account NAME]: puts the quantities and prices that the cycle's (or the
+// time's) done journal rows of the account changed back to the values they
+// found, as a run of its own (RevertRun). Standard output: the plan as CSV
+// (account, item, SKU, title, kind, the shop's value now, the value after
+// the run, the value to go back to, the action or why the row is skipped,
+// the journal rows); with --dry-run nothing is sent. Exit 0 done, 1 failed
+// or some rows refused, 2 malformed call or unknown cycle, 3 the login needs
+// a person, 4 held by a guardrail (without --force).
 int RunJournal(CommandContext &ctx);
 
 // Logs the account in for a command; 0 when logged in, else the exit code.

@@ -155,6 +155,15 @@ JournalEntry UploadJournal::entry(qint64 id, QString *error) const
     return rows.isEmpty() ? JournalEntry{} : rows.first();
 }
 
+QList<JournalEntry> UploadJournal::inCycle(qint64 cycleId, QString *error) const
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("select ") + QLatin1String(kColumns) +
+              QStringLiteral(" from TB_Upload_Journal where cycle_id=? order by Uniqid"));
+    q.addBindValue(cycleId);
+    return runRead(q, error);
+}
+
 QList<JournalEntry> UploadJournal::inState(const QString &state, const QString &account, QString *error) const
 {
     QSqlQuery q(m_db);

@@ -51,6 +51,8 @@ public:
     // stored with it. Runs inside the caller's transaction when one is open.
     bool mark(qint64 id, const QString &state, const QString &message = QString(),
               const QString &after = QString(), QString *error = nullptr);
+    // The rows of one sync cycle, oldest first.
+    QList<JournalEntry> inCycle(qint64 cycleId, QString *error = nullptr) const;
     // One row by id (id 0 when there is none).
     JournalEntry entry(qint64 id, QString *error = nullptr) const;
     // Rows in a state ("sent": recorded but not settled), oldest first; all

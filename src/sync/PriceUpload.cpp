@@ -46,7 +46,7 @@ bool PriceUploadJob::_updatepriceClick()
             host().ui().warn(QStringLiteral("目标店铺没有勾选要更新价格的宝贝."));
         return false;
     }
-    if (!m_dryRun && !host().ui().ask(QStringLiteral("是否要对目标店铺的勾选的宝贝执行商品更新价格?\r\n"
+    if (!m_dryRun && m_ask && !host().ui().ask(QStringLiteral("是否要对目标店铺的勾选的宝贝执行商品更新价格?\r\n"
                                                      "(提示:淘宝规定,SKU价格只能在主价格的上下10%,否则无法更改)")))
         return false;
     host().clearCancel();

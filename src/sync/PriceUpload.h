@@ -24,6 +24,9 @@ public:
     bool _updatepriceClick();
     void setGuardPolicy(GuardPolicy policy) { m_policy = policy; }
     void setDryRun(bool on) { m_dryRun = on; }
+    // Off: the caller has asked already (a revert shows its plan as the
+    // question); the guardrail question is still asked.
+    void setAsk(bool on) { m_ask = on; }
     // The preview of the last start, and whether its guardrail held the run.
     const UploadPreview &preview() const { return m_preview; }
     bool held() const { return m_held; }
@@ -44,6 +47,7 @@ protected:
 private:
     GuardPolicy m_policy = GuardPolicy::Ask;
     bool m_dryRun = false;
+    bool m_ask = true;
     bool m_held = false;
     UploadPreview m_preview;
 };

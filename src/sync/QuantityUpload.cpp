@@ -121,7 +121,7 @@ QList<QuantityRow> QuantityUploadJob::notUploaded() const
     return rows;
 }
 
-bool QuantityUploadJob::UploadClick(bool startedByPlan)
+bool QuantityUploadJob::UploadClick(bool startedByPlan, bool ask)
 {
     if (host().busy())
         return false;
@@ -149,7 +149,7 @@ bool QuantityUploadJob::UploadClick(bool startedByPlan)
         over(m_dryRun ? Outcome::DryRun : Outcome::NothingTicked);
         return false;
     }
-    if (!silent && !m_dryRun && !host().ui().ask(QuestionText()))
+    if (!silent && ask && !m_dryRun && !host().ui().ask(QuestionText()))
         return false;
     // the mode the list was filled under
     m_mode = m_query.options().uploadMode;
@@ -335,7 +335,7 @@ bool QuantityUploadJob::writeAhead(QString *error)
                   ? QString::number(wholeNumber(m_current.source).value_or(0))
                   : QString::number(wholeNumber(m_current.before).value_or(0) +
                                     wholeNumber(m_current.source).value_or(0));
-    e.startedBy = m_byPlan ? QStringLiteral("plan") : QStringLiteral("person");
+    e.startedBy = !m_startedBy.isEmpty() ? m_startedBy : m_byPlan ? QStringLiteral("plan") : QStringLiteral("person");
     e.title = m_current.title;
     e.cycleId = m_cycleId;
     m_journalId = UploadJournal(m_db).begin(e, error);

@@ -86,7 +86,9 @@ public:
     // the question; the journal records who started the run. True when a run
     // started; false when busy, declined or nothing is ticked (then ended()
     // reports NothingTicked, so a plan goes back to waiting).
-    bool UploadClick(bool startedByPlan = false);
+    // ask: false when the caller has asked already (a revert shows its plan
+    // as the question); the guardrail question is still asked.
+    bool UploadClick(bool startedByPlan = false, bool ask = true);
 
     // How a held guardrail is met (the window asks; the plan always holds
     // unless Force).
@@ -95,6 +97,9 @@ public:
     void setDryRun(bool on) { m_dryRun = on; }
     // The sync cycle the journal rows of the run belong to (0: none).
     void setCycleId(qint64 id) { m_cycleId = id; }
+    // Who the journal names as having started the run ("revert" for the
+    // undoing of a run); empty: "plan" or "person".
+    void setStartedBy(const QString &startedBy) { m_startedBy = startedBy; }
     qint64 cycleId() const { return m_cycleId; }
     // The source guardrail of the cycle: its text holds the run ("" none).
     void setSourceHeld(const QString &held) { m_sourceHeld = held; }
@@ -196,6 +201,7 @@ private:
     qint64 m_journalId = 0; // the current row's write-ahead record
     int m_failureCode = 0;
     QString m_sourceHeld;
+    QString m_startedBy;
     QString m_startCaption;
     std::function<QString()> m_account;
     std::function<void()> m_reload;

@@ -78,6 +78,8 @@ int ShopRowJob::firstTicked() const
 
 QString ShopRowJob::startedBy() const
 {
+    if (!m_startedByOverride.isEmpty())
+        return m_startedByOverride;
     return const_cast<ShopRowJob *>(this)->host().planRunning() ? QStringLiteral("plan") : QStringLiteral("person");
 }
 
@@ -123,6 +125,7 @@ bool ShopRowJob::writeAhead(JournalEntry entry)
 {
     entry.at = Clock::now();
     entry.startedBy = startedBy();
+    entry.cycleId = m_cycleId;
     QString error;
     m_journalId = UploadJournal(m_db).begin(entry, &error);
     if (m_journalId > 0)

@@ -42,6 +42,10 @@ public:
     // The list is filled again at the end of a complete run.
     void setReloadList(std::function<void()> reload) { m_reload = std::move(reload); }
     TWinHTTP *component() const { return m_http; }
+    // The sync cycle the journal rows of the run belong to (0: none), and who
+    // the journal names as having started it (empty: "plan" or "person").
+    void setCycleId(qint64 id) { m_cycleId = id; }
+    void setStartedBy(const QString &startedBy) { m_startedByOverride = startedBy; }
 
     // A row the platform refused in the last run.
     struct Refusal
@@ -128,4 +132,6 @@ private:
     qint64 m_journalId = 0;
     QList<Refusal> m_refused;
     int m_failureCode = 0;
+    qint64 m_cycleId = 0;
+    QString m_startedByOverride;
 };

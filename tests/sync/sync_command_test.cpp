@@ -108,6 +108,62 @@ private Q_SLOTS:
         QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal"), QStringLiteral("--since"), QStringLiteral("2999-01-01")},
                             &out, &err), 0);
         QCOMPARE(QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).size(), 1);
+
+        // undoing the cycle. Malformed calls first: neither or both of --cycle
+        // and --since, a time that cannot be read, a cycle that does not exist
+        const QString cycle = QString::number(summary.value(QStringLiteral("cycle_id")).toInteger());
+        const QString revert = QStringLiteral("revert");
+        for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("--cycle"), cycle, QStringLiteral("--since"),
+                                                                  QStringLiteral("2026-01-01")},
+                                       QStringList{QStringLiteral("--since"), QStringLiteral("gestern")},
+                                       QStringList{QStringLiteral("--cycle"), QStringLiteral("99999")}})
+            QCOMPARE(runProgram(rig.path(), QStringList{QStringLiteral("journal"), revert} + bad, &out, &err), 2);
+
+        // one SKU sold since the cycle: the revert must leave it as the shop has it
+        const QJsonArray changed = summary.value(QStringLiteral("uploaded")).toArray();
+        QVERIFY(changed.size() >= 2);
+        const QJsonObject sold = changed.first().toObject();
+        const qint64 soldItem = sold.value(QStringLiteral("num_iid")).toString().toLongLong();
+        const QString soldSku = sold.value(QStringLiteral("sku_id")).toString();
+        const int soldNow = sold.value(QStringLiteral("after")).toString().toInt() + 3;
+        QVERIFY(soldSku.isEmpty() ? rig.sandbox.setItemQuantity(soldItem, soldNow)
+                                  : rig.sandbox.setSkuQuantity(soldItem, soldSku.toLongLong(), soldNow));
+        const QString soldLine = shop + QLatin1Char(',') + QString::number(soldItem) + QLatin1Char(',') + soldSku + QLatin1Char(',');
+
+        // a dry run prints the plan and sends nothing
+        const QStringList revertCycle{QStringLiteral("journal"), revert, QStringLiteral("--cycle"), cycle,
+                                      QStringLiteral("--account"), shop};
+        QCOMPARE(runProgram(rig.path(), revertCycle + QStringList{QStringLiteral("--dry-run")}, &out, &err), 0);
+        QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), updates);
+        QStringList plan = QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(plan.size(), uploaded + 1);
+        for (const QString &line : plan.mid(1)) {
+            if (line.startsWith(soldLine))
+                QVERIFY2(line.contains(QStringLiteral("跳过: 店铺中现为 ") + QString::number(soldNow)), qPrintable(line));
+            else
+                QVERIFY2(line.contains(QStringLiteral(",撤销,")), qPrintable(line));
+        }
+
+        // the revert puts every other SKU back where the cycle found it
+        QCOMPARE(runProgram(rig.path(), revertCycle, &out, &err), 0);
+        QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), updates + uploaded - 1);
+        QVERIFY2(QString::fromUtf8(err).contains(QStringLiteral("撤销完成: 已撤销 ") + QString::number(uploaded - 1)),
+                 err.constData());
+        for (const QJsonValue &v : changed) {
+            const QJsonObject r = v.toObject();
+            const qint64 item = r.value(QStringLiteral("num_iid")).toString().toLongLong();
+            const QString sku = r.value(QStringLiteral("sku_id")).toString();
+            const int now = sku.isEmpty() ? rig.sandbox.itemQuantity(item) : rig.sandbox.skuQuantity(item, sku.toLongLong());
+            QCOMPARE(now, r == sold ? soldNow : r.value(QStringLiteral("before")).toString().toInt());
+        }
+        // as a run of its own, in the journal and among the cycles
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal"), QStringLiteral("--cycles")}, &out, &err), 0);
+        QVERIFY(QString::fromUtf8(out).contains(QStringLiteral(",revert,") + shop + QLatin1Char(',')));
+        QCOMPARE(runProgram(rig.path(), {QStringLiteral("journal")}, &out, &err), 0);
+        QCOMPARE(QString::fromUtf8(out).count(QStringLiteral(",revert,")), uploaded - 1);
+        // undone once, the cycle's rows have all been changed since: a second revert sends nothing
+        QCOMPARE(runProgram(rig.path(), revertCycle, &out, &err), 0);
+        QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), updates + uploaded - 1);
     }
 };
 

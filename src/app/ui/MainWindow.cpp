@@ -478,6 +478,7 @@ void TfrmMain::UploadHistoryClick()
     if (!m_uploadHistory)
         m_uploadHistory = new TfrmUploadHistory(
             m_db, m_ui, m_desktop, [this](const QString &id) { return m_app.endpoints().itemPageOf(id); }, this);
+    m_uploadHistory->setApplication(&m_app);
     if (m_uploadHistory->isVisible())
         m_uploadHistory->RefreshClick();
     m_uploadHistory->show();

@@ -1,10 +1,15 @@
 #include "history/ui/UploadHistoryWindow.h"
 
+#include "app/Application.h"
 #include "app/ui/WidgetHelpers.h"
 #include "base/Clock.h"
 #include "base/Desktop.h"
 #include "base/Interaction.h"
+#include "jobs/RequestJob.h"
+#include "sync/Revert.h"
+#include "top/TopClient.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -120,6 +125,10 @@ TfrmUploadHistory::TfrmUploadHistory(const QSqlDatabase &db, Interaction &intera
     auto *copy = ui::button(this, QStringLiteral("_HistoryCopy"), QStringLiteral("复制"));
     auto *exportCsv = ui::button(this, QStringLiteral("_HistoryExport"), QStringLiteral("导出 CSV..."));
     auto *page = ui::button(this, QStringLiteral("_HistoryOpenPage"), QStringLiteral("打开宝贝页面"));
+    m_revertCycle = ui::button(this, QStringLiteral("_HistoryRevertCycle"), QStringLiteral("撤销这次同步"));
+    m_revertRows = ui::button(this, QStringLiteral("_HistoryRevertRows"), QStringLiteral("撤销选中的记录"));
+    m_revertCycle->setToolTip(QStringLiteral("把选中的同步更改的库存和价格改回更新前的值 (上架/下架不撤销)"));
+    m_revertRows->setToolTip(QStringLiteral("把选中的记录更改的库存和价格改回更新前的值 (上架/下架不撤销)"));
     auto *refresh = ui::button(this, QStringLiteral("_HistoryRefresh"), QStringLiteral("刷新"));
     auto *close = ui::button(this, QStringLiteral("_HistoryClose"), QStringLiteral("关闭"));
     copy->setToolTip(QStringLiteral("复制选中的行 (没有选中时复制全部), 以制表符分隔"));
@@ -128,6 +137,8 @@ TfrmUploadHistory::TfrmUploadHistory(const QSqlDatabase &db, Interaction &intera
     buttons->addWidget(copy);
     buttons->addWidget(exportCsv);
     buttons->addWidget(page);
+    buttons->addWidget(m_revertCycle);
+    buttons->addWidget(m_revertRows);
     buttons->addWidget(refresh);
     buttons->addWidget(close);
 
@@ -146,11 +157,170 @@ TfrmUploadHistory::TfrmUploadHistory(const QSqlDatabase &db, Interaction &intera
     connect(page, &QPushButton::clicked, this, &TfrmUploadHistory::OpenPageClick);
     connect(m_view, &QTableView::doubleClicked, this, &TfrmUploadHistory::OpenPageClick);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
-    connect(m_pages, &QTabWidget::currentChanged, this, [copy, exportCsv, page](int index) {
+    connect(m_pages, &QTabWidget::currentChanged, this, [this, copy, exportCsv, page](int index) {
         copy->setEnabled(index == 0);
         page->setEnabled(index == 0);
         exportCsv->setEnabled(true);
+        updateRevertCommands();
     });
+    connect(m_revertCycle, &QPushButton::clicked, this, &TfrmUploadHistory::RevertCycleClick);
+    connect(m_revertRows, &QPushButton::clicked, this, &TfrmUploadHistory::RevertRowsClick);
+    // the same commands on the lists' context menus
+    auto *revertCycle = new QAction(QStringLiteral("撤销这次同步"), m_cycleView);
+    auto *revertRows = new QAction(QStringLiteral("撤销选中的记录"), m_view);
+    connect(revertCycle, &QAction::triggered, this, &TfrmUploadHistory::RevertCycleClick);
+    connect(revertRows, &QAction::triggered, this, &TfrmUploadHistory::RevertRowsClick);
+    m_cycleView->addAction(revertCycle);
+    m_view->addAction(revertRows);
+    m_cycleView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    updateRevertCommands();
+}
+
+void TfrmUploadHistory::setApplication(Application *app)
+{
+    m_app = app;
+    updateRevertCommands();
+}
+
+void TfrmUploadHistory::updateRevertCommands()
+{
+    const bool can = m_app && !m_reverting;
+    m_revertCycle->setVisible(m_pages->currentIndex() == 1);
+    m_revertRows->setVisible(m_pages->currentIndex() == 0);
+    m_revertCycle->setEnabled(can);
+    m_revertRows->setEnabled(can);
+    for (QTableView *v : {m_view, m_cycleView})
+        for (QAction *a : v->actions())
+            a->setEnabled(can);
+}
+
+void TfrmUploadHistory::RevertCycleClick()
+{
+    if (!m_app || m_reverting)
+        return;
+    const QModelIndexList picked = m_cycleView->selectionModel()->selectedRows();
+    const QModelIndex current = m_cycleView->currentIndex();
+    const int row = !picked.isEmpty() ? picked.first().row() : current.isValid() ? current.row() : -1;
+    if (row < 0 || row >= m_cycles.size()) {
+        m_ui.warn(QStringLiteral("请先在\"同步记录\"中选择一次同步."));
+        return;
+    }
+    RevertSelection selection;
+    selection.cycleId = m_cycles.at(row).id;
+    startRevert(selection);
+}
+
+void TfrmUploadHistory::RevertRowsClick()
+{
+    if (!m_app || m_reverting)
+        return;
+    RevertSelection selection;
+    for (const QModelIndex &i : m_view->selectionModel()->selectedRows())
+        if (i.row() >= 0 && i.row() < m_rows.size())
+            selection.ids << m_rows.at(i.row()).id;
+    if (selection.ids.isEmpty()) {
+        m_ui.warn(QStringLiteral("请先在\"上传记录\"中选择要撤销的记录."));
+        return;
+    }
+    startRevert(selection);
+}
+
+void TfrmUploadHistory::startRevert(const RevertSelection &given)
+{
+    // the session is that of the account selected in the main window
+    if (m_app->client().sessionKey().isEmpty() || m_app->currentAccount().trimmed().isEmpty()) {
+        m_ui.warn(QStringLiteral("撤销需要店铺的管理权限, 请先\"登录\"店铺帐号."));
+        return;
+    }
+    if (m_app->jobs().busy()) {
+        m_ui.warn(QStringLiteral("另一个任务正在执行, 请等它结束后再撤销."));
+        return;
+    }
+    if (!m_revert) {
+        m_revert = new RevertRun(m_app->jobs(), m_app->client(), m_app->db(), this);
+        connect(m_revert, &RevertRun::readBackDone, this, &TfrmUploadHistory::revertReadBack);
+        connect(m_revert, &RevertRun::finished, this, &TfrmUploadHistory::revertFinished);
+    }
+    RevertSelection selection = given;
+    selection.account = m_app->currentAccount().trimmed();
+    QString error;
+    if (!m_revert->plan(selection, &error)) {
+        m_ui.message(Interaction::errorCaption(), error, Interaction::Icon::Error);
+        return;
+    }
+    m_reverting = true;
+    updateRevertCommands();
+    if (!m_revert->readBack())
+        revertReadBack(true);
+}
+
+void TfrmUploadHistory::revertReadBack(bool ok)
+{
+    if (!m_reverting)
+        return;
+    const auto over = [this] {
+        m_reverting = false;
+        updateRevertCommands();
+    };
+    if (!ok) {
+        over();
+        m_ui.message(Interaction::errorCaption(), m_revert->failure(), Interaction::Icon::Error);
+        return;
+    }
+    if (m_revert->revertableCount() == 0) {
+        over();
+        m_ui.warn(QStringLiteral("没有可以撤销的记录.\r\n") + m_revert->planText());
+        return;
+    }
+    const QString question = m_revert->planText() +
+                             QStringLiteral("\r\n\r\n是否要撤销? 撤销本身也会作为一次同步记在上传记录中.");
+    if (!m_ui.question(Interaction::tipCaption(), question, Interaction::Icon::Warning)) {
+        over();
+        return;
+    }
+    if (!m_revert->run(GuardPolicy::Ask)) {
+        over();
+        if (m_revert->outcome() == RevertRun::Outcome::NothingToDo)
+            m_ui.warn(QStringLiteral("没有可以撤销的记录.\r\n") + m_revert->planText());
+        else
+            m_ui.warn(m_revert->failure());
+    }
+}
+
+void TfrmUploadHistory::revertFinished()
+{
+    m_reverting = false;
+    updateRevertCommands();
+    RefreshClick();
+    int reverted = 0;
+    QStringList notDone;
+    for (const RevertRow &r : m_revert->rows()) {
+        if (r.reverted)
+            ++reverted;
+        else if (r.revertable())
+            notDone << QStringLiteral("  ") + r.title + QStringLiteral(" (ID ") + r.numIid + QStringLiteral("): ") + r.result;
+    }
+    QString text = QStringLiteral("已撤销 %1 行.").arg(reverted);
+    if (!notDone.isEmpty())
+        text += QStringLiteral("\r\n没有撤销的:\r\n") + notDone.join(QStringLiteral("\r\n"));
+    switch (m_revert->outcome()) {
+    case RevertRun::Outcome::Completed:
+    case RevertRun::Outcome::NothingToDo:
+        if (notDone.isEmpty())
+            m_ui.info(QStringLiteral("撤销完成: ") + text);
+        else
+            m_ui.warn(QStringLiteral("撤销完成: ") + text);
+        return;
+    case RevertRun::Outcome::Held:
+        m_ui.warn(QStringLiteral("上传保护: 本次没有撤销.\r\n") + m_revert->preview().text());
+        return;
+    case RevertRun::Outcome::Failed:
+        m_ui.message(Interaction::errorCaption(),
+                     QStringLiteral("撤销没有完成: ") + m_revert->failure() + QStringLiteral("\r\n") + text,
+                     Interaction::Icon::Error);
+        return;
+    }
 }
 
 void TfrmUploadHistory::showEvent(QShowEvent *event)

@@ -6,8 +6,11 @@
 #include <QSqlDatabase>
 #include <functional>
 
+class Application;
 class Desktop;
 class Interaction;
+class RevertRun;
+struct RevertSelection;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -38,6 +41,9 @@ public:
     QTableView *historyView() const { return m_view; }
     QTableView *cycleView() const { return m_cycleView; }
     QTabWidget *pages() const { return m_pages; }
+    // The program whose jobs undo a run (the revert commands stay disabled without it).
+    void setApplication(Application *app);
+    RevertRun *revertRun() const { return m_revert; }
 
 public Q_SLOTS:
     // Reads the journal and the cycles again with the filter.
@@ -45,6 +51,11 @@ public Q_SLOTS:
     void CopyClick();
     void ExportClick();
     void OpenPageClick();
+    // "撤销这次同步": the selected cycle's quantities and prices go back to
+    // what the cycle found; "撤销选中的记录": the same for the selected rows.
+    // Both show the plan as a question (No the default) and then run it.
+    void RevertCycleClick();
+    void RevertRowsClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -53,6 +64,10 @@ private:
     // The rows selected in the list; all shown rows when none is.
     QList<HistoryRow> selectedRows() const;
     void loadAccounts();
+    void startRevert(const RevertSelection &selection);
+    void revertReadBack(bool ok);
+    void revertFinished();
+    void updateRevertCommands();
 
     QSqlDatabase m_db;
     Interaction &m_ui;
@@ -75,4 +90,9 @@ private:
     QStandardItemModel *m_model = nullptr;
     QStandardItemModel *m_cycleModel = nullptr;
     QLabel *m_total = nullptr;
+    QPushButton *m_revertCycle = nullptr;
+    QPushButton *m_revertRows = nullptr;
+    Application *m_app = nullptr;
+    RevertRun *m_revert = nullptr;
+    bool m_reverting = false;
 };
