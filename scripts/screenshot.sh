@@ -11,6 +11,9 @@
 #   build/screenshots/options.png      the "高级选项" tab with the upload guardrails (上传保护)
 #   build/screenshots/upload_history.png the upload history ("上传记录") with a few rows of a
 #                                      plan's cycle and a refused price
+#   build/screenshots/tray_menu.png    the tray icon's menu (显示主窗口, 立即同步, 取消执行同步计划);
+#                                      offscreen there is no notification area, so the menu
+#                                      itself is opened as a popup and grabbed
 # The program writes them itself when STOCKSYNC_SCREENSHOT names a folder
 # (src/app/ui/StartUp.cpp) and ends afterwards.
 set -euo pipefail

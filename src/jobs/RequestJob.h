@@ -180,7 +180,8 @@ public:
 protected:
     // Row-walking: the line added to the message that ends a run early, naming
     // how many ticked rows were not sent (empty for other jobs or none left).
-    QString rowsLeftNote() const;
+    // The uploads say what went up, what was refused and what was not sent.
+    virtual QString rowsLeftNote() const;
     // The panel the job shows, and whether the countdown uses lblTry (panel 1).
     virtual ProgressPanelState &panel() = 0;
     virtual QString progressCaption(int percent) const = 0;

@@ -26,6 +26,7 @@ const SettingDefinition kSettings[] = {
     {Setting::SyncInterval, "10", "同步计划间隔(分钟)", true},
     {Setting::SyncDownload, "1", "同步计划下载源宝贝", true},
     {Setting::SyncUpload, "1", "同步计划上传库存", true},
+    {Setting::PlanTrayNoticeShown, "0", "同步计划:已提示程序缩小到任务栏通知区域", false},
     {Setting::NormalisedKeys, "0", "关联值比较时去除首尾空格,全角字符按半角比较", false},
     {Setting::GuardZeroShare, "30", "上传保护:库存改为0的行最多占上传行数的百分比(超过10行时检查,0为不检查)", false},
     {Setting::GuardPriceChange, "30", "上传保护:价格涨跌最多百分比(0为不检查)", false},

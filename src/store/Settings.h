@@ -23,6 +23,7 @@ enum class Setting : int {
     SyncInterval = 100,      // sync plan interval in minutes
     SyncDownload = 101,      // the plan downloads the source: "1" or "0"
     SyncUpload = 102,        // the plan uploads the quantities
+    PlanTrayNoticeShown = 103, // "1": the seller has been told where the plan puts the window
     NormalisedKeys = 120,    // "1": keys compare without blanks at both ends, full-width folded to half-width
     GuardZeroShare = 110,    // guardrail: at most this % of the uploaded rows set to 0 (0: off)
     GuardPriceChange = 111,  // guardrail: no price changed by more than this % (0: off)

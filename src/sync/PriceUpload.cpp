@@ -11,6 +11,7 @@
 #include "top/WinHTTP.h"
 
 #include <QSqlError>
+#include <QSet>
 #include <QSqlQuery>
 
 namespace {
@@ -40,6 +41,10 @@ bool PriceUploadJob::_updatepriceClick()
     m_preview = UploadPreview();
     if (host().busy())
         return false;
+    m_report = UploadReport();
+    m_report.kind = UploadReport::Kind::Price;
+    m_reportTaken = false;
+    m_uploaded = 0;
     const int first = firstTicked();
     if (first < 0) {
         if (!host().planRunning())
@@ -70,6 +75,9 @@ bool PriceUploadJob::_updatepriceClick()
                                       Interaction::Icon::Warning);
         if (!go) {
             m_held = true;
+            m_report = reportNow(UploadReport::End::Held);
+            m_report.stopped = m_preview.text();
+            m_reportTaken = true;
             host().debug(QStringLiteral("上传保护: 本次没有上传价格.\r\n") + m_preview.text());
             return false;
         }
@@ -155,6 +163,7 @@ void PriceUploadJob::rowSucceeded(const QString &)
     if (!stored)
         return;
     model().setCell(row, CellPrice, after);
+    ++m_uploaded;
     Q_EMIT changed(r.caption, r.cells.value(CellNumIid), r.cells.value(CellSkuId), r.cells.value(CellTitle), before,
                    after);
     rowDone();
@@ -164,9 +173,59 @@ void PriceUploadJob::finish()
 {
     if (settleFinished())
         return;
+    // what the run did, before the list is filled again
+    m_report = reportNow(UploadReport::End::Completed);
+    m_reportTaken = true;
     Settings(db()).set(Setting::TargetDownloadTime, startTime());
     host().panel2().setCaption(QStringLiteral("完成执行商品更新价格."));
     host().panel2().hide();
     reloadList();
     over(Outcome::Completed);
+}
+
+UploadReport PriceUploadJob::reportNow(UploadReport::End end) const
+{
+    UploadReport r;
+    r.kind = UploadReport::Kind::Price;
+    r.end = end;
+    r.uploaded = m_uploaded;
+    QSet<QString> refused;
+    for (const Refusal &f : refusedRows()) {
+        r.refused.append({f.title, f.numIid, f.skuId, f.reason});
+        refused.insert(f.uniqid);
+    }
+    const ListModel &rows = const_cast<PriceUploadJob *>(this)->model();
+    for (int row = 0; row < rows.count(); ++row) {
+        if (!rows.isChecked(row) || refused.contains(rows.row(row).uniqid()))
+            continue;
+        const ListRow &r2 = rows.row(row);
+        r.notUploaded.append({r2.cells.value(CellTitle), r2.cells.value(CellNumIid), r2.cells.value(CellSkuId), QString()});
+    }
+    return r;
+}
+
+QString PriceUploadJob::rowsLeftNote() const
+{
+    return QStringLiteral("\r\n") + reportNow(UploadReport::End::Failed).noteAfterError();
+}
+
+void PriceUploadJob::tellEnd(Outcome outcome)
+{
+    if (!m_reportTaken) {
+        UploadReport::End end = UploadReport::End::Failed;
+        if (outcome == Outcome::Completed || outcome == Outcome::NothingToDo)
+            end = UploadReport::End::Completed;
+        else if (outcome == Outcome::Cancelled)
+            end = UploadReport::End::Cancelled;
+        m_report = reportNow(end);
+        m_reportTaken = true;
+    }
+    // a run the seller started ends with what it did (errors have said so in their message)
+    const bool said = outcome == Outcome::Completed || outcome == Outcome::Cancelled;
+    if (!said || host().planRunning())
+        return;
+    if (m_report.clean())
+        host().ui().info(m_report.text());
+    else
+        host().ui().warn(m_report.text());
 }

@@ -2,6 +2,7 @@
 
 #include "sync/Guardrails.h"
 #include "sync/ShopRowJob.h"
+#include "sync/UploadReport.h"
 
 // The price upload (`_updateprice` "上传更新商品价格"): the source price of
 // each ticked row of the target list into the target shop, one
@@ -30,6 +31,10 @@ public:
     // The preview of the last start, and whether its guardrail held the run.
     const UploadPreview &preview() const { return m_preview; }
     bool held() const { return m_held; }
+    // What the last run did (or, when the guardrail held it, what it did not
+    // do), taken when it ended. A run the seller started ends with its text
+    // as a message.
+    const UploadReport &report() const { return m_report; }
 
     // What the item price rule sends along with a SKU price: empty for none.
     // inStock: the item's SKU rows in stock (C1); atOldPrice: those of them
@@ -43,11 +48,18 @@ protected:
     void rowSucceeded(const QString &reply) override;
     QString errorPrefix(const QString &errorText) const override;
     void finish() override;
+    void tellEnd(Outcome outcome) override;
+    QString rowsLeftNote() const override;
 
 private:
+    UploadReport reportNow(UploadReport::End end) const;
+
     GuardPolicy m_policy = GuardPolicy::Ask;
     bool m_dryRun = false;
     bool m_ask = true;
     bool m_held = false;
     UploadPreview m_preview;
+    UploadReport m_report;
+    bool m_reportTaken = false;
+    int m_uploaded = 0;
 };

@@ -13,6 +13,7 @@
 #include "top/WinHTTP.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -136,6 +137,8 @@ bool QuantityUploadJob::UploadClick(bool startedByPlan, bool ask)
     m_planned.clear();
     m_settleNotes.clear();
     m_preview = UploadPreview();
+    m_report = UploadReport();
+    m_reportTaken = false;
     m_failure.clear();
     m_failureCode = 0;
     m_readBackPending = false;
@@ -566,6 +569,9 @@ void QuantityUploadJob::finish()
         startRows();
         return;
     }
+    // what the run did, before the list is filled again
+    m_report = reportNow(UploadReport::End::Completed);
+    m_reportTaken = true;
     Settings(m_db).set(Setting::TargetDownloadTime, startTime());
     host().panel2().setCaption(QStringLiteral("上传完成."));
     host().panel2().hide();
@@ -574,24 +580,6 @@ void QuantityUploadJob::finish()
     else
         m_query.GetData_TB_Object(QString());
     Q_EMIT trayIconStill();
-    // what did not go up, and why (the plan does not wait for a message box)
-    if (!m_byPlan && !host().planRunning() && (!m_refused.isEmpty() || !m_skipped.isEmpty())) {
-        QStringList lines{QStringLiteral("上传完成: 已上传 ") + QString::number(m_uploaded.size()) + QStringLiteral(" 行.")};
-        if (!m_refused.isEmpty())
-            lines << QStringLiteral("被平台拒绝的宝贝 (仍然勾选):");
-        for (const QuantityRow &r : std::as_const(m_refused))
-            lines << QStringLiteral("  ") + rowName(r) + QStringLiteral(": ") + r.reason;
-        if (!m_skipped.isEmpty())
-            lines << QStringLiteral("没有上传的宝贝:");
-        for (const QuantityRow &r : std::as_const(m_skipped))
-            lines << QStringLiteral("  ") + rowName(r) + QStringLiteral(": ") + r.reason;
-        if (std::any_of(m_skipped.cbegin(), m_skipped.cend(), [](const QuantityRow &r) {
-                return r.reason.contains(QStringLiteral("确认"));
-            }))
-            lines << QStringLiteral("没有确认的上传记录请核对店铺后用 \"stocksync journal settle 编号 --applied|--not-applied\" 确认 "
-                                    "(编号见 \"stocksync journal --state unsettled\").");
-        host().ui().warn(lines.join(QStringLiteral("\r\n")));
-    }
     over(Outcome::Completed);
 }
 
@@ -609,10 +597,62 @@ void QuantityUploadJob::onCancelled()
     over(Outcome::Cancelled);
 }
 
+UploadReport QuantityUploadJob::reportNow(UploadReport::End end) const
+{
+    UploadReport r;
+    r.kind = UploadReport::Kind::Quantity;
+    r.end = end;
+    r.uploaded = static_cast<int>(m_uploaded.size());
+    QSet<QString> named;
+    for (const QuantityRow &q : m_refused) {
+        r.refused.append({q.title, q.numIid, q.skuId, q.reason});
+        named.insert(q.uniqid);
+    }
+    for (const QuantityRow &q : m_skipped) {
+        r.notUploaded.append({q.title, q.numIid, q.skuId, q.reason});
+        named.insert(q.uniqid);
+    }
+    const ListModel &model = m_query.model();
+    for (int row = 0; row < model.count(); ++row) {
+        if (!model.isChecked(row))
+            continue;
+        const QuantityRow q = RowOf(model, row);
+        if (!named.contains(q.uniqid))
+            r.notUploaded.append({q.title, q.numIid, q.skuId, QString()});
+    }
+    if (end != UploadReport::End::Completed)
+        r.stopped = m_failure;
+    return r;
+}
+
+QString QuantityUploadJob::rowsLeftNote() const
+{
+    return QStringLiteral("\r\n") + reportNow(UploadReport::End::Failed).noteAfterError();
+}
+
 void QuantityUploadJob::over(Outcome outcome)
 {
     m_outcome = outcome;
     m_settling = false;
+    if (!m_reportTaken) {
+        UploadReport::End end = UploadReport::End::Failed;
+        if (outcome == Outcome::Completed || outcome == Outcome::NothingTicked || outcome == Outcome::DryRun)
+            end = UploadReport::End::Completed;
+        else if (outcome == Outcome::Cancelled)
+            end = UploadReport::End::Cancelled;
+        else if (outcome == Outcome::Held)
+            end = UploadReport::End::Held;
+        m_report = reportNow(end);
+        m_reportTaken = true;
+    }
     retickRefused();
+    // a run the seller started ends with what it did (errors have said so in their message)
+    const bool said = outcome == Outcome::Completed || outcome == Outcome::Cancelled;
+    if (said && !m_byPlan && !host().planRunning() && !m_dryRun) {
+        if (m_report.clean())
+            host().ui().info(m_report.text());
+        else
+            host().ui().warn(m_report.text());
+    }
     Q_EMIT ended(outcome);
 }

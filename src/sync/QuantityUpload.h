@@ -4,6 +4,7 @@
 #include "sync/DifferenceOptions.h"
 #include "sync/Guardrails.h"
 #include "sync/JournalSettle.h"
+#include "sync/UploadReport.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -122,6 +123,10 @@ public:
     const QList<QuantityRow> &refused() const { return m_refused; }
     const QList<QuantityRow> &skipped() const { return m_skipped; }
     QStringList settleNotes() const { return m_settleNotes; }
+    // What the last run did: uploaded, refused and not uploaded rows, taken
+    // when the run ended (before the list is filled again). A run the seller
+    // started ends with its text as a message.
+    const UploadReport &report() const { return m_report; }
     // The preview of the last start (empty rows before any).
     const UploadPreview &preview() const { return m_preview; }
     // The rows the last start would send (a dry run's "what would be sent").
@@ -151,6 +156,7 @@ protected:
     void onTransportError() override;
     void onCancelled() override;
     QString trayHintFor(const QString &caption) const override;
+    QString rowsLeftNote() const override;
 
 private Q_SLOTS:
     void WinHTTPUploadDone(const QString &contentType, qint64 fileSize, const QByteArray &body);
@@ -173,6 +179,9 @@ private:
     // The platform took the current row: store it, untick, go on.
     void rowTaken();
     void stopWith(Outcome outcome, const QString &message);
+    // The report of the run as it stands: rows still ticked that were
+    // neither refused nor left out count as not reached.
+    UploadReport reportNow(UploadReport::End end) const;
     void over(Outcome outcome);
 
     TopClient &m_client;
@@ -193,6 +202,8 @@ private:
     QList<QuantityRow> m_planned;
     QStringList m_settleNotes;
     UploadPreview m_preview;
+    UploadReport m_report;
+    bool m_reportTaken = false;
     GuardPolicy m_policy = GuardPolicy::Ask;
     bool m_dryRun = false;
     bool m_settling = false;

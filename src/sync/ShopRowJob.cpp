@@ -53,13 +53,18 @@ void ShopRowJob::over(Outcome outcome)
     m_outcome = outcome;
     m_settling = false;
     retickRefused();
+    tellEnd(outcome);
+    Q_EMIT ended(outcome);
+}
+
+void ShopRowJob::tellEnd(Outcome outcome)
+{
     if (outcome == Outcome::Completed && !m_refused.isEmpty() && !host().planRunning()) {
         QStringList lines{QStringLiteral("以下宝贝被平台拒绝 (仍然勾选):")};
         for (const Refusal &f : std::as_const(m_refused))
             lines << QStringLiteral("  ") + f.title + QStringLiteral(" (ID ") + f.numIid + QStringLiteral("): ") + f.reason;
         host().ui().warn(lines.join(QStringLiteral("\r\n")));
     }
-    Q_EMIT ended(outcome);
 }
 
 void ShopRowJob::reloadList()

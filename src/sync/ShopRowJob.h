@@ -82,6 +82,9 @@ protected:
     QSqlDatabase &db() { return m_db; }
     TWinHTTP &http() { return *m_http; }
     void over(Outcome outcome);
+    // At the end of a run, before the ended() signal: by default a run the
+    // seller started names the rows the platform refused.
+    virtual void tellEnd(Outcome outcome);
     void reloadList();
     void setHideBothOnGiveUp(bool on) { m_hideBothOnGiveUp = on; }
     // Starts the walk over the ticked rows, after settling the journal rows

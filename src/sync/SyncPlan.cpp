@@ -7,6 +7,8 @@
 #include "sync/Guardrails.h"
 
 #include <QSqlError>
+#include <QStringList>
+#include <algorithm>
 #include <QSqlQuery>
 
 namespace {
@@ -101,11 +103,14 @@ bool SyncPlan::N24Click()
     m_steps.showDifferences();
     m_countdown = 0;
     m_state = State::Waiting;
+    m_lastCycle = CycleRecord();
+    m_nextRun = Clock::now().addSecs(m_interval * 60);
     m_jobs.setPlanRunning(true);
     setTray(Tray::Still);
     Q_EMIT runningChanged(true);
     setHint(waitingText());
     Intervals::arm(m_timer, 1000, true);
+    Q_EMIT noteChanged();
     return true;
 }
 
@@ -119,6 +124,55 @@ void SyncPlan::N29Click()
     m_jobs.setPlanRunning(false);
     setTray(Tray::Hidden);
     Q_EMIT runningChanged(false);
+    Q_EMIT noteChanged();
+}
+
+bool SyncPlan::runNow()
+{
+    if (!running()) {
+        m_ui.warn(QStringLiteral("同步计划没有在执行."));
+        return false;
+    }
+    if (m_state == State::Downloading || m_state == State::Uploading || m_steps.jobRunning()) {
+        m_ui.warn(QStringLiteral("正在执行同步或其他任务, 请等它结束后再点\"立即同步\"."));
+        return false;
+    }
+    startCycle();
+    return true;
+}
+
+QString SyncPlan::cycleNote() const
+{
+    if (!running())
+        return {};
+    QString note;
+    if (m_state == State::Waiting) {
+        note += QStringLiteral("\r\n下次同步:");
+        // due, but a job started by hand runs: the cycle follows it
+        note += m_countdown >= m_interval * 60 ? QStringLiteral("其他任务结束后")
+                                               : m_nextRun.toString(QStringLiteral("HH:mm"));
+    }
+    if (m_lastCycle.ended.isValid()) {
+        const CycleRecord &c = m_lastCycle;
+        QStringList parts;
+        if (m_download)
+            parts << QStringLiteral("下载") + QString::number(c.downloaded);
+        parts << QStringLiteral("差异") + QString::number(c.differing);
+        if (m_upload) {
+            parts << QStringLiteral("上传") + QString::number(c.uploaded);
+            parts << QStringLiteral("拒绝") + QString::number(c.refused);
+        }
+        if (!c.held.isEmpty())
+            parts << QStringLiteral("上传保护拦下");
+        else if (c.error == QStringLiteral("已取消"))
+            parts << QStringLiteral("已取消");
+        else if (!c.error.isEmpty())
+            parts << QStringLiteral("失败");
+        note += QStringLiteral("\r\n上次同步:") + parts.join(QLatin1Char(','));
+    }
+    if (m_state == State::Stalled)
+        note += QStringLiteral("\r\n同步失败,计划已暂停(可右击图标\"立即同步\")");
+    return note;
 }
 
 void SyncPlan::TimerSyncTimer()
@@ -133,8 +187,12 @@ void SyncPlan::TimerSyncTimer()
     if (m_countdown < m_interval * 60)
         return;
     // a job started by hand holds the busy guard: the cycle starts when it has ended
-    if (m_steps.jobRunning())
+    if (m_steps.jobRunning()) {
+        // said once: the next run waits for that job
+        if (m_countdown == m_interval * 60)
+            Q_EMIT noteChanged();
         return;
+    }
     startCycle();
 }
 
@@ -142,6 +200,7 @@ void SyncPlan::startCycle()
 {
     m_countdown = 0;
     m_timer.stop();
+    m_stepError.clear();
     m_cycle = CycleRecord();
     m_cycle.startedBy = QStringLiteral("plan");
     m_cycle.account = m_steps.account();
@@ -164,19 +223,24 @@ void SyncPlan::runDownload()
     switch (m_steps.startDownload()) {
     case PlanSteps::Start::Started:
         return;
-    case PlanSteps::Start::NothingToDo:
+    case PlanSteps::Start::NothingToDo: {
         // the download keeps quiet while the plan runs; the plan says why it stops
-        m_ui.warn(QStringLiteral("没有配置源下载源,请进入<配置源下载源>进行配置勾选"));
-        stall();
+        const QString nothing = QStringLiteral("没有配置源下载源,请进入<配置源下载源>进行配置勾选");
+        m_ui.warn(nothing);
+        recordCycle(nothing);
+        stall(nothing);
         return;
+    }
     case PlanSteps::Start::Refused:
         // due again at the next tick
-        waitAgain(waitingText());
-        m_countdown = m_interval * 60 - 1;
+        waitAgain(waitingText(), 1);
         return;
-    case PlanSteps::Start::Failed:
-        stall();
+    case PlanSteps::Start::Failed: {
+        const QString failed = m_stepError.isEmpty() ? QStringLiteral("下载源宝贝库存数据没有开始.") : m_stepError;
+        recordCycle(failed);
+        stall(failed);
         return;
+    }
     }
 }
 
@@ -190,12 +254,14 @@ void SyncPlan::runUpload()
         stepFinished(Step::Upload, Result::NothingToUpload);
         return;
     case PlanSteps::Start::Refused:
-        waitAgain(waitingText());
-        m_countdown = m_interval * 60 - 1;
+        waitAgain(waitingText(), 1);
         return;
-    case PlanSteps::Start::Failed:
-        stall();
+    case PlanSteps::Start::Failed: {
+        const QString failed = m_stepError.isEmpty() ? QStringLiteral("上传最新库存没有开始.") : m_stepError;
+        recordCycle(failed);
+        stall(failed);
         return;
+    }
     }
 }
 
@@ -205,20 +271,26 @@ void SyncPlan::stepFinished(Step step, Result result)
     if (m_state != expected)
         return;
     switch (result) {
-    case Result::Failed:
-        recordCycle(m_jobs.debugLines().isEmpty() ? QStringLiteral("失败") : m_jobs.debugLines().last());
-        stall();
+    case Result::Failed: {
+        QString reason = m_stepError;
+        if (reason.isEmpty())
+            reason = m_jobs.debugLines().isEmpty() ? QStringLiteral("失败") : m_jobs.debugLines().last();
+        recordCycle(reason);
+        stall(reason);
         return;
+    }
     case Result::Cancelled:
         recordCycle(QStringLiteral("已取消"));
         waitAgain(waitingText());
         return;
-    case Result::Held:
+    case Result::Held: {
         // nothing was sent; the next interval tries again
+        const QString held = m_cycle.held;
         recordCycle();
-        waitAgain(waitingText() + kBreak + QStringLiteral("上传保护: 本次没有上传 (") + m_cycle.held +
-                  QLatin1Char(')'));
+        waitAgain(waitingText() + kBreak + QStringLiteral("上传保护: 本次没有上传 (") + held + QLatin1Char(')'));
+        Q_EMIT cycleTrouble(false, held);
         return;
+    }
     case Result::Completed:
     case Result::NothingToUpload:
         break;
@@ -227,6 +299,9 @@ void SyncPlan::stepFinished(Step step, Result result)
         QSqlQuery count(m_db);
         if (count.exec(QStringLiteral("select count(*) from TB_Source")) && count.next())
             m_cycle.downloaded = count.value(0).toInt();
+        // the download's end has run the difference query
+        if (const int ticked = m_steps.tickedRows(); ticked >= 0)
+            m_cycle.differing = ticked;
         if (m_upload) {
             const QString shrink = Guardrails::sourceShrink(
                 m_cycle.downloaded, SyncCycleLog(m_db).previousDownload(m_cycle.id), m_settings);
@@ -243,6 +318,8 @@ void SyncPlan::stepFinished(Step step, Result result)
             setHint(done + kBreak + QStringLiteral("正在上传..."));
             runUpload();
         } else {
+            // a cycle without its upload step ends here
+            recordCycle();
             waitAgain(waitingText() + sourceDone());
         }
         return;
@@ -266,30 +343,35 @@ void SyncPlan::handBack()
 
 void SyncPlan::recordCycle(const QString &error)
 {
-    if (m_cycle.id == 0)
-        return;
     m_cycle.error = error;
     m_cycle.ended = Clock::now();
+    m_lastCycle = m_cycle;
+    if (m_cycle.id == 0)
+        return;
     QString failure;
     if (!SyncCycleLog(m_db).finish(m_cycle, &failure))
         m_jobs.debug(QStringLiteral("Error:") + failure);
     m_cycle.id = 0;
 }
 
-void SyncPlan::waitAgain(const QString &hint)
+void SyncPlan::waitAgain(const QString &hint, int dueIn)
 {
     m_state = State::Waiting;
+    m_countdown = dueIn < 0 ? 0 : std::max(0, m_interval * 60 - dueIn);
+    m_nextRun = Clock::now().addSecs(m_interval * 60 - m_countdown);
     setHint(hint);
     setTray(Tray::Still);
-    m_countdown = 0;
     Intervals::arm(m_timer, 1000, true);
+    Q_EMIT noteChanged();
 }
 
-void SyncPlan::stall()
+void SyncPlan::stall(const QString &reason)
 {
     m_state = State::Stalled;
     m_timer.stop();
     setTray(Tray::Still);
+    Q_EMIT noteChanged();
+    Q_EMIT cycleTrouble(true, reason);
 }
 
 void SyncPlan::setTray(Tray tray)

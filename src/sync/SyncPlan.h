@@ -52,6 +52,9 @@ public:
     virtual Start startDownload() = 0;
     // `_UploadClick`, as if clicked (it asks nothing while the plan runs).
     virtual Start startUpload() = 0;
+    // Ticked rows of the target list (the differing rows after a download's
+    // query); -1 when unknown.
+    virtual int tickedRows() const { return -1; }
 };
 
 // The sync plan: every so many minutes the source download, the difference
@@ -105,6 +108,16 @@ public:
     // The TB_Sync_Cycle record of the cycle under way (id 0 between cycles);
     // the upload's end fills its counts, the plan stores it when the cycle ends.
     CycleRecord &cycle() { return m_cycle; }
+    // The step that failed says why (its message), for the record and the tray.
+    void setStepError(const QString &error) { m_stepError = error; }
+    // The last cycle as it was stored (ended invalid: none yet).
+    const CycleRecord &lastCycle() const { return m_lastCycle; }
+    // When the next cycle comes due (invalid unless waiting).
+    QDateTime nextRun() const { return m_state == State::Waiting ? m_nextRun : QDateTime(); }
+    // What the tray adds to the status text: the next run's time while
+    // waiting, the last cycle's counts, and a stalled plan's state. Each line
+    // begins with "\r\n"; empty while the plan does not run.
+    QString cycleNote() const;
 
 public Q_SLOTS:
     // "执行同步计划(&G)": the checks, the differences shown, then waiting.
@@ -118,20 +131,31 @@ public Q_SLOTS:
     void stepFinished(SyncPlan::Step step, SyncPlan::Result result);
     // A job handing back to the plan after giving up for now: wait for the next interval.
     void handBack();
+    // "立即同步": a cycle now, the way a due cycle starts; also restarts a
+    // plan stalled by a failure. Refused with a message while a job or a
+    // cycle runs, or when the plan does not run.
+    bool runNow();
 
 Q_SIGNALS:
     void runningChanged(bool running);
     // A cycle started; its journal rows carry this TB_Sync_Cycle id.
     void cycleStarted(qint64 id);
     void trayChanged(SyncPlan::Tray tray);
+    // cycleNote() has changed.
+    void noteChanged();
+    // A cycle failed (the plan stalls until it is run again) or a guardrail
+    // held its upload (nothing was sent; the next cycle tries again).
+    void cycleTrouble(bool failed, const QString &reason);
 
 private:
     void startCycle();
     void runDownload();
     void runUpload();
-    // Back to waiting with the given status text: countdown 0, timer on, tray still.
-    void waitAgain(const QString &hint);
-    void stall();
+    // Back to waiting with the given status text: countdown 0, timer on,
+    // tray still; the next cycle due in a whole interval or in dueIn seconds.
+    void waitAgain(const QString &hint, int dueIn = -1);
+    // A failing step: no further cycle until the plan is run again.
+    void stall(const QString &reason);
     // Stores the record of the cycle under way with the error or guardrail.
     void recordCycle(const QString &error = QString());
     void setTray(Tray tray);
@@ -152,4 +176,7 @@ private:
     bool m_upload = true;
     int m_countdown = 0;
     CycleRecord m_cycle;
+    CycleRecord m_lastCycle;
+    QDateTime m_nextRun;
+    QString m_stepError;
 };

@@ -119,6 +119,7 @@ private Q_SLOTS:
     void refusedItemInTheMiddleDoesNotStopTheRest();
     void transportFailuresShareOneBudgetPerRun();
     void lostIncrementalReplyIsNeverAppliedTwice();
+    void theReportNamesWhatDidNotGoUp();
 };
 
 void QuantityUploadTest::fullModeUploadsTheTickedRowsInListOrder()
@@ -136,7 +137,10 @@ void QuantityUploadTest::fullModeUploadsTheTickedRowsInListOrder()
 
     QVERIFY(rig.upload());
     QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::Completed);
-    QCOMPARE(rig.ui.messages(), QStringList());
+    // the run ends with what it did
+    QCOMPARE(rig.ui.messages(),
+             QStringList{QStringLiteral("上传库存完成: 已上传 3 行, 被平台拒绝 0 行, 没有上传 0 行.")});
+    QCOMPARE(rig.ui.last()->icon, Interaction::Icon::Information);
     QCOMPARE(rig.ui.records().first().text, QuantityUploadJob::QuestionText());
     // one request per row, in list order, type 1, no sku_id for the item without SKUs
     for (QString &sku : order)
@@ -224,10 +228,13 @@ void QuantityUploadTest::refusedItemInTheMiddleDoesNotStopTheRest()
     QCOMPARE(rig.model().row(1).cells.value(CellSkuId), QStringLiteral("6100000030019"));
     QVERIFY(rig.upload());
     QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::Completed);
-    // the completion message names it
+    // the completion message counts and names it, with the platform's reason
     QCOMPARE(rig.ui.messages().size(), 1);
-    QVERIFY(rig.ui.messages().first().contains(QStringLiteral("被平台拒绝")));
-    QVERIFY(rig.ui.messages().first().contains(QStringLiteral("6100000030019")));
+    const QStringList said = rig.ui.messages().first().split(QStringLiteral("\r\n"));
+    QCOMPARE(said.value(0), QStringLiteral("上传库存完成: 已上传 2 行, 被平台拒绝 1 行, 没有上传 0 行."));
+    QVERIFY(said.value(2).contains(QStringLiteral("SKU 6100000030019): ")));
+    QVERIFY(said.value(2).contains(QStringLiteral("IC_SKU_NOT_EXIST")));
+    QCOMPARE(rig.ui.last()->icon, Interaction::Icon::Warning);
     QCOMPARE(rig.sandbox.callCount(QStringLiteral("taobao.item.quantity.update")), 3);
     // the rows after it went up
     QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030011), 4);
@@ -278,9 +285,16 @@ void QuantityUploadTest::transportFailuresShareOneBudgetPerRun()
     QCOMPARE(rig.job->outcome(), QuantityUploadJob::Outcome::NetworkGaveUp);
     QCOMPARE(countdowns, 5);
     QCOMPARE(rig.app->jobs().errorCount(), 5);
-    // the message names the rows that were not uploaded
-    QCOMPARE(rig.ui.messages(), QStringList{JobHost::networkErrorText() +
-                                            QStringLiteral("\r\n有 1 行没有上传到店铺 (仍保持勾选), 可稍后再上传.")});
+    // the one message says what went up and names the row that did not
+    QCOMPARE(rig.ui.messages().size(), 1);
+    const QStringList said = rig.ui.messages().first().split(QStringLiteral("\r\n"));
+    QCOMPARE(said.mid(0, 3), (QStringList{JobHost::networkErrorText(),
+                                          QStringLiteral("已上传 2 行, 被平台拒绝 0 行, 没有上传 1 行."),
+                                          QStringLiteral("没有上传的宝贝:")}));
+    QVERIFY(said.value(3).contains(QStringLiteral("(ID ") + QString::number(kS300) + QLatin1Char(')')));
+    QCOMPARE(said.value(4), QStringLiteral("没有上传的宝贝仍保持勾选, 可稍后再上传."));
+    QCOMPARE(rig.job->report().headline(),
+             QStringLiteral("上传库存没有全部完成: 已上传 2 行, 被平台拒绝 0 行, 没有上传 1 行."));
     QCOMPARE(rig.job->uploaded().size(), 2);
     QCOMPARE(rig.model().checkedCount(), 1);
     QVERIFY(rig.model().isChecked(2));
@@ -341,6 +355,40 @@ void QuantityUploadTest::lostIncrementalReplyIsNeverAppliedTwice()
     QCOMPARE(rig.column(QStringLiteral("select num||'/'||bcheck from TB_Object order by Uniqid")),
              strings({"13/0", "32/0", "105/0"}));
     QVERIFY(!SettleByHand(rig.db(), journal[2].id, true, &error));
+}
+
+// The words of a mixed run: each refused row named with the platform's
+// reason, each row left out with its reason, rows not reached named without
+// one, and a long list cut short with a pointer to the upload history.
+void QuantityUploadTest::theReportNamesWhatDidNotGoUp()
+{
+    UploadReport r;
+    r.end = UploadReport::End::Failed;
+    r.uploaded = 3;
+    r.stopped = QStringLiteral("网络通讯错误,请稍候重试.");
+    r.refused = {{QStringLiteral("衬衫"), QStringLiteral("6101"), QStringLiteral("61011"), QStringLiteral("isv.invalid-parameter:sku_id")}};
+    r.notUploaded = {{QStringLiteral("裙子"), QStringLiteral("6102"), QString(), QStringLiteral("关联值重复: 不上传")},
+                     {QStringLiteral("外套"), QStringLiteral("6103"), QStringLiteral("61031"), QString()}};
+    QCOMPARE(r.text().split(QStringLiteral("\r\n")),
+             (QStringList{QStringLiteral("上传库存没有全部完成: 已上传 3 行, 被平台拒绝 1 行, 没有上传 2 行."),
+                          QStringLiteral("原因: 网络通讯错误,请稍候重试."),
+                          QStringLiteral("被平台拒绝的宝贝 (仍然勾选):"),
+                          QStringLiteral("  宝贝 衬衫 (ID 6101, SKU 61011): isv.invalid-parameter:sku_id"),
+                          QStringLiteral("没有上传的宝贝:"),
+                          QStringLiteral("  宝贝 裙子 (ID 6102): 关联值重复: 不上传"),
+                          QStringLiteral("  宝贝 外套 (ID 6103, SKU 61031)"),
+                          QStringLiteral("没有上传的宝贝仍保持勾选, 可稍后再上传.")}));
+    QVERIFY(!r.clean());
+
+    UploadReport price;
+    price.kind = UploadReport::Kind::Price;
+    price.uploaded = 1;
+    for (int i = 0; i < 12; ++i)
+        price.refused.append({QStringLiteral("T"), QString::number(i), QString(), QStringLiteral("价格超出范围")});
+    const QStringList lines = price.text(10).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.first(), QStringLiteral("上传价格完成: 已上传 1 行, 被平台拒绝 12 行, 没有上传 0 行."));
+    QCOMPARE(lines.size(), 1 + 1 + 10 + 1);
+    QCOMPARE(lines.last(), QStringLiteral("  ... 另有 2 行 (见 \"上传记录\")"));
 }
 
 QTEST_GUILESS_MAIN(QuantityUploadTest)

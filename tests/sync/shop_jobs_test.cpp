@@ -216,7 +216,10 @@ private Q_SLOTS:
         // the platform refuses the second row alone: the run goes on, the row stays ticked
         QCOMPARE(run(*rig, jobs().price, [this] { return price(); }), ShopRowJob::Outcome::Completed);
         QCOMPARE(rig->ui.messages().size(), 1);
-        QVERIFY(rig->ui.messages().first().contains(QStringLiteral("被平台拒绝")));
+        QVERIFY(rig->ui.messages().first().startsWith(
+            QStringLiteral("上传价格完成: 已上传 2 行, 被平台拒绝 1 行, 没有上传 0 行.\r\n被平台拒绝的宝贝 (仍然勾选):\r\n"
+                           "  宝贝 ")));
+        QVERIFY(rig->ui.messages().first().contains(QStringLiteral("SKU 6100000030052): ")));
         QCOMPARE(cells(*rig, CellPrice), texts({"180", "179", "190", "179"}));
         QCOMPARE(rig->app->targetModel().checkedRows(), (std::vector<int>{1}));
         QCOMPARE(jobs().price.refusedRows().size(), 1);
@@ -235,8 +238,13 @@ private Q_SLOTS:
         rig->sandbox.clearCalls();
         rig->sandbox.injectFault(QStringLiteral("taobao.item.sku.price.update"), topsandbox::Fault::closeConnection(), 5);
         QCOMPARE(run(*rig, jobs().price, [this] { return price(); }), ShopRowJob::Outcome::NetworkError);
-        QCOMPARE(rig->ui.messages(), QStringList{QStringLiteral("网络通讯错误,请稍候重试.\r\n"
-                                                                "有 1 行没有上传到店铺 (仍保持勾选), 可稍后再上传.")});
+        QCOMPARE(rig->ui.messages().size(), 1);
+        const QStringList said = rig->ui.messages().first().split(QStringLiteral("\r\n"));
+        QCOMPARE(said.mid(0, 3), (QStringList{QStringLiteral("网络通讯错误,请稍候重试."),
+                                              QStringLiteral("已上传 0 行, 被平台拒绝 0 行, 没有上传 1 行."),
+                                              QStringLiteral("没有上传的宝贝:")}));
+        QVERIFY(said.value(3).contains(QStringLiteral("(ID 610000003005, SKU 6100000030052)")));
+        QCOMPARE(jobs().price.report().end, UploadReport::End::Failed);
         QCOMPARE(rig->sandbox.callCount(QStringLiteral("taobao.item.sku.price.update")), 1); // no retry
         QCOMPARE(rig->app->targetModel().checkedCount(), 1);
         // the call whose connection was lost is settled before the next run sends

@@ -5,6 +5,7 @@
 #include "TestRig.h"
 #include "jobs/RequestJob.h"
 #include "store/Settings.h"
+#include "store/SyncCycleLog.h"
 #include "sync/SyncPlan.h"
 
 #include <QSignalSpy>
@@ -22,7 +23,9 @@ struct FakeSteps : PlanSteps
     int queries = 0;
     int downloads = 0;
     int uploads = 0;
+    int ticked = -1;
 
+    int tickedRows() const override { return ticked; }
     bool jobRunning() const override { return busy; }
     bool uploadAllowed() const override { return authorized; }
     QString account() const override { return QStringLiteral("sandbox_c_1"); }
@@ -303,6 +306,88 @@ private Q_SLOTS:
         QCOMPARE(m_rig->ui.messages(),
                  QStringList{QStringLiteral("没有配置源下载源,请进入<配置源下载源>进行配置勾选")});
         QCOMPARE(m_plan->state(), SyncPlan::State::Stalled);
+    }
+
+    // "立即同步" starts the cycle a due tick would, refuses while anything
+    // runs, and restarts a stalled plan; the tray's note carries the next
+    // run's time and the last cycle's counts; a failed or held cycle is
+    // reported with its reason and recorded.
+    void runNowAndTheTraysNote()
+    {
+        readyToStart(5);
+        QSignalSpy trouble(m_plan.get(), &SyncPlan::cycleTrouble);
+        QCOMPARE(m_plan->cycleNote(), QString());
+        QVERIFY(m_plan->N24Click());
+        QCOMPARE(m_plan->cycleNote(), QStringLiteral("\r\n下次同步:10:35"));
+
+        m_steps.busy = true;
+        QVERIFY(!m_plan->runNow());
+        QCOMPARE(m_rig->ui.messages(), QStringList{QStringLiteral("正在执行同步或其他任务, 请等它结束后再点\"立即同步\".")});
+        QCOMPARE(m_steps.downloads, 0);
+        m_steps.busy = false;
+        QVERIFY(m_plan->runNow());
+        QCOMPARE(m_steps.downloads, 1);
+        QCOMPARE(m_plan->hint(), kRunning);
+        QVERIFY(!m_plan->runNow()); // the cycle itself runs
+        QCOMPARE(m_steps.downloads, 1);
+
+        m_steps.ticked = 5;
+        m_plan->stepFinished(SyncPlan::Step::Download, SyncPlan::Result::Completed);
+        QCOMPARE(m_steps.uploads, 1);
+        m_plan->cycle().uploaded = 4; // what the window's upload fills in
+        m_plan->cycle().refused = 1;
+        Clock::advance(60 * 1000);
+        m_plan->stepFinished(SyncPlan::Step::Upload, SyncPlan::Result::Completed);
+        QCOMPARE(m_plan->cycleNote(), QStringLiteral("\r\n下次同步:10:36\r\n上次同步:下载0,差异5,上传4,拒绝1"));
+        QCOMPARE(trouble.count(), 0);
+
+        // a failing download: said with its reason, recorded, the plan stalls; run now starts it again
+        QVERIFY(m_plan->runNow());
+        m_plan->setStepError(QStringLiteral("下载失败.\r\n错误原因: isv.item-not-exist"));
+        m_plan->stepFinished(SyncPlan::Step::Download, SyncPlan::Result::Failed);
+        QCOMPARE(m_plan->state(), SyncPlan::State::Stalled);
+        QCOMPARE(trouble.count(), 1);
+        QCOMPARE(trouble.last().value(0).toBool(), true);
+        QCOMPARE(trouble.last().value(1).toString(), QStringLiteral("下载失败.\r\n错误原因: isv.item-not-exist"));
+        QVERIFY(m_plan->cycleNote().endsWith(QStringLiteral(",失败\r\n同步失败,计划已暂停(可右击图标\"立即同步\")")));
+        const QList<CycleRecord> cycles = SyncCycleLog(m_rig->db()).read();
+        QCOMPARE(cycles.size(), 2);
+        QCOMPARE(cycles.last().error, QStringLiteral("下载失败.\r\n错误原因: isv.item-not-exist"));
+        QVERIFY(cycles.last().ended.isValid());
+        QVERIFY(m_plan->runNow());
+        QCOMPARE(m_steps.downloads, 3);
+
+        // a guardrail that holds the upload: said, the plan waits for the next cycle
+        m_plan->stepFinished(SyncPlan::Step::Download, SyncPlan::Result::Completed);
+        m_plan->cycle().held = QStringLiteral("库存改为0的行占 80%");
+        m_plan->stepFinished(SyncPlan::Step::Upload, SyncPlan::Result::Held);
+        QCOMPARE(m_plan->state(), SyncPlan::State::Waiting);
+        QCOMPARE(trouble.count(), 2);
+        QCOMPARE(trouble.last().value(0).toBool(), false);
+        QCOMPARE(trouble.last().value(1).toString(), QStringLiteral("库存改为0的行占 80%"));
+        QVERIFY(m_plan->cycleNote().endsWith(QStringLiteral(",上传保护拦下")));
+
+        m_plan->N29Click();
+        m_rig->ui.clear();
+        QVERIFY(!m_plan->runNow());
+        QCOMPARE(m_rig->ui.messages(), QStringList{QStringLiteral("同步计划没有在执行.")});
+    }
+
+    // A cycle without its upload step is recorded as ended, with the
+    // differing rows of the download's query.
+    void aDownloadOnlyCycleIsRecorded()
+    {
+        readyToStart(5, true, false);
+        QVERIFY(m_plan->N24Click());
+        ticks(300);
+        m_steps.ticked = 7;
+        m_plan->stepFinished(SyncPlan::Step::Download, SyncPlan::Result::Completed);
+        const QList<CycleRecord> cycles = SyncCycleLog(m_rig->db()).read();
+        QCOMPARE(cycles.size(), 1);
+        QVERIFY(cycles.first().ended.isValid());
+        QCOMPARE(cycles.first().differing, 7);
+        QVERIFY(cycles.first().error.isEmpty());
+        QVERIFY(m_plan->cycleNote().endsWith(QStringLiteral("\r\n上次同步:下载0,差异7")));
     }
 };
 

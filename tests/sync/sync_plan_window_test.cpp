@@ -5,9 +5,13 @@
 #include "TestRig.h"
 #include "app/ui/MainWindow.h"
 #include "base/Clock.h"
+#include "base/ListModel.h"
 #include "jobs/RequestJob.h"
 #include "store/Settings.h"
+#include "sync/QuantityUpload.h"
 #include "sync/SyncPlan.h"
+#include "top/TopClient.h"
+#include "base/Interaction.h"
 #include "sync/ui/SyncConfig.h"
 #include "sync/ui/SyncPlanFrame.h"
 #include "target/ui/TargetListPage.h"
@@ -20,6 +24,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -118,8 +124,14 @@ private Q_SLOTS:
         QCOMPARE(tray->property("Tag").toInt(), 1);
         QVERIFY(!w->isVisible() || w->isMinimized());
         const QString waiting = QStringLiteral("同步计划状态:等待中...(间隔:5分钟)-");
-        QCOMPARE(tray->toolTip(), waiting);
-        QCOMPARE(status->text(), waiting);
+        // the hint says when the next cycle comes
+        const QString next = QStringLiteral("\r\n下次同步:") + plan.nextRun().toString(QStringLiteral("HH:mm"));
+        QCOMPARE(tray->toolTip(), waiting + next);
+        QCOMPARE(status->text(), waiting + QStringLiteral("  ") + next.mid(2));
+        // the first time, the seller is told where the window went
+        const QStringList notice{SyncPlanFrame::TrayNoticeText(QSystemTrayIcon::isSystemTrayAvailable())};
+        QCOMPARE(rig.ui.messages(), notice);
+        QVERIFY(rig.app->settings().flag(Setting::PlanTrayNoticeShown));
 
         const bool shots = !qEnvironmentVariableIsEmpty("STOCKSYNC_SHOT_DIR");
         if (shots) { // the picture shows the download under way
@@ -141,12 +153,16 @@ private Q_SLOTS:
             w->showMinimized();
         }
         QTRY_COMPARE_WITH_TIMEOUT(plan.state(), SyncPlan::State::Waiting, 20000);
-        QVERIFY(rig.ui.records().isEmpty()); // no completion message while the plan runs
-        QCOMPARE(tray->toolTip(), waiting + QStringLiteral("\r\n完成下载:") +
-                                      rig.app->settings().text(Setting::SourceDownloadTime));
+        QCOMPARE(rig.ui.messages(), notice); // no completion message while the plan runs
         QSqlQuery q(rig.db());
         QVERIFY(q.exec(QStringLiteral("select count(*) from TB_Source")) && q.next());
         QVERIFY(q.value(0).toInt() > 0);
+        // then the next run and what the cycle did
+        QCOMPARE(tray->toolTip(), waiting + QStringLiteral("\r\n完成下载:") +
+                                      rig.app->settings().text(Setting::SourceDownloadTime) + QStringLiteral("\r\n下次同步:") +
+                                      plan.nextRun().toString(QStringLiteral("HH:mm")) + QStringLiteral("\r\n上次同步:下载") +
+                                      q.value(0).toString() + QStringLiteral(",差异") +
+                                      QString::number(w->targetModel()->checkedCount()));
 
         // the tray's menu cancels the plan and brings the window back
         QAction *cancel = nullptr;
@@ -162,6 +178,128 @@ private Q_SLOTS:
         QVERIFY(w->isVisible() && !w->isMinimized());
         QVERIFY(status->isHidden());
         QVERIFY(!rig.app->jobs().planRunning());
+
+        // said once only
+        QVERIFY(plan.N24Click());
+        QCOMPARE(rig.ui.messages(), notice);
+        plan.N29Click();
+    }
+
+    // The tray icon's menu: show the window, a cycle now (refused while one
+    // runs), cancel; a double-click on the icon brings the window back.
+    void theTrayIconsMenuAndDoubleClick()
+    {
+        TestRig rig;
+        QVERIFY(rig.openWithSandbox());
+        QVERIFY(rig.list({QStringLiteral("520000001001"), QStringLiteral("530000002001")}));
+        QVERIFY((PlanSettings{5, true, false}.save(rig.app->settings())));
+        QVERIFY(rig.app->settings().setFlag(Setting::PlanTrayNoticeShown, true)); // said before
+        auto w = std::make_unique<TfrmMain>(*rig.app);
+        QSignalSpy loaded(w.get(), &TfrmMain::firstLoadFinished);
+        w->resize(1280, 800);
+        w->show();
+        QVERIFY(loaded.wait(5000));
+        auto *tray = w->findChild<QSystemTrayIcon *>(QStringLiteral("_RzTrayIcon"));
+        QMenu *menu = tray->contextMenu();
+        QStringList items;
+        for (QAction *a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char(' ') + a->text());
+        QCOMPARE(items, (QStringList{QStringLiteral("NShowMain 显示主窗口"), QStringLiteral("NSyncNow 立即同步"),
+                                     QStringLiteral("-"), QStringLiteral("N29 取消执行同步计划")}));
+        QAction *syncNow = nullptr;
+        QAction *showMain = nullptr;
+        for (QAction *a : menu->actions()) {
+            if (a->objectName() == QStringLiteral("NSyncNow"))
+                syncNow = a;
+            if (a->objectName() == QStringLiteral("NShowMain"))
+                showMain = a;
+        }
+        QVERIFY(syncNow && showMain);
+
+        SyncPlan &plan = w->syncPlan().plan();
+        QVERIFY(plan.N24Click());
+        QVERIFY(rig.ui.records().isEmpty()); // the notice was given before
+        QVERIFY(!w->isVisible() || w->isMinimized());
+        // a double-click on the icon brings the window back, the plan goes on
+        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(w->isVisible() && !w->isMinimized());
+        QVERIFY(plan.running());
+        w->hide();
+        showMain->trigger();
+        QVERIFY(w->isVisible() && !w->isMinimized());
+
+        // "立即同步": the cycle starts at once; a second one is refused with a word
+        syncNow->trigger();
+        QCOMPARE(plan.state(), SyncPlan::State::Downloading);
+        QVERIFY(rig.app->jobs().panel1().shown());
+        syncNow->trigger();
+        QCOMPARE(rig.ui.messages(), QStringList{QStringLiteral("正在执行同步或其他任务, 请等它结束后再点\"立即同步\".")});
+        QTRY_COMPARE_WITH_TIMEOUT(plan.state(), SyncPlan::State::Waiting, 20000);
+        QVERIFY(tray->toolTip().contains(QStringLiteral("\r\n上次同步:下载")));
+        if (!qEnvironmentVariableIsEmpty("STOCKSYNC_SHOT_DIR")) {
+            menu->adjustSize();
+            shoot(menu, QStringLiteral("tray_menu.png"));
+        }
+        plan.N29Click();
+    }
+
+    // A quantity upload the seller starts ends with what it did: a message
+    // naming the refused row, and the same counts kept in the status bar.
+    void anUploadEndsWithWhatItDid()
+    {
+        TestRig rig;
+        QVERIFY(rig.openWithSandbox());
+        const QString shop = QStringLiteral("sandbox_c_1");
+        rig.app->client().setSessionKey(rig.sandbox.sessionFor(shop));
+        QSqlQuery q(rig.db());
+        QVERIFY(q.exec(QStringLiteral("insert into _Account(UserName) values('sandbox_c_1')")));
+        QVERIFY(rig.app->settings().set(Setting::CurrentAccount, shop));
+        // two target rows of one item, the second with a SKU the item does not have
+        for (const char *sku : {"6100000030011", "6100000030019"}) {
+            q.prepare(QStringLiteral("insert into TB_Object(UserID,title,outer_id,color,sku,num,price,num_iid,sku_id) "
+                                     "values(?,'连衣裙','T100','黑色',?,10,10,'610000003001',?)"));
+            for (const QVariant &v : QVariantList{shop, QString::fromLatin1(sku).right(2), QString::fromLatin1(sku)})
+                q.addBindValue(v);
+            QVERIFY(q.exec());
+            q.prepare(QStringLiteral("insert into TB_Source(title,outer_id,color,sku,num,price,num_iid,sku_id) "
+                                     "values('源','T100','黑色',?,4,10,'1','2')"));
+            q.addBindValue(QString::fromLatin1(sku).right(2));
+            QVERIFY(q.exec());
+        }
+        auto w = std::make_unique<TfrmMain>(*rig.app);
+        QSignalSpy loaded(w.get(), &TfrmMain::firstLoadFinished);
+        w->resize(1280, 800);
+        w->show();
+        QVERIFY(loaded.wait(5000));
+        w->targetPane().targetListPage()->viewButton(ViewFilter::Differ)->setChecked(true);
+        QTRY_COMPARE(w->targetModel()->checkedCount(), 2);
+
+        auto *result = w->findChild<QLabel *>(QStringLiteral("_UploadResult"));
+        QVERIFY(result && result->isHidden());
+        QSignalSpy ended(&rig.app->quantityUpload(), &QuantityUploadJob::ended);
+        rig.ui.answerQuestion(true);
+        w->targetPane().UploadClick();
+        QVERIFY(ended.wait(20000));
+        const QString headline = QStringLiteral("上传库存完成: 已上传 1 行, 被平台拒绝 1 行, 没有上传 0 行.");
+        QCOMPARE(rig.ui.messages().size(), 1);
+        QVERIFY(rig.ui.messages().first().startsWith(headline + QStringLiteral("\r\n被平台拒绝的宝贝 (仍然勾选):\r\n"
+                                                                                "  宝贝 连衣裙 (ID 610000003001, SKU 6100000030019): ")));
+        QVERIFY(result->isVisible());
+        QVERIFY(result->text().endsWith(QLatin1Char(' ') + headline));
+        // a short message of the status bar does not cover it
+        w->statusBar()->showMessage(QStringLiteral("登录成功: sandbox_c_1"), 15000);
+        QVERIFY(result->isVisible());
+
+        if (!qEnvironmentVariableIsEmpty("STOCKSYNC_SHOT_DIR")) {
+            w->statusBar()->clearMessage();
+            QTest::qWait(100);
+            shoot(w->statusBar(), QStringLiteral("status_upload_result.png"));
+            QMessageBox box(QMessageBox::Warning, Interaction::tipCaption(), rig.ui.messages().first(), QMessageBox::Ok,
+                            w.get());
+            box.show();
+            QTest::qWait(100);
+            shoot(&box, QStringLiteral("upload_report_box.png"));
+        }
     }
 };
 

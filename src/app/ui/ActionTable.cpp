@@ -243,6 +243,9 @@ std::vector<ActionEntry> table()
         item(P::InventoryPopup, "MenuItem43", "打开所选项网页地址", W, "MenuItem43Click"),
 
         // the tray icon's menu
+        item(P::TrayMenu, "NShowMain", "显示主窗口", F, "NShowMainClick"),
+        item(P::TrayMenu, "NSyncNow", "立即同步", F, "NSyncNowClick"),
+        separator(P::TrayMenu),
         item(P::TrayMenu, "N29", "取消执行同步计划", F, "N29Click"),
     };
 }

@@ -128,11 +128,12 @@ TfrmMain::TfrmMain(Application &app, QWidget *parent)
     connect(&app.sourceList(), &SourceList::controlsEnabled, this, &TfrmMain::EnableControl);
     connect(&app.differenceQuery(), &DifferenceQuery::controlsEnabled, this, &TfrmMain::EnableControl);
     connect(m_targetPane, &TargetPane::statusTipsChanged, m_statusTips, &QLabel::setText);
+    connect(m_targetPane, &TargetPane::uploadReported, this, &TfrmMain::showUploadResult);
     m_sourcePane->setMatchingKey([this] { return m_targetPane->matchingKey(); });
     m_sourceDownload.setAccountText([this] { return m_targetPane->currentAccount(); });
     // database errors and transport causes reach the memo also while it is hidden
     connect(&m_jobs, &JobHost::debugAdded, this, &TfrmMain::appendDebug);
-    connect(&m_jobs, &JobHost::trayHintChanged, this, [this](const QString &hint) { m_tray->setToolTip(hint); });
+    // the tray's hint is the plan's (SyncPlanFrame): the status text with the next run and the last counts
 
     // key preview: the window sees its keys before its controls do
     qApp->installEventFilter(this);
@@ -217,6 +218,17 @@ void TfrmMain::buildStatusBar()
                          QStringLiteral("_StatusTips"));
     statusBar()->addWidget(m_versionStatus);
     statusBar()->addWidget(m_statusTips, 1);
+    // a permanent widget: hints and short messages do not cover it
+    m_uploadResult = label(statusBar(), QString(), QStringLiteral("_UploadResult"));
+    statusBar()->addPermanentWidget(m_uploadResult);
+    m_uploadResult->hide();
+}
+
+void TfrmMain::showUploadResult(const QString &headline)
+{
+    m_uploadResult->setText(Clock::now().toString(QStringLiteral("HH:mm")) + QLatin1Char(' ') + headline);
+    m_uploadResult->setToolTip(QStringLiteral("最近一次上传的结果; 每一行的详情见 \"上传记录\""));
+    m_uploadResult->show();
 }
 
 void TfrmMain::buildTray()
@@ -512,6 +524,16 @@ void TfrmMain::N25Click()
 void TfrmMain::N29Click()
 {
     m_syncPlan->plan().N29Click();
+}
+
+void TfrmMain::NShowMainClick()
+{
+    m_syncPlan->showWindow();
+}
+
+void TfrmMain::NSyncNowClick()
+{
+    m_syncPlan->plan().runNow();
 }
 
 void TfrmMain::appendDebug(const QString &text)

@@ -95,9 +95,13 @@ public Q_SLOTS:
     void UploadHistoryClick();
     void N24Click(); // "执行同步计划(&G)"
     void N25Click(); // "设置同步计划(&P)..."
+    void NShowMainClick(); // "显示主窗口" (tray menu; also a double-click on the icon)
+    void NSyncNowClick();  // "立即同步" (tray menu): a cycle of the plan now
     void N29Click(); // "取消执行同步计划"
     // A line for the debug memo.
     void appendDebug(const QString &text);
+    // The status bar's note of the last upload: its time and what it did.
+    void showUploadResult(const QString &headline);
 
 Q_SIGNALS:
     // The first load after showing has run.
@@ -154,6 +158,7 @@ private:
     QPlainTextEdit *m_debug = nullptr;
     QLabel *m_versionStatus = nullptr;
     QLabel *m_statusTips = nullptr;
+    QLabel *m_uploadResult = nullptr; // what the last upload did, until the next one
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_popupSync = nullptr;
 

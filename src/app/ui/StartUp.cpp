@@ -25,6 +25,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QTabWidget>
+#include <QMenu>
 #include <QTimer>
 #include <QTranslator>
 #include <exception>
@@ -56,7 +57,7 @@ namespace {
 // the last used account (_Parameter 3) under "显示所有", and
 // FOLDER/formula.png with the formula tab shown, FOLDER/options.png with
 // the "高级选项" tab, FOLDER/upload_history.png with the upload history
-// window, and then end. Used by
+// window, FOLDER/tray_menu.png with the tray icon's menu, and then end. Used by
 // scripts/screenshot.sh; it has no other effect.
 QString screenshotFolder()
 {
@@ -143,10 +144,24 @@ int RunProgramWindow(QApplication &app, const QString &dataDir)
                                         main->targetPane().objectPage()->setCurrentIndex(0);
                                         main->UploadHistoryClick();
                                         QTimer::singleShot(300, main.get(), [&] {
-                                            if (auto *history = main->findChild<TfrmUploadHistory *>())
+                                            if (auto *history = main->findChild<TfrmUploadHistory *>()) {
                                                 history->grab().save(
                                                     QDir(shots).filePath(QStringLiteral("upload_history.png")));
-                                            QCoreApplication::exit(0);
+                                                history->hide();
+                                            }
+                                            // offscreen there is no notification area: the
+                                            // tray icon's own menu, opened as a popup
+                                            auto *tray = main->findChild<QMenu *>(QStringLiteral("_PopupMenuSync"));
+                                            if (!tray) {
+                                                QCoreApplication::exit(0);
+                                                return;
+                                            }
+                                            tray->popup(main->mapToGlobal(QPoint(900, 500)));
+                                            QTimer::singleShot(300, main.get(), [&, tray] {
+                                                tray->grab().save(QDir(shots).filePath(QStringLiteral("tray_menu.png")));
+                                                tray->hide();
+                                                QCoreApplication::exit(0);
+                                            });
                                         });
                                     });
                                 });

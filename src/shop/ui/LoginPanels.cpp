@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
+#include <QQuickWidget>
 #include <QWebEngineView>
 
 using namespace ui;
@@ -47,6 +48,17 @@ LoginPanels::LoginPanels(Application &app, TargetPane &targets, QWidget *area, Q
     column->addWidget(m_browserSlot);
     column->addStretch();
     m_panel1->setHidden(true);
+    // The browsers' views draw through the graphics card, and the window that
+    // holds them composes its whole content that way once the first view is
+    // in it. Qt decides how a window composes when it makes its native window:
+    // a window made without such a child is destroyed and made again when the
+    // first view arrives (at the first login), and on screen the whole window
+    // goes black for a moment. A hidden child of the views' own kind, present
+    // before the window is first shown, has the window made that way once;
+    // it never draws and starts nothing of the web engine.
+    auto *surface = named(new QQuickWidget(m_panel1), QStringLiteral("_BrowserSurface"));
+    surface->setFixedSize(1, 1);
+    surface->hide();
 
     m_panel2 = named(new QFrame(area), QStringLiteral("_PanelWebBrowser2"));
     m_panel2->setFixedSize(320, 240);

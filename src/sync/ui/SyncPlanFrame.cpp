@@ -1,12 +1,15 @@
 #include "sync/ui/SyncPlanFrame.h"
 
 #include "app/Application.h"
+#include "app/MainWindowState.h"
 #include "app/ui/LoginShow.h"
 #include "app/ui/WidgetHelpers.h"
 #include "base/Clock.h"
 #include "base/Interaction.h"
 #include "jobs/RequestJob.h"
+#include "base/ListModel.h"
 #include "source/SourceDownload.h"
+#include "store/Settings.h"
 #include "sync/QuantityUpload.h"
 #include "target/ui/TargetListPage.h"
 #include "target/ui/TargetPane.h"
@@ -63,6 +66,12 @@ SyncPlanFrame::SyncPlanFrame(Application &app, QMainWindow &window, TargetPane &
     connect(m_plan, &SyncPlan::runningChanged, this, &SyncPlanFrame::showRunning);
     connect(m_plan, &SyncPlan::trayChanged, this, &SyncPlanFrame::showTray);
     connect(&app.jobs(), &JobHost::trayHintChanged, this, &SyncPlanFrame::showHint);
+    connect(m_plan, &SyncPlan::noteChanged, this, [this] { showHint(m_app.jobs().trayHint()); });
+    connect(m_plan, &SyncPlan::cycleTrouble, this, &SyncPlanFrame::showTrouble);
+    connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            showWindow();
+    });
     m_animation.setSingleShot(false);
     connect(&m_animation, &QTimer::timeout, this, &SyncPlanFrame::nextFrame);
 
@@ -77,6 +86,8 @@ SyncPlanFrame::SyncPlanFrame(Application &app, QMainWindow &window, TargetPane &
         cycle.uploaded = static_cast<int>(upload.uploaded().size());
         cycle.refused = static_cast<int>(upload.refused().size());
         cycle.held = upload.outcome() == QuantityUploadJob::Outcome::Held ? upload.preview().held : QString();
+        if (!upload.failureText().isEmpty() && upload.outcome() != QuantityUploadJob::Outcome::Held)
+            m_plan->setStepError(upload.failureText());
     }, Qt::DirectConnection);
     // the source download's end hands over to the plan
     m_download.setPlanHandOver(
@@ -136,6 +147,12 @@ PlanSteps::Start SyncPlanFrame::startDownload()
                                                                            : Start::Failed;
 }
 
+int SyncPlanFrame::tickedRows() const
+{
+    ListModel *model = m_targets.targetModel();
+    return model ? model->checkedCount() : -1;
+}
+
 PlanSteps::Start SyncPlanFrame::startUpload()
 {
     if (jobRunning())
@@ -154,7 +171,10 @@ void SyncPlanFrame::showRunning(bool running)
     m_cancel->setVisible(running);
     if (running) {
         m_wasMaximized = m_window.isMaximized();
-        if (QSystemTrayIcon::isSystemTrayAvailable())
+        const bool toTray = QSystemTrayIcon::isSystemTrayAvailable();
+        // said while the window is still in view
+        tellWhereTheWindowWent(toTray);
+        if (toTray)
             m_window.hide();
         else
             m_window.showMinimized();
@@ -200,8 +220,58 @@ void SyncPlanFrame::nextFrame()
 
 void SyncPlanFrame::showHint(const QString &hint)
 {
-    QString line = hint;
+    // the status text, then the next run and the last cycle's counts
+    const QString full = hint + m_plan->cycleNote();
+    m_tray.setToolTip(full);
+    QString line = full;
     line.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
     m_status->setText(line);
-    m_status->setToolTip(hint);
+    m_status->setToolTip(full);
+}
+
+QString SyncPlanFrame::TroubleTitle(bool failed)
+{
+    return failed ? QStringLiteral("同步计划: 本次同步失败, 计划已暂停")
+                  : QStringLiteral("同步计划: 上传保护, 本次没有上传");
+}
+
+void SyncPlanFrame::showTrouble(bool failed, const QString &reason)
+{
+    QString text = reason;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text += failed ? QStringLiteral("\n请打开主窗口查看; 右击图标可\"立即同步\"再试.")
+                   : QStringLiteral("\n下次同步时会再检查.");
+    m_tray.showMessage(TroubleTitle(failed), text,
+                       failed ? QSystemTrayIcon::Critical : QSystemTrayIcon::Warning, 15000);
+}
+
+QString SyncPlanFrame::TrayNoticeText(bool trayAvailable)
+{
+    if (trayAvailable)
+        return QStringLiteral("同步计划执行时, 程序已缩小到任务栏通知区域 (屏幕右下角的图标), "
+                              "双击图标可打开主窗口.\r\n右击图标可\"立即同步\"或\"取消执行同步计划\".");
+    return QStringLiteral("同步计划执行时, 程序已最小化到任务栏, 点击任务栏上的程序按钮可打开主窗口.\r\n"
+                          "状态栏显示同步计划的状态, 右边的按钮可取消执行同步计划.");
+}
+
+void SyncPlanFrame::tellWhereTheWindowWent(bool toTray)
+{
+    const Settings &settings = m_app.settings();
+    if (settings.flag(Setting::PlanTrayNoticeShown))
+        return;
+    // remembered first: a failing store must not make it come every time
+    settings.setFlag(Setting::PlanTrayNoticeShown, true);
+    m_app.ui().info(TrayNoticeText(toTray));
+    if (toTray)
+        m_tray.showMessage(ApplicationTitle(), QStringLiteral("程序已缩小到任务栏通知区域，双击图标可打开主窗口"),
+                           QSystemTrayIcon::Information, 10000);
+}
+
+void SyncPlanFrame::showWindow()
+{
+    // hidden into the tray, or minimised: back as it was, in front
+    m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+    m_window.show();
+    m_window.raise();
+    m_window.activateWindow();
 }

@@ -26,6 +26,10 @@ class TargetPane;
 // text as hint, and the window goes to the notification area while the plan
 // runs and comes back when it is cancelled. The status bar repeats the
 // status text with a cancel button, also where no notification area exists.
+// The tray's hint adds the next run's time and the last cycle's counts; a
+// failed or held cycle shows a balloon with the reason; a double-click on
+// the icon shows the window. The first time the plan puts the window away
+// the seller is told where it went (once; setting 103 remembers it).
 class SyncPlanFrame : public QObject, public PlanSteps
 {
     Q_OBJECT
@@ -46,6 +50,12 @@ public:
     void uploadFinished(SyncPlan::Result result) { m_plan->stepFinished(SyncPlan::Step::Upload, result); }
 
     QLabel *statusLabel() const { return m_status; }
+    // Shows the window as it was (maximised or not), in front.
+    void showWindow();
+    // The words the seller gets the first time the plan puts the window away.
+    static QString TrayNoticeText(bool trayAvailable);
+    // The balloon of a failed and of a held cycle.
+    static QString TroubleTitle(bool failed);
     int trayFrame() const { return m_frame; }
 
     // PlanSteps
@@ -55,12 +65,16 @@ public:
     void showDifferences() override;
     Start startDownload() override;
     Start startUpload() override;
+    int tickedRows() const override;
 
 private:
     void showRunning(bool running);
     void showTray(SyncPlan::Tray tray);
     void nextFrame();
     void showHint(const QString &hint);
+    void showTrouble(bool failed, const QString &reason);
+    // Once: where the window has gone.
+    void tellWhereTheWindowWent(bool toTray);
 
     Application &m_app;
     QMainWindow &m_window;

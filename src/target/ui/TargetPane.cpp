@@ -125,6 +125,13 @@ TargetPane::TargetPane(Application &app, QWidget *parent)
     ShopJobs &shop = app.shopJobs();
     for (ShopRowJob *job : std::initializer_list<ShopRowJob *>{&shop.price, &shop.delisting, &shop.listing})
         job->setReloadList([this] { GetData_TB_Object(QString()); });
+    // what each upload did stays in view until the next one
+    QuantityUploadJob &upload = app.quantityUpload();
+    connect(&upload, &QuantityUploadJob::ended, this, [this, &upload](QuantityUploadJob::Outcome outcome) {
+        if (outcome != QuantityUploadJob::Outcome::NothingTicked && outcome != QuantityUploadJob::Outcome::DryRun)
+            Q_EMIT uploadReported(upload.report().headline());
+    });
+    connect(&shop.price, &ShopRowJob::ended, this, [this, &shop] { Q_EMIT uploadReported(shop.price.report().headline()); });
 }
 
 void TargetPane::buildToolbar()
@@ -432,7 +439,9 @@ void TargetPane::UploadClick()
 
 void TargetPane::_updatepriceClick()
 {
-    m_app.shopJobs().price._updatepriceClick();
+    PriceUploadJob &price = m_app.shopJobs().price;
+    if (!price._updatepriceClick() && price.held())
+        Q_EMIT uploadReported(price.report().headline());
 }
 
 void TargetPane::_delistingClick()

@@ -128,6 +128,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     // The status bar's note on the confirmed matching key.
     void statusTipsChanged(const QString &text);
+    // A quantity or price upload has ended: what it did, in one line.
+    void uploadReported(const QString &headline);
 
 private:
     void buildToolbar();
