@@ -14,7 +14,6 @@ Gateway::Gateway(ShopModel &model) : m_model(model)
 {
     addItemReads(m_methods);
     addItemUploads(m_methods);
-    addItemSkus(m_methods);
 }
 
 void Gateway::addApp(const QString &key, const QString &secret)

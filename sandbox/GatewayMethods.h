@@ -73,8 +73,7 @@ private:
 };
 
 // The files of methods.
-void addItemReads(MethodTable &table);   // ItemReads.cpp: item lists, by id, code, sale state
+void addItemReads(MethodTable &table);   // ItemReads.cpp: item lists, by id, code, sale state; SKUs by id
 void addItemUploads(MethodTable &table); // ItemUploads.cpp: quantity, price, listing time, listing, delisting
-void addItemSkus(MethodTable &table);    // ItemSkus.cpp: the SKUs of items by id
 
 } // namespace topsandbox

@@ -1,5 +1,5 @@
-// The platform's item reads: items by id, by merchant code, and the shop's
-// items on sale or in the warehouse page by page.
+// The platform's item reads: items by id, by merchant code, the shop's items
+// on sale or in the warehouse page by page, and the SKUs of items by id.
 #include "GatewayMethods.h"
 
 #include <limits>
@@ -103,6 +103,42 @@ GatewayReply itemsOnsaleGet(MethodCall &c)
     return itemsPagedGet(c, true);
 }
 
+// taobao.item.skus.get: the SKUs of up to 40 items, no session needed. Its
+// fields name the SKU's own elements (no "sku." prefix); ids of items that do
+// not exist, and items without SKUs, add nothing.
+GatewayReply itemSkusGet(MethodCall &c)
+{
+    RequestParams &p = c.params;
+    const auto names = p.text("fields");
+    const auto ids = p.idList("num_iids", 40);
+    if (p.failed())
+        return p.failure();
+    quint32 f = 0;
+    bool withItemId = false;
+    for (const QString &name : names->split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        withItemId |= name.trimmed() == QLatin1String("num_iid");
+        f |= parseFields(QStringLiteral("sku.") + name.trimmed());
+    }
+    Xml x;
+    x.open("item_skus_get_response");
+    bool any = false;
+    for (qint64 id : *ids) {
+        const Item *it = c.model.item(id);
+        if (!it)
+            continue;
+        for (const Sku &s : it->skus) {
+            if (!any)
+                x.openList("skus");
+            any = true;
+            writeSku(x, s, f, nullptr, withItemId ? it->numIid : 0);
+        }
+    }
+    if (any)
+        x.close("skus");
+    x.close("item_skus_get_response");
+    return ok(std::move(x.out));
+}
+
 } // namespace
 
 void addItemReads(MethodTable &t)
@@ -111,6 +147,7 @@ void addItemReads(MethodTable &t)
     t.add("taobao.items.custom.get", Session::Required, itemsCustomGet);
     t.add("taobao.items.inventory.get", Session::Required, itemsInventoryGet);
     t.add("taobao.items.onsale.get", Session::Required, itemsOnsaleGet);
+    t.add("taobao.item.skus.get", Session::Optional, itemSkusGet);
 }
 
 } // namespace topsandbox
