@@ -3,6 +3,7 @@
 #include "base/Interaction.h"
 #include "base/ListModel.h"
 #include "jobs/RequestJob.h"
+#include "store/ReadAside.h"
 #include "store/Settings.h"
 #include "sync/DifferenceRows.h"
 #include "sync/DifferenceStatement.h"
@@ -92,22 +93,16 @@ DifferenceQuery::Outcome DifferenceQuery::GetData_TB_Object(const QString &keywo
     options.normalisedKeys = m_settings.flag(Setting::NormalisedKeys);
     // an unfinished fill of the last query lets go of its statement first
     m_model.clear();
+    // The duplicate-key check groups all the accounts' rows: it runs on a
+    // connection of its own while the first rows come in, and the fill ends
+    // only with its answer. Too many duplicates empty the list again.
     const SqlStatement check = DuplicateKeyCheck(options);
+    std::shared_future<AsideCount> duplicates;
     if (!check.sql.isEmpty()) {
-        panel.setCaption(kReading + QStringLiteral("(检查关联值)"));
-        QSqlQuery q(m_db);
-        if (!run(check, q))
-            return fail(q.lastError().text());
-        int duplicates = 0;
-        while (duplicates <= ToleratedDuplicateKeys && q.next())
-            ++duplicates;
-        if (duplicates > ToleratedDuplicateKeys) {
-            m_ui.warn(tooManyDuplicatesText());
-            m_model.clear();
-            setTotals(DifferenceShownCount(0));
-            end();
-            return Outcome::Refused;
-        }
+        m_statements << check.sql;
+        if (m_options.debugMemo)
+            m_jobs.debug(check.sql);
+        duplicates = CountRowsAside(m_db, check.sql, check.values, ToleratedDuplicateKeys);
     }
     for (const SqlStatement &s : UniquenessStatements(options)) {
         QSqlQuery q(m_db);
@@ -132,15 +127,23 @@ DifferenceQuery::Outcome DifferenceQuery::GetData_TB_Object(const QString &keywo
     // reading first), elsewhere before this returns.
     auto read = std::make_shared<int>(0);
     auto error = std::make_shared<QString>();
+    auto refused = std::make_shared<bool>(false);
     const DifferenceRowBuilder builder(options);
     m_model.setTextColorRule(DifferenceTextColor(options.uploadMode, options.base()));
     m_model.fill(
-        [q, read, error, builder](std::vector<ListRow> &out, int max) {
+        [q, read, error, refused, duplicates, builder](std::vector<ListRow> &out, int max) {
             DifferenceRecord record;
             for (int n = 0; n < max; ++n) {
                 if (!q->next()) {
                     if (q->lastError().isValid())
                         *error = q->lastError().text();
+                    if (error->isEmpty() && duplicates.valid()) {
+                        const AsideCount &c = duplicates.get();
+                        if (!c.error.isEmpty())
+                            *error = c.error;
+                        else
+                            *refused = c.rows > ToleratedDuplicateKeys;
+                    }
                     return false;
                 }
                 ++*read;
@@ -151,13 +154,23 @@ DifferenceQuery::Outcome DifferenceQuery::GetData_TB_Object(const QString &keywo
             }
             return true;
         },
-        [this, read, error, options, q]() mutable {
+        [this, read, error, refused, options, q]() mutable {
             q.reset();
             m_fillRunning = false;
             if (!error->isEmpty()) {
                 fail(*error);
                 return;
             }
+            if (*refused) {
+                m_model.clear();
+                setTotals(DifferenceShownCount(0));
+                end();
+                m_ui.warn(tooManyDuplicatesText());
+                return;
+            }
+            // the uniqueness choice is kept by a query that shows its rows
+            if (options.storeUniqueOnly)
+                m_settings.setFlag(Setting::HideNonUnique, options.uniqueOnly);
             setTotals(DifferenceShownCount(m_model.count()));
             if (options.view == ViewFilter::All)
                 GetTotal_Object();
@@ -171,10 +184,10 @@ DifferenceQuery::Outcome DifferenceQuery::GetData_TB_Object(const QString &keywo
         setTotals(kReading + QStringLiteral("(") + QString::number(m_model.count()) + QStringLiteral(")"));
     }
     setUpdateLabel(QStringLiteral("目标店铺更新时间:") + m_settings.text(Setting::TargetDownloadTime));
-    if (options.storeUniqueOnly)
-        m_settings.setFlag(Setting::HideNonUnique, options.uniqueOnly);
     if (!error->isEmpty())
         return Outcome::Failed;
+    if (*refused)
+        return Outcome::Refused;
     end();
     return Outcome::Completed;
 }
