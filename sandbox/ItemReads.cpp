@@ -69,7 +69,10 @@ GatewayReply itemsPagedGet(MethodCall &c, bool onsale)
         return p.failure();
     const QString q = p.value("q").trimmed();
     const QString status = onsale ? QStringLiteral("onsale") : QStringLiteral("instock");
-    const qint64 first = (*pageNo - 1) * *pageSize;
+    // a page far past the end is empty; its first row must not overflow
+    const qint64 first = *pageNo - 1 > std::numeric_limits<qint64>::max() / *pageSize
+                             ? std::numeric_limits<qint64>::max()
+                             : (*pageNo - 1) * *pageSize;
     qint64 total = 0;
     Xml x;
     const char *name = onsale ? "items_onsale_get_response" : "items_inventory_get_response";
@@ -78,7 +81,7 @@ GatewayReply itemsPagedGet(MethodCall &c, bool onsale)
     for (const Item &it : c.shop->items) {
         if (it.approveStatus != status || (!q.isEmpty() && !it.title.contains(q, Qt::CaseInsensitive)))
             continue;
-        if (total >= first && total < first + *pageSize) {
+        if (total >= first && total - first < *pageSize) {
             if (!any)
                 x.openList("items");
             any = true;
