@@ -3,6 +3,7 @@
 // its first 100 rows with the window's background filling, the full fill),
 // the target list (the difference query's fill against the bare join), and
 // a header-click sort of 100 000 rows by a Chinese text column.
+// Each figure is the best of five iterations.
 #include "BenchFixture.h"
 #include "base/Desktop.h"
 #include "base/ListModel.h"
@@ -42,6 +43,13 @@ double ms(const QElapsedTimer &t)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+// The best of the iterations: on a shared machine the other figures are
+// the same work plus other programs' time.
+void best(double &figure, double v)
+{
+    figure = figure == 0 ? v : std::min(figure, v);
+}
+
 // The source list's select read into memory, every column as text.
 double bareSourceSelect()
 {
@@ -59,13 +67,13 @@ void BM_SourceListFill(benchmark::State &state)
     SourceList list(shops().data->ADOConn(), model, jobs, shops().ui, desktop);
     double bare = 0, full = 0, first = 0;
     for (auto _ : state) {
-        bare = bareSourceSelect();
+        best(bare, bareSourceSelect());
         // the window: the first screen, then the rest between events
         ListModel::setBackgroundFilling(true);
         QElapsedTimer t;
         t.start();
         list.GetData_TB_Source(QString(), true);
-        first = ms(t);
+        best(first, ms(t));
         if (model.count() < 100)
             state.SkipWithError("fewer than 100 rows at once");
         model.finishFill();
@@ -73,8 +81,9 @@ void BM_SourceListFill(benchmark::State &state)
         // the whole fill in one go, as the command line reads it
         t.restart();
         list.GetData_TB_Source(QString(), true);
-        full = ms(t);
-        state.SetIterationTime(full / 1000.0);
+        const double fullNow = ms(t);
+        best(full, fullNow);
+        state.SetIterationTime(fullNow / 1000.0);
     }
     state.counters["rows"] = model.count();
     state.counters["bare_select_ms"] = bare;
@@ -82,7 +91,7 @@ void BM_SourceListFill(benchmark::State &state)
     state.counters["full_to_bare_ratio"] = full / bare;
     state.counters["first_rows_ms"] = first;
 }
-BENCHMARK(BM_SourceListFill)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SourceListFill)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 void BM_TargetListFill(benchmark::State &state)
 {
@@ -98,17 +107,18 @@ void BM_TargetListFill(benchmark::State &state)
         QElapsedTimer t;
         t.start();
         benchmark::DoNotOptimize(bench::ReadDifferenceSelect(shops().db(), query.options()));
-        bare = ms(t);
+        best(bare, ms(t));
         ListModel::setBackgroundFilling(true);
         t.restart();
         query.GetData_TB_Object(QString());
-        first = ms(t);
+        best(first, ms(t));
         model.finishFill();
         ListModel::setBackgroundFilling(false);
         t.restart();
         query.GetData_TB_Object(QString());
-        full = ms(t);
-        state.SetIterationTime(full / 1000.0);
+        const double fullNow = ms(t);
+        best(full, fullNow);
+        state.SetIterationTime(fullNow / 1000.0);
     }
     state.counters["rows"] = model.count();
     state.counters["bare_join_ms"] = bare;
@@ -116,7 +126,7 @@ void BM_TargetListFill(benchmark::State &state)
     state.counters["full_to_bare_ratio"] = full / bare;
     state.counters["first_rows_ms"] = first;
 }
-BENCHMARK(BM_TargetListFill)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TargetListFill)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 void BM_SortByTitle(benchmark::State &state)
 {
@@ -136,14 +146,15 @@ void BM_SortByTitle(benchmark::State &state)
         QElapsedTimer t;
         t.start();
         std::sort(texts.begin(), texts.end());
-        bare = ms(t);
+        best(bare, ms(t));
         t.restart();
         model.sortByColumn(0); // Chinese titles
-        sortMs = ms(t);
+        const double sortNow = ms(t);
+        best(sortMs, sortNow);
         t.restart();
         model.sortByColumn(5); // quantities, by magnitude
-        numberMs = ms(t);
-        state.SetIterationTime(sortMs / 1000.0);
+        best(numberMs, ms(t));
+        state.SetIterationTime(sortNow / 1000.0);
     }
     state.counters["rows"] = model.count();
     state.counters["sort_title_ms"] = sortMs;
@@ -151,7 +162,7 @@ void BM_SortByTitle(benchmark::State &state)
     state.counters["bare_utf16_sort_ms"] = bare;
     state.counters["title_to_bare_ratio"] = sortMs / bare;
 }
-BENCHMARK(BM_SortByTitle)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortByTitle)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
