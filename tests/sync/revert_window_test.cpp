@@ -89,8 +89,10 @@ private Q_SLOTS:
         // Yes: that SKU goes back, the other stays; the history shows the revert
         rig.ui.answerQuestion(true);
         QSignalSpy finished(w.revertRun(), &RevertRun::finished);
+        QSignalSpy shopChanged(&w, &TfrmUploadHistory::shopChanged); // the main list reads again
         revert->click();
         QVERIFY(finished.wait(30000));
+        QCOMPARE(shopChanged.count(), 1);
         QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030013), 5);
         QCOMPARE(rig.sandbox.skuQuantity(kT100, 6100000030011), 3);
         QCOMPARE(rig.sandbox.callCount(kUpdate), sent + 1);

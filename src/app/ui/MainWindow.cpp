@@ -487,9 +487,12 @@ void TfrmMain::N37Click()
 
 void TfrmMain::UploadHistoryClick()
 {
-    if (!m_uploadHistory)
+    if (!m_uploadHistory) {
         m_uploadHistory = new TfrmUploadHistory(
             m_db, m_ui, m_desktop, [this](const QString &id) { return m_app.endpoints().itemPageOf(id); }, this);
+        // the target list shows what a revert put back
+        connect(m_uploadHistory, &TfrmUploadHistory::shopChanged, m_targetPane, &TargetPane::RefeshObjectClick);
+    }
     m_uploadHistory->setApplication(&m_app);
     if (m_uploadHistory->isVisible())
         m_uploadHistory->RefreshClick();

@@ -301,6 +301,8 @@ void TfrmUploadHistory::revertFinished()
         else if (r.revertable())
             notDone << QStringLiteral("  ") + r.title + QStringLiteral(" (ID ") + r.numIid + QStringLiteral("): ") + r.result;
     }
+    if (reverted > 0)
+        Q_EMIT shopChanged();
     QString text = QStringLiteral("已撤销 %1 行.").arg(reverted);
     if (!notDone.isEmpty())
         text += QStringLiteral("\r\n没有撤销的:\r\n") + notDone.join(QStringLiteral("\r\n"));

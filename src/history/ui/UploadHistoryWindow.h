@@ -57,6 +57,11 @@ public Q_SLOTS:
     void RevertCycleClick();
     void RevertRowsClick();
 
+Q_SIGNALS:
+    // A revert changed quantities or prices in the shop (and the local rows):
+    // lists that show them read them again.
+    void shopChanged();
+
 protected:
     void showEvent(QShowEvent *event) override;
 
