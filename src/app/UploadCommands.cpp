@@ -76,6 +76,14 @@ void rowsOnStderr(const QString &heading, const QList<QuantityRow> &rows)
 
 // Opens the program, logs the account in and runs one cycle with the given
 // steps (unset: the stored ones); the exit code.
+// The jobs' progress captions and debug lines on standard error.
+void progressOnStderr(Application &app)
+{
+    for (ProgressPanelState *panel : {&app.jobs().panel1(), &app.jobs().panel2()})
+        QObject::connect(panel, &ProgressPanelState::captionSet, panel, [](const QString &c) { writeLine(stderr, c); });
+    QObject::connect(&app.jobs(), &JobHost::debugAdded, &app.jobs(), [](const QString &text) { writeLine(stderr, text); });
+}
+
 int runCycle(CommandContext &ctx, const CycleLoginStep &login, const QString &usage, bool jsonAllowed,
              bool dryRunAllowed, std::optional<std::pair<bool, bool>> steps)
 {
@@ -107,11 +115,7 @@ int runCycle(CommandContext &ctx, const CycleLoginStep &login, const QString &us
         writeLine(stderr, QStringLiteral("没有选择店铺帐号: 请用 --account NAME 指定.\n") + usage);
         return 2;
     }
-    // progress on standard error
-    for (ProgressPanelState *panel : {&app->jobs().panel1(), &app->jobs().panel2()})
-        QObject::connect(panel, &ProgressPanelState::captionSet, panel, [](const QString &c) { writeLine(stderr, c); });
-    QObject::connect(&app->jobs(), &JobHost::debugAdded, &app->jobs(),
-                     [](const QString &text) { writeLine(stderr, text); });
+    progressOnStderr(*app);
 
     // a dry run sends nothing to the shop and needs no session
     if (!a.dryRun)
@@ -297,10 +301,7 @@ int revertJournal(CommandContext &ctx)
         writeLine(stderr, QStringLiteral("没有选择店铺帐号: 请用 --account NAME 指定.\n") + usage);
         return 2;
     }
-    for (ProgressPanelState *panel : {&app->jobs().panel1(), &app->jobs().panel2()})
-        QObject::connect(panel, &ProgressPanelState::captionSet, panel, [](const QString &c) { writeLine(stderr, c); });
-    QObject::connect(&app->jobs(), &JobHost::debugAdded, &app->jobs(),
-                     [](const QString &text) { writeLine(stderr, text); });
+    progressOnStderr(*app);
 
     RevertRun revert(app->jobs(), app->client(), app->db());
     QString error;
